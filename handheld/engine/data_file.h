@@ -1,0 +1,44 @@
+// The open survey data file, shared by the UI thread's writers, the GPS reader and the redraws.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+namespace handheld {
+
+// One mutex serialises every call. An append writes all its records in one piece at the end of
+// the file; reads never move the append position; a failed append is rolled back to the size it
+// had before, so the file stays a multiple of the record length, and the failure is latched.
+class DataFile {
+ public:
+  DataFile() = default;
+  DataFile(const DataFile&) = delete;
+  DataFile& operator=(const DataFile&) = delete;
+  ~DataFile();
+
+  // New file (CREATE_NEW, read and write, exclusive). False with the last error on failure.
+  bool Create(const wchar_t* path);
+  // Opens an existing file again, or creates it (OPEN_ALWAYS), to append at its end.
+  bool Reopen(const wchar_t* path);
+  // Appends bytes (whole records) in one piece. False when closed or when the write failed.
+  bool Append(const void* records, size_t bytes);
+  // Positional read; the append position is untouched.
+  bool ReadAt(uint64_t offset, void* buf, uint32_t n, uint32_t* got);
+  uint64_t Size();
+  bool Flush();
+  void Close();
+  bool IsOpen();
+  // The first failed append since Create/Reopen, latched for the logging screen to report.
+  bool WriteFailed();
+  void ClearWriteFailed();
+
+ private:
+  std::mutex mutex_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  bool writeFailed_ = false;
+};
+
+}  // namespace handheld

@@ -1,0 +1,77 @@
+#include "engine/state.h"
+
+#include "engine/build_config.h"
+
+namespace handheld {
+
+BuildConfigData BuildConfig;
+SurveySettingsData SurveySettings;
+LinkStateData LinkState;
+SurveyRunData SurveyRun;
+PlotStateData PlotState;
+ScreenLayoutData ScreenLayout;
+Rz27Mk2CalibrationData Rz27Mk2Calibration;
+WorkerThreadsData WorkerThreads;
+
+void FillBuildConfig(const BuildSwitches& s) {
+  BuildConfig.modelIndex = s.modelIndex;
+  BuildConfig.zolOptionAvailable = s.zolOptionAvailable;
+  BuildConfig.storageRoot = s.storageRoot;
+  BuildConfig.rz27Scale10 = s.rz27Scale10;
+  BuildConfig.rz27Mk2Diagnostics = s.rz27Mk2Diagnostics;
+  BuildConfig.recordLength = s.modelIndex == kModelRz27Mk2 ? 26 : 24;
+}
+
+void ResetBuildConfig() { BuildConfig = BuildConfigData{}; }
+void ResetSurveySettings() { SurveySettings = SurveySettingsData{}; }
+
+void ResetLinkState() {
+  LinkState.instrumentPort = INVALID_HANDLE_VALUE;
+  LinkState.markerPort = INVALID_HANDLE_VALUE;
+  LinkState.gpsPort = INVALID_HANDLE_VALUE;
+  for (auto& b : LinkState.frame) b = 0;
+  LinkState.frameLength = 12;
+  LinkState.framePeriodMs = 91.0f;
+  LinkState.lastFrameTick = 0;
+  LinkState.frameCount = 0;
+  LinkState.sampleDivisor = 1;
+  LinkState.readingsPerSecond = 5;
+  LinkState.hardMarker = 0;
+}
+
+void ResetSurveyRun() {
+  SurveyRun.dataFile.Close();
+  SurveyRun.dataFile.ClearWriteFailed();
+  SurveyRun.dataFilePath[0] = 0;
+  SurveyRun.dataFileName[0] = 0;
+  SurveyRun.station = 0.0;
+  SurveyRun.state = kRunMonitor;
+  SurveyRun.framesPerReading = 1;
+  SurveyRun.softMarkerHeld = 0;
+}
+
+void ResetPlotState() { PlotState = PlotStateData{}; }
+void ResetScreenLayout() { ScreenLayout = ScreenLayoutData{}; }
+
+void ResetRz27Mk2Calibration() {
+  for (auto& p : Rz27Mk2Calibration.previous) p = 0;
+  Rz27Mk2Calibration.active = 0;
+}
+
+void ResetWorkerThreads() {
+  WorkerThreads.keepAliveRun = 0;
+  WorkerThreads.keepAliveThread = nullptr;
+}
+
+void ResetEngineState() {
+  ResetBuildConfig();
+  ResetSurveySettings();
+  ResetLinkState();
+  ResetSurveyRun();
+  ResetPlotState();
+  ResetScreenLayout();
+  ResetRz27Mk2Calibration();
+  ResetWorkerThreads();
+}
+
+}  // namespace handheld

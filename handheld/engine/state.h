@@ -1,0 +1,162 @@
+// Program-wide state of the handheld program that the engine reads or writes.
+//
+// Each object names the module that owns it; only the owner writes it (tests aside). Later modules
+// add their fields here, so the engine never needs to include a window module. Every object has a
+// reset to its initial values, used by tests only.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "engine/data_file.h"
+
+namespace handheld {
+
+// Instrument models of the handheld builds.
+enum Model : int32_t {
+  kModelRz12 = 0,
+  kModelRz27B = 1,
+  kModelRz27Dd = 2,
+  kModelRz27 = 3,
+  kModelRz45 = 4,
+  kModelRz89 = 5,
+  kModelZol12 = 6,
+  kModelRz27Mk2 = 7,
+};
+
+// Build switches. Filled once by each program's main() through FillBuildConfig (build_config.h),
+// by tests through their one helper; nothing else writes it.
+struct BuildConfigData {
+  int32_t modelIndex = 0;
+  int32_t zolOptionAvailable = 0;
+  int32_t storageRoot = 1;  // 1 "Storage\", 0 "C_DRIVE\"
+  int32_t rz27Scale10 = 0;
+  int32_t rz27Mk2Diagnostics = 0;
+  int32_t recordLength = 24;  // set at start-up: 24, or 26 for the RZ27-MK2
+};
+extern BuildConfigData BuildConfig;
+
+// Every value of the settings file (owner: engine, settings.cpp).
+struct SurveySettingsData {
+  int32_t rz12Type = 0;
+  int32_t zolEnabled = 0;
+  int32_t showIceProfile = 0;
+  int32_t seaWaterIndex = 0;
+  float iceScaleMin = 0.0f;
+  float iceScaleMax = 5.0f;
+  int32_t displayUnits = 0;
+  int32_t instrumentPort = 0;
+  int32_t audio = 1;
+  int32_t pauseKey = 0;
+  int32_t traceVisible[8] = {1, 1, 1, 1, 1, 1, 1, 1};
+  int32_t traceThickness[8] = {2, 2, 2, 2, 1, 1, 1, 1};
+  COLORREF traceColour[8] = {16711680, 65280, 255, 16711935, 0, 65535, 16711935, 65280};
+  int32_t gridScale = 0;
+  float scale1Min = 0.0f;
+  float scale1Max = 500.0f;
+  float scale2Min = -25.0f;
+  float scale2Max = 25.0f;
+  int32_t gpsEnabled = 0;
+  int32_t gpsPort = 1;
+  int32_t gpsBaudIndex = 1;
+  int32_t gpsDataBitsIndex = 1;
+  int32_t gpsParityIndex = 0;
+  int32_t gpsStopBitsIndex = 0;
+  int32_t surveyMode = 0;
+  int32_t surveyModeChoice = 0;  // the survey mode as read from the file
+  int32_t component = 0;
+  int32_t dipole = 0;
+  int32_t samplesPerReading = 10;
+  int32_t mk2Type = 2;
+  float mk2Offset[6] = {0, 0, 0, 0, 0, 0};
+  float stationIncrementAuto = 1.0f;
+  float stationIncrementWheel = 0.2f;
+  float stationIncrementManual = 2.0f;
+  float readingInterval = 0.2f;
+  static constexpr int kSurveyLineMax = 11;
+  wchar_t surveyLine[kSurveyLineMax + 1] = L"0";
+  float lineIncrement = 1.0f;
+  int32_t lineSequence = 0;
+  int32_t lineDirection = 1;
+  double startStation = 0.0;
+  float stationIncrement = 1.0f;
+  int32_t softMarker = 0;
+  int32_t markerPort = 0;
+};
+extern SurveySettingsData SurveySettings;
+
+// Serial links and the latest frame (owner: engine, the reader threads and their openers).
+struct LinkStateData {
+  std::atomic<HANDLE> instrumentPort{INVALID_HANDLE_VALUE};
+  std::atomic<HANDLE> markerPort{INVALID_HANDLE_VALUE};
+  std::atomic<HANDLE> gpsPort{INVALID_HANDLE_VALUE};
+  static constexpr int kFrameMax = 14;
+  unsigned char frame[kFrameMax + 2] = {};  // the latest frame as kept, then a NUL
+  int32_t frameLength = 12;
+  float framePeriodMs = 91.0f;
+  std::atomic<uint32_t> lastFrameTick{0};
+  std::atomic<int32_t> frameCount{0};
+  int32_t sampleDivisor = 1;
+  int32_t readingsPerSecond = 5;
+  std::atomic<int32_t> hardMarker{0};
+};
+extern LinkStateData LinkState;
+
+// Survey run states (SurveyRun.state).
+enum RunState : int32_t { kRunMonitor = 0, kRunStandBy = -1, kRunLogging = 1 };
+
+// The state of one survey run (owner: the logging screen).
+struct SurveyRunData {
+  DataFile dataFile;
+  wchar_t dataFilePath[MAX_PATH] = {};
+  wchar_t dataFileName[MAX_PATH] = {};  // base name, as the header's name record shows it
+  double station = 0.0;
+  std::atomic<int32_t> state{kRunMonitor};
+  std::atomic<int32_t> framesPerReading{1};
+  std::atomic<int32_t> softMarkerHeld{0};
+};
+extern SurveyRunData SurveyRun;
+
+// Profile plot factors (owner: the logging screen's plot).
+struct PlotStateData {
+  float pxPerUnit0 = 1.0f;
+  float pxPerUnit1 = 1.0f;
+  float pxPerUnitIce = 1.0f;
+};
+extern PlotStateData PlotState;
+
+// Screen layout (owner: the shell, set from the main window's client rectangle).
+struct ScreenLayoutData {
+  int32_t plotHeight = 0;
+  int32_t portrait = 1;
+};
+extern ScreenLayoutData ScreenLayout;
+
+// RZ27-MK2 calibration (owner: the logging screen's calibration).
+struct Rz27Mk2CalibrationData {
+  float previous[6] = {0, 0, 0, 0, 0, 0};
+  std::atomic<int32_t> active{0};
+};
+extern Rz27Mk2CalibrationData Rz27Mk2Calibration;
+
+// Worker threads (owner: the shell).
+struct WorkerThreadsData {
+  std::atomic<int32_t> keepAliveRun{0};
+  HANDLE keepAliveThread = nullptr;
+};
+extern WorkerThreadsData WorkerThreads;
+
+// Test resets: each puts its object back to the initial values.
+void ResetBuildConfig();
+void ResetSurveySettings();
+void ResetLinkState();
+void ResetSurveyRun();
+void ResetPlotState();
+void ResetScreenLayout();
+void ResetRz27Mk2Calibration();
+void ResetWorkerThreads();
+void ResetEngineState();  // all of the above
+
+}  // namespace handheld

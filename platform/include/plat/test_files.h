@@ -1,0 +1,2 @@
+#pragma once
+#include "plat/testing.h"

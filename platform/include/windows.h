@@ -1,0 +1,5 @@
+// The layer's Windows API: the names and signatures the programs call.
+#pragma once
+
+#include "plat/wintypes.h"
+#include "plat/kernel.h"

@@ -1,0 +1,83 @@
+// Internals shared by the layer's modules: the handle table, the kernel lock and its waits, the clock.
+#pragma once
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace plat::detail {
+
+// ---- Handle table (handles.cpp) --------------------------------------------------------------
+// One table for every kind. Values count up from 0x1000 in steps of 4 and are never reused; the
+// object lives on while a call holds a reference, so closing never pulls memory from under a call.
+enum class Kind : uint8_t { File, Port, Thread, Event, Find, Module, Window, Gdi, Menu, Dc, Resource };
+
+struct Object {
+  explicit Object(Kind k) : kind(k) {}
+  virtual ~Object() = default;
+  // Runs once when the handle is retired (CloseHandle or a harness reset), before the table drops it.
+  virtual void OnClose() {}
+  const Kind kind;
+};
+
+HANDLE InsertHandle(std::shared_ptr<Object> obj);
+// A fresh value from the one counter, for objects kept in tables of their own (windows, GDI).
+uintptr_t NextHandleValue();
+// The live object behind h if it is of this kind; else nullptr with ERROR_INVALID_HANDLE.
+std::shared_ptr<Object> LookupHandle(HANDLE h, Kind kind);
+template <class T>
+std::shared_ptr<T> Lookup(HANDLE h, Kind kind) {
+  return std::static_pointer_cast<T>(LookupHandle(h, kind));
+}
+// The kind of a live handle, or false.
+bool HandleKind(HANDLE h, Kind* kind);
+// Retires h: later lookups fail at once; OnClose runs; the object dies with its last reference.
+bool RetireHandle(HANDLE h);
+// Harness: retires every handle still open. Returns how many there were.
+size_t RetireAllHandles();
+size_t LiveHandleCount();
+
+// ---- Kernel lock and waits (clock.cpp) -------------------------------------------------------
+// Every layer wait on in-process state (events, thread ends, virtual ports, sleeps, suspension,
+// later the message queues) happens under this one lock, so one clock can step them all.
+std::mutex& KernelMutex();
+// Wakes every waiter to re-check its condition. Call with KernelMutex held, after a state change.
+void Kick();
+// Platform clock in ms, 64-bit (the tick is its low 32 bits).
+uint64_t NowMs();
+bool ClockIsVirtual();
+constexpr uint64_t kNoDeadline = UINT64_MAX;
+// Waits with KernelMutex held (through lk) until ready() or the platform clock reaches deadline.
+// Returns ready()'s last value. The thread counts as blocked for the virtual clock meanwhile.
+bool KernelWait(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::function<bool()>& ready);
+// Converts a platform-clock deadline into a real wait in ms for poll() (real mode only), capped.
+int RealPollTimeout(uint64_t deadline);
+
+// ---- Threads (threads.cpp) -------------------------------------------------------------------
+// A suspended thread stops here, at the entry and at the exit of the layer calls that park.
+void ParkPoint();
+// Threads the virtual clock waits for: CreateThread threads, and test threads that register.
+void RegisterPlatformThread();
+void UnregisterPlatformThread();
+
+// ---- Errors ----------------------------------------------------------------------------------
+// Maps an errno value of a file call onto a Windows code.
+DWORD ErrnoToError(int err);
+
+// ---- Profile ---------------------------------------------------------------------------------
+Profile CurrentProfile();
+void SetProfile(Profile p);
+
+// ---- Module resets, used by plat::test::Reset ------------------------------------------------
+void ResetClock();
+void ResetThreads();  // fails (returns false) when a platform thread is still alive after the grace time
+bool WaitThreadsEnded(uint32_t realMs);
+void ResetFiles();
+void ResetComm();
+void ResetStandIns();
+
+}  // namespace plat::detail

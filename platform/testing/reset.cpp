@@ -1,0 +1,23 @@
+// plat::test::Reset: returns the layer to its initial state between tests.
+#include <gtest/gtest.h>
+#include <plat/testing.h>
+
+#include "core.h"
+
+namespace plat::test {
+
+void Reset(Profile profile, Screen /*screen*/) {
+  // Threads first: they may still hold handles that the later steps close.
+  if (!detail::WaitThreadsEnded(2000)) {
+    ADD_FAILURE() << "a platform thread was still alive at the end of the test";
+  }
+  detail::RetireAllHandles();
+  detail::ResetComm();
+  detail::ResetFiles();
+  detail::ResetStandIns();
+  detail::ResetThreads();
+  detail::ResetClock();
+  detail::SetProfile(profile);
+}
+
+}  // namespace plat::test
