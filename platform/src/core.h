@@ -64,6 +64,15 @@ void ParkPoint();
 void RegisterPlatformThread();
 void UnregisterPlatformThread();
 
+// ---- Comm ports (comm*.cpp), reached through the file calls ---------------------------------
+// "COMn", "COMn:" or "\\.\COMn", ignoring case, n = 1..255: returns n, else 0.
+int ParseCommName(const char* name);
+// CreateFile on a comm name lands here.
+HANDLE OpenCommPort(int n, DWORD access, DWORD share, DWORD disposition);
+// ReadFile / WriteFile on a handle of kind Port land here.
+BOOL CommReadFile(HANDLE h, LPVOID buf, DWORD n, LPDWORD got);
+BOOL CommWriteFile(HANDLE h, LPCVOID buf, DWORD n, LPDWORD put);
+
 // ---- Errors ----------------------------------------------------------------------------------
 // Maps an errno value of a file call onto a Windows code.
 DWORD ErrnoToError(int err);
