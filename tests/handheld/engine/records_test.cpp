@@ -20,17 +20,7 @@ constexpr uint32_t kTick = 123456;
 constexpr uint32_t kBigTick = 3000000000u;
 
 // 5 March 2013, 14:07:09 and `ms` milliseconds.
-SYSTEMTIME LocalTimeAt(WORD ms) {
-  SYSTEMTIME t{};
-  t.wYear = 2013;
-  t.wMonth = 3;
-  t.wDay = 5;
-  t.wHour = 14;
-  t.wMinute = 7;
-  t.wSecond = 9;
-  t.wMilliseconds = ms;
-  return t;
-}
+SYSTEMTIME LocalTimeAt(WORD ms) { return SYSTEMTIME{2013, 3, 2, 5, 14, 7, 9, ms}; }
 
 void SetFrame(const char* text) {
   memset(LinkState.frame, 0, sizeof LinkState.frame);
@@ -332,15 +322,17 @@ void SetOverflowValues() {
   plat::test::SetTick(kBigTick);
 }
 
-TEST_F(RecordsTest, OverWideValuesKeepEveryRecordAtL24) {
-  const auto overflow = [](bool (*write)()) {
-    return [write] {
-      SetOverflowValues();
-      return write();
-    };
+// A write with the overflow values set first.
+std::function<bool()> Overflowing(std::function<bool()> write) {
+  return [write] {
+    SetOverflowValues();
+    return write();
   };
+}
+
+TEST_F(RecordsTest, OverWideValuesKeepEveryRecordAtL24) {
   ExpectWrites({
-      {"header", kModelRz12, 1, 1, overflow(WriteFileHeader),
+      {"header", kModelRz12, 1, 1, Overflowing(WriteFileHeader),
        {"RZ12MK2iW211GRD??0?2? 3\n", "H 030514A  12345.6     \n"}},
       {"header, manual", kModelRz12, 0, 1,
        [] {
@@ -356,10 +348,10 @@ TEST_F(RecordsTest, OverWideValuesKeepEveryRecordAtL24) {
          return WriteFileHeader();
        },
        {"RZ12MK2 W211GRD??5?   3\n", "H 030514A              \n"}},
-      {"line block", kModelRz12, 0, 1, overflow(WriteLineHeader),
+      {"line block", kModelRz12, 0, 1, Overflowing(WriteLineHeader),
        {"LLINE1234              \n", "B10000000000           \n", "A?      -1000000000    \n",
         "Z05032013 14:07:09     \n"}},
-      {"station", kModelRz12, 0, 1, overflow(WriteStationRecord), {"S10000000000 14070925  \n"}},
+      {"station", kModelRz12, 0, 1, Overflowing(WriteStationRecord), {"S10000000000 14070925  \n"}},
       {"huge and not-a-number stations", kModelRz12, 0, 1,
        [] {
          SurveyRun.station = 1e300;
@@ -368,58 +360,37 @@ TEST_F(RecordsTest, OverWideValuesKeepEveryRecordAtL24) {
        },
        {"S10000000000 14070925  \n", "L0                     \n", "B        nan           \n",
         "AS            1.000    \n", "Z05032013 14:07:09     \n"}},
-      {"reading", kModelRz12, 0, 1, overflow(WriteReadingRecord), {"Tt -20000500 3000000000\n"}},
-      {"time sync", kModelRz12, 0, 1, overflow(WriteTimeRecord), {"*14:07:09.2503000000000\n"}},
+      {"reading", kModelRz12, 0, 1, Overflowing(WriteReadingRecord), {"Tt -20000500 3000000000\n"}},
+      {"time sync", kModelRz12, 0, 1, Overflowing(WriteTimeRecord), {"*14:07:09.2503000000000\n"}},
       {"event", kModelRz12, 0, 1,
-       [] {
-         SetOverflowValues();
-         return WriteEventRecord(L"$STARTED", 'X');
-       },
+       Overflowing([] { return WriteEventRecord(L"$STARTED", 'X'); }),
        {"X$STARTED    3000000000\n"}},
       {"GPS", kModelRz12, 0, 1,
-       [] {
-         SetOverflowValues();
-         return WriteGpsRecords("$GPZDA*00", 0xFFFFFFFFu, '@', '#');
-       },
+       Overflowing([] { return WriteGpsRecords("$GPZDA*00", 0xFFFFFFFFu, '@', '#'); }),
        {"@$GPZDA*00             \n", "!            4294967295\n"}},
   });
 }
 
 TEST_F(RecordsTest, OverWideValuesKeepEveryRecordAtL26) {
-  const auto overflow = [](bool (*write)()) {
-    return [write] {
-      SetOverflowValues();
-      return write();
-    };
-  };
   const unsigned char frame[kRz27Mk2FrameBytes] = {'T', 0x80, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13};
   const auto calibration = [](char n) { return std::string{'O', n} + "10000000.0 -10000000.  \n"; };
   ExpectWrites({
-      {"header", kModelRz27Mk2, 0, 0, overflow(WriteFileHeader),
+      {"header", kModelRz27Mk2, 0, 0, Overflowing(WriteFileHeader),
        {"RZ27MK2 W210GRD??0??     \n", "H 030514A  12345.6       \n"}},
-      {"line block and calibration", kModelRz27Mk2, 0, 0, overflow(WriteLineHeader),
+      {"line block and calibration", kModelRz27Mk2, 0, 0, Overflowing(WriteLineHeader),
        {"LLINE1234                \n", "B10000000000             \n", "A?      -1000000000      \n",
         "Z05032013 14:07:09       \n", calibration('1'), calibration('2'), calibration('3'), calibration('4'),
         calibration('5'), calibration('6')}},
-      {"station", kModelRz27Mk2, 0, 0, overflow(WriteStationRecord), {"S10000000000 14070925    \n"}},
+      {"station", kModelRz27Mk2, 0, 0, Overflowing(WriteStationRecord), {"S10000000000 14070925    \n"}},
       {"reading", kModelRz27Mk2, 0, 0,
-       [&frame] {
-         SetOverflowValues();
-         return WriteRz27Mk2Reading(frame);
-       },
+       Overflowing([&frame] { return WriteRz27Mk2Reading(frame); }),
        {std::string(reinterpret_cast<const char*>(frame), sizeof frame) + " 3000000000\n"}},
-      {"time sync", kModelRz27Mk2, 0, 0, overflow(WriteTimeRecord), {"*14:07:09.250  3000000000\n"}},
+      {"time sync", kModelRz27Mk2, 0, 0, Overflowing(WriteTimeRecord), {"*14:07:09.250  3000000000\n"}},
       {"event", kModelRz27Mk2, 0, 0,
-       [] {
-         SetOverflowValues();
-         return WriteEventRecord(L"$STARTED", 'X');
-       },
+       Overflowing([] { return WriteEventRecord(L"$STARTED", 'X'); }),
        {"X$STARTED      3000000000\n"}},
       {"GPS", kModelRz27Mk2, 0, 0,
-       [] {
-         SetOverflowValues();
-         return WriteGpsRecords("$GPZDA*00", kBigTick, '@', '#');
-       },
+       Overflowing([] { return WriteGpsRecords("$GPZDA*00", kBigTick, '@', '#'); }),
        {"@$GPZDA*00               \n", "!              3000000000\n"}},
   });
 }
