@@ -116,13 +116,6 @@ void Erase(std::vector<ThreadCtx*>& v, ThreadCtx* c) {
 
 // ---- Quiescence and stepping (kernel lock held) ----
 
-bool QuiescentLocked() {
-  for (const ThreadCtx* t : K().platform) {
-    if (t->idle == 0 && (!t->inWait || t->pending)) return false;
-  }
-  return true;
-}
-
 uint64_t NextDeadlineLocked(uint64_t now) {
   uint64_t next = kNoDeadline;
   for (const ThreadCtx* w : K().waiting) {
@@ -236,9 +229,13 @@ uint64_t NowMs() { return Virtual() ? C().virtualNow.load(std::memory_order_acqu
 bool ClockIsVirtual() { return Virtual(); }
 
 bool KernelWait(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::function<bool()>& ready) {
+  Kernel& k = K();
+  if (lk.mutex() != &k.m || !lk.owns_lock()) {
+    std::fprintf(stderr, "plat: KernelWait called without the kernel lock\n");
+    std::abort();
+  }
   // A wait from inside a wait's own condition cannot block: it only evaluates.
   if (t_inWait) return ready();
-  Kernel& k = K();
   ThreadCtx* me = CurrentThreadCtx();
   t_tickReads = 0;
   t_inWait = true;
@@ -323,6 +320,13 @@ void ForgetPlatformThreadsLocked() {
   for (ThreadCtx* t : K().platform) t->platform = false;
   K().platform.clear();
   K().idleCv.notify_all();
+}
+
+bool QuiescentLocked() {
+  for (const ThreadCtx* t : K().platform) {
+    if (t->idle == 0 && (!t->inWait || t->pending)) return false;
+  }
+  return true;
 }
 
 bool HarnessWaitLocked(std::unique_lock<std::mutex>& lk, uint32_t realMs, const std::function<bool()>& pred) {

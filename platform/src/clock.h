@@ -32,6 +32,8 @@ DWORD NewThreadId();
 void RegisterLocked(ThreadCtx* ctx);
 void UnregisterLocked(ThreadCtx* ctx);  // also lets an auto clock step when the rest is blocked
 void ForgetPlatformThreadsLocked();     // harness reset: no thread counts for the clock any more
+// Every platform thread is blocked in KernelWait with nothing to re-check, or waits in the harness.
+bool QuiescentLocked();
 // Waits in real time, with the caller counted as blocked, until pred() or realMs have passed.
 // The virtual clock may step meanwhile (auto mode). Returns pred()'s last value.
 bool HarnessWaitLocked(std::unique_lock<std::mutex>& lk, uint32_t realMs, const std::function<bool()>& pred);

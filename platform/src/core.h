@@ -60,6 +60,7 @@ int RealPollTimeout(uint64_t deadline);
 
 // ---- Threads (threads.cpp) -------------------------------------------------------------------
 // A suspended thread stops here, at the entry and at the exit of the layer calls that park.
+// Call it without KernelMutex held.
 void ParkPoint();
 // Threads the virtual clock waits for: CreateThread threads, and test threads that register.
 void RegisterPlatformThread();
