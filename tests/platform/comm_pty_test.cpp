@@ -164,6 +164,40 @@ TEST_F(PtyPort, SettingsReachTheDeviceAsRawTermios) {
   }
 }
 
+TEST_F(PtyPort, EveryCodeMapsOntoTermios) {
+  struct Case {
+    const char* name;
+    void (*set)(DCB&);
+    tcflag_t cflag;  // within CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS
+    tcflag_t iflag;  // within IXON | IXOFF
+  } cases[] = {
+      {"odd", [](DCB& d) { d.Parity = ODDPARITY; }, CS8 | PARENB | PARODD, 0},
+      {"mark", [](DCB& d) { d.Parity = MARKPARITY; }, CS8 | PARENB | PARODD | CMSPAR, 0},
+      {"space", [](DCB& d) { d.Parity = SPACEPARITY; }, CS8 | PARENB | CMSPAR, 0},
+      {"5 bits, 1.5 stop", [](DCB& d) { d.ByteSize = 5; d.StopBits = ONE5STOPBITS; }, CS5 | CSTOPB, 0},
+      {"6 bits", [](DCB& d) { d.ByteSize = 6; }, CS6, 0},
+      {"CTS flow", [](DCB& d) { d.fOutxCtsFlow = 1; }, CS8 | CRTSCTS, 0},
+      {"RTS handshake", [](DCB& d) { d.fRtsControl = RTS_CONTROL_HANDSHAKE; }, CS8 | CRTSCTS, 0},
+      {"XON/XOFF out only", [](DCB& d) { d.fOutX = 1; }, CS8, IXON},
+      {"DSR flow is stored only", [](DCB& d) { d.fOutxDsrFlow = 1; }, CS8, 0},
+  };
+  HANDLE h = Open();
+  DCB base;
+  ASSERT_TRUE(GetCommState(h, &base));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DCB d = base;
+    c.set(d);
+    ASSERT_TRUE(SetCommState(h, &d));
+    termios t;
+    ASSERT_TRUE(plat::test::LastAppliedTermios(3, &t));
+    EXPECT_EQ(t.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS), c.cflag);
+    EXPECT_EQ(t.c_iflag & (IXON | IXOFF), c.iflag);
+    EXPECT_EQ(t.c_iflag & (INPCK | IGNPAR), 0u);  // parity is never checked
+  }
+  EXPECT_TRUE(CloseHandle(h));
+}
+
 TEST_F(PtyPort, OpensWithTheStoredDefaultsAndRefusesABadDcb) {
   HANDLE h = Open();
   DCB dcb;
