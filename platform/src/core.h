@@ -73,6 +73,11 @@ HANDLE OpenCommPort(int n, DWORD access, DWORD share, DWORD disposition);
 BOOL CommReadFile(HANDLE h, LPVOID buf, DWORD n, LPDWORD got);
 BOOL CommWriteFile(HANDLE h, LPCVOID buf, DWORD n, LPDWORD put);
 
+// ---- Files (paths.cpp) ----------------------------------------------------------------------
+// Creates the drive root and the profile's root folders: Storage and C_DRIVE (handheld), or C and
+// the start folder (desktop).
+void CreateRootFolders(Profile p);
+
 // ---- Errors ----------------------------------------------------------------------------------
 // Maps an errno value of a file call onto a Windows code.
 DWORD ErrnoToError(int err);
