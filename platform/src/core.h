@@ -47,7 +47,8 @@ size_t LiveHandleCount();
 std::mutex& KernelMutex();
 // Wakes every waiter to re-check its condition. Call with KernelMutex held, after a state change.
 void Kick();
-// Platform clock in ms, 64-bit (the tick is its low 32 bits).
+// Platform clock in ms, 64-bit and monotonic: the base of every deadline. GetTickCount is its low
+// 32 bits plus an offset (PLAT_TICK_START, or what the harness set).
 uint64_t NowMs();
 bool ClockIsVirtual();
 constexpr uint64_t kNoDeadline = UINT64_MAX;
@@ -59,6 +60,7 @@ int RealPollTimeout(uint64_t deadline);
 
 // ---- Threads (threads.cpp) -------------------------------------------------------------------
 // A suspended thread stops here, at the entry and at the exit of the layer calls that park.
+// Call it without KernelMutex held.
 void ParkPoint();
 // Threads the virtual clock waits for: CreateThread threads, and test threads that register.
 void RegisterPlatformThread();
