@@ -20,11 +20,7 @@ __attribute__((weak)) BOOL CommWriteFile(HANDLE, LPCVOID, DWORD, LPDWORD put) {
   return FALSE;
 }
 
-__attribute__((weak)) void ParkPoint() {}
 __attribute__((weak)) void ResetComm() {}
-__attribute__((weak)) void ResetClock() {}
-__attribute__((weak)) void ResetThreads() {}
-__attribute__((weak)) bool WaitThreadsEnded(uint32_t) { return true; }
 __attribute__((weak)) void ResetStandIns() {}
 
 }  // namespace plat::detail
