@@ -21,6 +21,5 @@ __attribute__((weak)) BOOL CommWriteFile(HANDLE, LPCVOID, DWORD, LPDWORD put) {
 }
 
 __attribute__((weak)) void ResetComm() {}
-__attribute__((weak)) void ResetStandIns() {}
 
 }  // namespace plat::detail
