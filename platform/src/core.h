@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace plat::detail {
 
@@ -75,6 +77,11 @@ HANDLE OpenCommPort(int n, DWORD access, DWORD share, DWORD disposition);
 BOOL CommReadFile(HANDLE h, LPVOID buf, DWORD n, LPDWORD got);
 BOOL CommWriteFile(HANDLE h, LPCVOID buf, DWORD n, LPDWORD put);
 
+// ---- Files (paths.cpp) ----------------------------------------------------------------------
+// Creates the drive root and the profile's root folders: Storage and C_DRIVE (handheld), or C and
+// the start folder (desktop).
+void CreateRootFolders(Profile p);
+
 // ---- Errors ----------------------------------------------------------------------------------
 // Maps an errno value of a file call onto a Windows code.
 DWORD ErrnoToError(int err);
@@ -82,6 +89,25 @@ DWORD ErrnoToError(int err);
 // ---- Profile ---------------------------------------------------------------------------------
 Profile CurrentProfile();
 void SetProfile(Profile p);
+
+// ---- Start-up configuration (process.cpp) --------------------------------------------------
+// What the layer's main() read from PLAT_SCREEN, PLAT_DISPLAY and PLAT_SCALE, resolved against the
+// profile's defaults. Before main() runs (tests) it holds the handheld defaults, headless.
+enum class DisplayMode { Headless, Sdl };
+struct StartConfig {
+  int screenCx = 240;
+  int screenCy = 320;
+  DisplayMode display = DisplayMode::Headless;
+  int scale = 2;
+};
+const StartConfig& StartupConfig();
+
+// ---- Recorded stand-ins (standins.cpp), read by the test API ---------------------------------
+// percent < 0 reads the system battery again.
+void SetBatteryOverride(int percent);
+// (type, tick) of every MessageBeep, oldest first (the most recent ones when the log is full).
+std::vector<std::pair<UINT, DWORD>> BeepLog();
+uint64_t IdleTimerResetCount();
 
 // ---- Module resets, used by plat::test::Reset ------------------------------------------------
 void ResetClock();
