@@ -59,8 +59,8 @@ void CommPort::StoreTimeouts(const COMMTIMEOUTS& t) {
 
 namespace {
 
-// Parks a suspended thread at the entry and at the exit of a call. The exit park keeps the
-// call's last error.
+// Parks a suspended thread at the entry and at the exit of a call (WaitCommEvent). The exit park
+// keeps the call's last error.
 class ParkedCall {
  public:
   ParkedCall() { ParkPoint(); }
@@ -82,6 +82,16 @@ BOOL Fail(DWORD code) {
 
 // The result of a backend call that returns 0 or an error code.
 BOOL Result(DWORD err) { return err == 0 ? TRUE : Fail(err); }
+
+// A getter call: a live port, and somewhere to put the answer.
+template <class T>
+BOOL Query(HANDLE h, T* out, T (CommPort::*get)()) {
+  auto port = PortOf(h);
+  if (!port) return FALSE;
+  if (!out) return Fail(ERROR_INVALID_PARAMETER);
+  *out = (port.get()->*get)();
+  return TRUE;
+}
 
 bool SupportedSpeed(DWORD baud) {
   static constexpr DWORD kSpeeds[] = {CBR_1200,  CBR_2400,  CBR_4800,  CBR_9600,
@@ -175,8 +185,8 @@ HANDLE OpenCommPort(int n, DWORD /*access*/, DWORD /*share*/, DWORD /*dispositio
   return h ? h : INVALID_HANDLE_VALUE;
 }
 
+// ReadFile and WriteFile park around these calls themselves.
 BOOL CommReadFile(HANDLE h, LPVOID buf, DWORD n, LPDWORD got) {
-  ParkedCall park;
   if (got) *got = 0;
   auto port = PortOf(h);
   if (!port) return FALSE;
@@ -188,7 +198,6 @@ BOOL CommReadFile(HANDLE h, LPVOID buf, DWORD n, LPDWORD got) {
 }
 
 BOOL CommWriteFile(HANDLE h, LPCVOID buf, DWORD n, LPDWORD put) {
-  ParkedCall park;
   if (put) *put = 0;
   auto port = PortOf(h);
   if (!port) return FALSE;
@@ -215,17 +224,13 @@ bool CommHungUp(HANDLE h) {
 
 }  // namespace plat
 
+using plat::detail::CommPort;
 using plat::detail::Fail;
 using plat::detail::PortOf;
+using plat::detail::Query;
 using plat::detail::Result;
 
-BOOL GetCommState(HANDLE h, LPDCB dcb) {
-  auto port = PortOf(h);
-  if (!port) return FALSE;
-  if (!dcb) return Fail(ERROR_INVALID_PARAMETER);
-  *dcb = port->StoredDcb();
-  return TRUE;
-}
+BOOL GetCommState(HANDLE h, LPDCB dcb) { return Query(h, dcb, &CommPort::StoredDcb); }
 
 BOOL SetCommState(HANDLE h, LPDCB dcb) {
   auto port = PortOf(h);
@@ -237,13 +242,7 @@ BOOL SetCommState(HANDLE h, LPDCB dcb) {
   return TRUE;
 }
 
-BOOL GetCommTimeouts(HANDLE h, LPCOMMTIMEOUTS t) {
-  auto port = PortOf(h);
-  if (!port) return FALSE;
-  if (!t) return Fail(ERROR_INVALID_PARAMETER);
-  *t = port->Timeouts();
-  return TRUE;
-}
+BOOL GetCommTimeouts(HANDLE h, LPCOMMTIMEOUTS t) { return Query(h, t, &CommPort::Timeouts); }
 
 BOOL SetCommTimeouts(HANDLE h, LPCOMMTIMEOUTS t) {
   auto port = PortOf(h);
@@ -276,13 +275,7 @@ BOOL SetCommMask(HANDLE h, DWORD mask) {
   return TRUE;
 }
 
-BOOL GetCommMask(HANDLE h, LPDWORD mask) {
-  auto port = PortOf(h);
-  if (!port) return FALSE;
-  if (!mask) return Fail(ERROR_INVALID_PARAMETER);
-  *mask = port->Mask();
-  return TRUE;
-}
+BOOL GetCommMask(HANDLE h, LPDWORD mask) { return Query(h, mask, &CommPort::Mask); }
 
 BOOL WaitCommEvent(HANDLE h, LPDWORD evt, LPOVERLAPPED ov) {
   plat::detail::ParkedCall park;
@@ -293,13 +286,7 @@ BOOL WaitCommEvent(HANDLE h, LPDWORD evt, LPOVERLAPPED ov) {
   return Result(port->WaitEvent(evt));
 }
 
-BOOL GetCommModemStatus(HANDLE h, LPDWORD status) {
-  auto port = PortOf(h);
-  if (!port) return FALSE;
-  if (!status) return Fail(ERROR_INVALID_PARAMETER);
-  *status = port->ModemStatus();
-  return TRUE;
-}
+BOOL GetCommModemStatus(HANDLE h, LPDWORD status) { return Query(h, status, &CommPort::ModemStatus); }
 
 BOOL EscapeCommFunction(HANDLE h, DWORD func) {
   auto port = PortOf(h);

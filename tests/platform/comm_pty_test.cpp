@@ -13,10 +13,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <thread>
-
-#include "../../platform/src/core.h"
 
 namespace {
 
@@ -27,12 +26,12 @@ long MsSince(Clock::time_point t) {
 }
 
 HANDLE OpenCom(int n) {
-  return plat::detail::OpenCommPort(n, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
+  wchar_t name[16];
+  swprintf(name, 16, L"COM%d:", n);
+  return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
-BOOL ReadPort(HANDLE h, void* buf, DWORD n, DWORD* got) { return plat::detail::CommReadFile(h, buf, n, got); }
-BOOL WritePort(HANDLE h, const void* buf, DWORD n, DWORD* put) {
-  return plat::detail::CommWriteFile(h, buf, n, put);
-}
+BOOL ReadPort(HANDLE h, void* buf, DWORD n, DWORD* got) { return ReadFile(h, buf, n, got, nullptr); }
+BOOL WritePort(HANDLE h, const void* buf, DWORD n, DWORD* put) { return WriteFile(h, buf, n, put, nullptr); }
 
 void SetTimeouts(HANDLE h, DWORD interval, DWORD mult, DWORD constant, DWORD wmult = 0, DWORD wconst = 0) {
   COMMTIMEOUTS t{interval, mult, constant, wmult, wconst};
@@ -106,6 +105,7 @@ void ExpectRaw(const termios& t) {
 class PtyPort : public ::testing::Test {
  protected:
   void SetUp() override {
+    plat::test::UseTempRoot();
     master_ = plat::test::CreatePtyPort(3);
     ASSERT_GE(master_, 0);
   }
@@ -331,9 +331,7 @@ TEST_F(PtyPort, DeviceFolderEntries) {
                {6, ERROR_FILE_NOT_FOUND},
                {7, ERROR_FILE_NOT_FOUND},
                {8, ERROR_FILE_NOT_FOUND},
-               {200, ERROR_FILE_NOT_FOUND},
-               {0, ERROR_FILE_NOT_FOUND},
-               {256, ERROR_FILE_NOT_FOUND}};
+               {200, ERROR_FILE_NOT_FOUND}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.com);
     SetLastError(0);

@@ -10,12 +10,11 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <functional>
 #include <utility>
 #include <vector>
-
-#include "../../platform/src/core.h"
 
 namespace {
 
@@ -44,18 +43,19 @@ void Join(HANDLE thread) {
 }
 
 HANDLE OpenCom(int n) {
-  return plat::detail::OpenCommPort(n, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
+  wchar_t name[16];
+  swprintf(name, 16, L"COM%d:", n);
+  return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
-BOOL ReadPort(HANDLE h, void* buf, DWORD n, DWORD* got) { return plat::detail::CommReadFile(h, buf, n, got); }
-BOOL WritePort(HANDLE h, const void* buf, DWORD n, DWORD* put) {
-  return plat::detail::CommWriteFile(h, buf, n, put);
-}
+BOOL ReadPort(HANDLE h, void* buf, DWORD n, DWORD* got) { return ReadFile(h, buf, n, got, nullptr); }
+BOOL WritePort(HANDLE h, const void* buf, DWORD n, DWORD* put) { return WriteFile(h, buf, n, put, nullptr); }
 
 constexpr int kCom = 4;
 
 class VirtualPortTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    plat::test::UseTempRoot();
     // Virtual time jumps to the next deadline whenever every platform thread waits.
     plat::test::UseVirtualClock(0xFFFFFF00u, plat::test::MakeSystemTime(2014, 5, 3, 14, 7, 9),
                                 plat::test::ClockMode::Auto);
@@ -205,6 +205,20 @@ TEST_F(VirtualPortTest, OpensAreExclusiveAndCanBeMadeToFail) {
     EXPECT_EQ(OpenCom(kCom), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), DWORD{ERROR_FILE_NOT_FOUND});
   }
+}
+
+TEST_F(VirtualPortTest, EveryNameFormReachesThePort) {
+  auto port = plat::test::AttachVirtualPort(12);
+  const wchar_t* wide[] = {L"COM12:", L"com12", L"\\\\.\\COM12"};
+  for (const wchar_t* name : wide) {
+    HANDLE h = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
+    EXPECT_TRUE(CloseHandle(h));
+  }
+  HANDLE h = CreateFileA("\\\\.\\COM12", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
+  EXPECT_TRUE(CloseHandle(h));
+  EXPECT_EQ(port->Opens(), 4);
 }
 
 TEST_F(VirtualPortTest, ABadDcbChangesNothing) {
