@@ -20,7 +20,7 @@ constexpr uint32_t kTick = 123456;
 constexpr uint32_t kBigTick = 3000000000u;
 
 // 5 March 2013, 14:07:09 and `ms` milliseconds.
-SYSTEMTIME LocalTimeAt(WORD ms) { return SYSTEMTIME{2013, 3, 2, 5, 14, 7, 9, ms}; }
+SYSTEMTIME LocalTimeAt(WORD ms) { return plat::test::MakeSystemTime(2013, 3, 5, 14, 7, 9, ms); }
 
 void SetFrame(const char* text) {
   memset(LinkState.frame, 0, sizeof LinkState.frame);
@@ -273,7 +273,10 @@ TEST_F(RecordsTest, GpsSentenceIsCutIntoPiecesOfLMinusTwo) {
     // The pieces hold the sentence, the last one blank-padded; then the tick.
     EXPECT_EQ(text, sentence + std::string(text.size() - sentence.size(), ' '));
     EXPECT_LT(text.size() - sentence.size(), length - 2);
-    EXPECT_EQ(bytes.substr(bytes.size() - length), std::string(1, '!') + std::string(length - 12, ' ') + "3000000000\n");
+    std::string tickRecord(length, ' ');
+    tickRecord[0] = '!';
+    tickRecord.replace(length - 11, 11, "3000000000\n");
+    EXPECT_EQ(bytes.substr(bytes.size() - length), tickRecord);
   }
 }
 
