@@ -7,6 +7,7 @@ namespace handheld {
 BuildConfigData BuildConfig;
 SurveySettingsData SurveySettings;
 LinkStateData LinkState;
+GpsStateData GpsState;
 SurveyRunData SurveyRun;
 PlotStateData PlotState;
 ScreenLayoutData ScreenLayout;
@@ -39,6 +40,13 @@ void ResetLinkState() {
   LinkState.hardMarker = 0;
 }
 
+void ResetGpsState() {
+  for (auto& c : GpsState.sentence) c = 0;
+  for (auto& c : GpsState.sentenceWide) c = 0;
+  GpsState.sentenceValid = 0;
+  GpsState.readerState = 0;
+}
+
 void ResetSurveyRun() {
   SurveyRun.dataFile.Close();
   SurveyRun.dataFile.ClearWriteFailed();
@@ -67,6 +75,7 @@ void ResetEngineState() {
   ResetBuildConfig();
   ResetSurveySettings();
   ResetLinkState();
+  ResetGpsState();
   ResetSurveyRun();
   ResetPlotState();
   ResetScreenLayout();

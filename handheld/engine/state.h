@@ -104,6 +104,16 @@ struct LinkStateData {
 };
 extern LinkStateData LinkState;
 
+// The latest GPS line and the GPS reader's run state (owner: engine, the GPS readers).
+struct GpsStateData {
+  static constexpr int kSentenceMax = 127;  // characters kept of a longer line
+  char sentence[kSentenceMax + 1] = {};
+  wchar_t sentenceWide[kSentenceMax + 1] = {};  // the monitor reader's wide copy
+  int32_t sentenceValid = 0;  // reader: 1 checksum good, 0 bad; monitor: 1 a new line is there
+  std::atomic<int32_t> readerState{0};  // 0 never started, 1 running, 2 ended
+};
+extern GpsStateData GpsState;
+
 // Survey run states (SurveyRun.state).
 enum RunState : int32_t { kRunMonitor = 0, kRunStandBy = -1, kRunLogging = 1 };
 
@@ -152,6 +162,7 @@ extern WorkerThreadsData WorkerThreads;
 void ResetBuildConfig();
 void ResetSurveySettings();
 void ResetLinkState();
+void ResetGpsState();
 void ResetSurveyRun();
 void ResetPlotState();
 void ResetScreenLayout();

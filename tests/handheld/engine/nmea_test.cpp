@@ -1,0 +1,155 @@
+#include "engine/nmea.h"
+
+#include <gtest/gtest.h>
+#include <plat/testing.h>
+
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "engine/state.h"
+
+namespace handheld {
+namespace {
+
+const std::string kGga = "$GPGGA,101530.00,5130.0000,N,00010.0000,W,1,08,1.0,50.0,M,45.0,M,,*43";
+
+struct Line {
+  std::string text;
+  uint32_t tick;
+  bool operator==(const Line& o) const { return text == o.text && tick == o.tick; }
+};
+
+std::ostream& operator<<(std::ostream& os, const Line& l) { return os << "{\"" << l.text << "\", " << l.tick << "}"; }
+
+// Pushes the bytes, byte i arriving at tick 1000 + i; returns the lines handed out.
+std::vector<Line> Assemble(const std::string& bytes) {
+  NmeaLineAssembler a;
+  std::vector<Line> lines;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (a.Push(static_cast<unsigned char>(bytes[i]), 1000 + static_cast<uint32_t>(i))) {
+      EXPECT_EQ(static_cast<size_t>(a.Length()), strlen(a.Line()));
+      lines.push_back({std::string(a.Line(), a.Length()), a.Tick()});
+    }
+  }
+  return lines;
+}
+
+struct AssembleCase {
+  const char* name;
+  std::string bytes;
+  std::vector<Line> lines;
+};
+void PrintTo(const AssembleCase& c, std::ostream* os) { *os << c.name; }
+
+class AssemblerTable : public ::testing::TestWithParam<AssembleCase> {};
+
+TEST_P(AssemblerTable, CutsLinesAsTheReadersDo) { EXPECT_EQ(Assemble(GetParam().bytes), GetParam().lines); }
+
+const std::string k250(250, 'a');
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, AssemblerTable,
+    ::testing::Values(
+        AssembleCase{"CrLf", kGga + "\r\n", {{kGga, 1000}}},
+        // LF alone: the byte before it is taken for the CR, so the last checksum digit goes.
+        AssembleCase{"LfOnly", kGga + "\n", {{kGga.substr(0, kGga.size() - 1), 1000}}},
+        // The last '$' restarts the line; the line's tick is its '$'.
+        AssembleCase{"LastDollar", "xx$GPG$GPGSA,A\r\n", {{"$GPGSA,A", 1006}}},
+        // Bytes before the first '$' make a line of their own, carrying its first byte's tick.
+        AssembleCase{"NoDollar", "noise\r\n" + kGga + "\r\n", {{"noise", 1000}, {kGga, 1007}}},
+        // "$" CR LF is not empty: the '$' is left.
+        AssembleCase{"EmptyLinesIgnored", "\n\r\n$\n$\r\n\n" + kGga + "\r\n", {{"$", 1005}, {kGga, 1009}}},
+        // 250 bytes: the 202nd restarts the line, which keeps bytes 202 to 249 (the 250th is the "CR").
+        AssembleCase{"RestartPast200", k250 + "\n", {{std::string(48, 'a'), 1201}}},
+        // Exactly 200 characters before CR LF are kept whole.
+        AssembleCase{"TwoHundredCharacters",
+                     "$" + std::string(199, 'b') + "\r\n",
+                     {{"$" + std::string(199, 'b'), 1000}}},
+        // A NUL ends the line's text.
+        AssembleCase{"NulEndsTheText", std::string("$GP\0GGA*00\r\n", 12) + "$A*41\r\n",
+                     {{"$GP", 1000}, {"$A*41", 1012}}},
+        AssembleCase{"LeadingNulIsEmpty", std::string("\0abc\r\n", 6), {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(NmeaLineAssembler, LongRunsStayInsideTheBuffer) {
+  NmeaLineAssembler a;
+  for (int i = 0; i < 100000; ++i) a.Push(static_cast<unsigned char>(i % 9 == 0 ? '\n' : 'z' + i % 2), 0);
+  for (int i = 0; i < 5000; ++i) EXPECT_FALSE(a.Push('q', 0));
+  EXPECT_TRUE(a.Push('\n', 0));
+  EXPECT_LE(a.Length(), NmeaLineAssembler::kRestartPast);
+}
+
+struct VerdictCase {
+  const char* name;
+  std::string line;
+  int verdict;
+};
+void PrintTo(const VerdictCase& c, std::ostream* os) { *os << c.name; }
+
+class VerdictTable : public ::testing::TestWithParam<VerdictCase> {};
+
+TEST_P(VerdictTable, JudgesTheChecksum) {
+  const std::string& l = GetParam().line;
+  EXPECT_EQ(NmeaChecksumVerdict(l.data(), l.size()), GetParam().verdict);
+}
+
+std::string Changed(std::string s, size_t at, char c) {
+  s[at] = c;
+  return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, VerdictTable,
+    ::testing::Values(VerdictCase{"Good", kGga, 1}, VerdictCase{"BodyChanged", Changed(kGga, 20, '1'), 0},
+                      VerdictCase{"LfOnlyLostADigit", kGga.substr(0, kGga.size() - 1), 0},
+                      VerdictCase{"UpperCaseHex", "$J*4A", 1}, VerdictCase{"LowerCaseHex", "$J*4a", 1},
+                      VerdictCase{"NoDollar", kGga.substr(1), 0}, VerdictCase{"NoStar", "$GPGSA,A", 0},
+                      VerdictCase{"NoDigits", "$*", 0}, VerdictCase{"NotHex", "$A*G1", 0},
+                      VerdictCase{"DigitsThenJunk", "$A*41junk", 1}, VerdictCase{"TooLarge", "$A*141", 0},
+                      VerdictCase{"LeadingZeros", "$A*000041", 1},
+                      // The sum runs to the first '*', the number comes after the last.
+                      VerdictCase{"TwoStars", "$A*B*0B", 0}, VerdictCase{"TwoStarsSumToFirst", "$A*B*41", 1},
+                      VerdictCase{"Empty", "", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(NmeaTags, GoodAndBadPairs) {
+  EXPECT_EQ(GpsFirstTag(1), '@');
+  EXPECT_EQ(GpsNextTag(1), '#');
+  EXPECT_EQ(GpsFirstTag(0), '?');
+  EXPECT_EQ(GpsNextTag(0), '"');
+}
+
+class GpsStateTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    ResetEngineState();
+    plat::test::Reset();
+  }
+};
+
+TEST_F(GpsStateTest, LongLineIsCutTo127) {
+  const std::string line = "$" + std::string(199, 'c');
+  StoreGpsSentence(line.data(), line.size(), 0);
+  EXPECT_EQ(std::string(GpsState.sentence), line.substr(0, 127));
+  EXPECT_EQ(GpsState.sentenceValid, 0);
+  StoreGpsSentence(kGga.data(), kGga.size(), 1);
+  EXPECT_EQ(std::string(GpsState.sentence), kGga);
+  EXPECT_EQ(GpsState.sentenceValid, 1);
+}
+
+TEST_F(GpsStateTest, MonitorLineHasItsWideCopy) {
+  const std::string line = "$GPTXT,\x80" + std::string(150, 'd');
+  StoreGpsMonitorLine(line.data(), line.size());
+  EXPECT_EQ(std::string(GpsState.sentence), line.substr(0, 127));
+  EXPECT_EQ(wcslen(GpsState.sentenceWide), 127u);
+  EXPECT_EQ(GpsState.sentenceWide[7], L'\u20AC');  // CP1252 0x80
+  EXPECT_EQ(GpsState.sentenceWide[8], L'd');
+  EXPECT_EQ(GpsState.sentenceValid, 1);
+  StoreGpsMonitorLine("NO DATA", 7);
+  EXPECT_STREQ(GpsState.sentenceWide, L"NO DATA");
+}
+
+}  // namespace
+}  // namespace handheld
