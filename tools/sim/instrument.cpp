@@ -1,0 +1,198 @@
+#include "sim/instrument.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace sim {
+namespace {
+
+const ModelInfo kModels[] = {
+    {0, "RZ12", Family::kMeter, 91.0, 9600},     {1, "RZ27B", Family::kMeter, 91.0, 9600},
+    {2, "RZ27DD", Family::kMeter, 91.0, 9600},   {3, "RZ27", Family::kMeter, 91.0, 9600},
+    {4, "RZ45", Family::kMeter, 91.0, 9600},     {5, "RZ89", Family::kMeter, 91.0, 9600},
+    {6, "ZOL12", Family::kZol12, 1000.0, 9600},  {7, "RZ27MK2", Family::kRz27Mk2, 47.0, 19200},
+};
+
+constexpr double kShortFramePeriodMs = 72.0;
+constexpr unsigned char kCr = 0x0D;
+constexpr unsigned char kMarkerBit = 0x40;
+constexpr int kExtrasBelow = 160;  // garbage and partial frame of one gap stay under this
+
+int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
+
+// Five characters as the meters print them: " -200", "00500".
+void AppendField(std::string& s, int v) {
+  char buf[8];
+  if (v < 0) {
+    snprintf(buf, sizeof buf, "%5d", Clamp(v, -9999, -1));
+  } else {
+    snprintf(buf, sizeof buf, "%05d", Clamp(v, 0, 99999));
+  }
+  s.append(buf, 5);
+}
+
+bool HasFfByte(unsigned v) { return (v & 0xFF) == 0xFF || (v >> 8) == 0xFF; }
+
+// Whether garbage may hold the byte.
+bool GarbageMayHold(Family f, unsigned char b) {
+  if (f == Family::kRz27Mk2) return b != 0xFF;
+  return b != kCr && b != 'T';
+}
+
+// Whether a byte fails the ZOL12 test at every position after the first.
+bool FailsZol12(unsigned char b) { return !(b >= '0' && b <= '9') && b != 'I' && b != 'T'; }
+
+}  // namespace
+
+const ModelInfo* FindModel(int model) {
+  for (const ModelInfo& m : kModels) {
+    if (m.model == model) return &m;
+  }
+  return nullptr;
+}
+
+const ModelInfo* FindModelByName(const char* name) {
+  if (!name || !*name) return nullptr;
+  char* end = nullptr;
+  const long n = strtol(name, &end, 10);
+  if (*end == 0) return n >= 0 && n <= 7 ? FindModel(static_cast<int>(n)) : nullptr;
+  char folded[16];
+  size_t k = 0;
+  for (const char* p = name; *p; ++p) {
+    if (*p == '-' || *p == '_') continue;
+    if (k + 1 >= sizeof folded) return nullptr;
+    folded[k++] = static_cast<char>(toupper(static_cast<unsigned char>(*p)));
+  }
+  folded[k] = 0;
+  for (const ModelInfo& m : kModels) {
+    if (strcmp(m.name, folded) == 0) return &m;
+  }
+  return nullptr;
+}
+
+double PeriodMs(const InstrumentOptions& o) {
+  if (o.periodMs > 0) return o.periodMs;
+  const ModelInfo* m = FindModel(o.model);
+  if (!m) m = FindModel(0);
+  if (o.shortFrames && m->model == 3) return kShortFramePeriodMs;
+  return m->periodMs;
+}
+
+int KeptLength(const InstrumentOptions& o) {
+  const ModelInfo* m = FindModel(o.model);
+  if (!m) m = FindModel(0);
+  switch (m->family) {
+    case Family::kZol12:
+      return 8;
+    case Family::kRz27Mk2:
+      return 14;
+    case Family::kMeter:
+      break;
+  }
+  return o.shortFrames && m->model == 3 ? 7 : 12;
+}
+
+InstrumentStream::InstrumentStream(const InstrumentOptions& options)
+    : o_(options), info_(FindModel(options.model)), period_(PeriodMs(options)), rng_(options.seed) {
+  if (!info_) info_ = FindModel(0);
+}
+
+std::string InstrumentStream::Frame(long i) const {
+  std::string s;
+  const unsigned step = static_cast<unsigned>(i % 100);
+  switch (info_->family) {
+    case Family::kMeter: {
+      unsigned status = o_.status & 0xFF;
+      if (o_.triggerEvery > 0 && i % o_.triggerEvery < o_.triggerFrames) status |= kMarkerBit;
+      s.push_back('T');
+      s.push_back(static_cast<char>(status));
+      AppendField(s, o_.field1);
+      if (KeptLength(o_) == 12) AppendField(s, o_.ramp ? o_.field2 + static_cast<int>(step) : o_.field2);
+      s.push_back(static_cast<char>(kCr));
+      break;
+    }
+    case Family::kZol12: {
+      char buf[16];
+      const int inphase = o_.ramp ? o_.inphase + static_cast<int>(step) : o_.inphase;
+      snprintf(buf, sizeof buf, "T%03dI%03d", Clamp(o_.thickness, 0, 999), Clamp(inphase, 0, 999));
+      s = buf;
+      break;
+    }
+    case Family::kRz27Mk2: {
+      s.push_back(o_.lead);
+      s.push_back(static_cast<char>(o_.mk2Status & 0xFF));
+      for (int c = 0; c < kMk2Counts; ++c) {
+        unsigned v = o_.counts[c];
+        if (o_.ramp && c == kMk2Counts - 1) {
+          v = (v + static_cast<unsigned>(i % 200)) & 0xFFFF;
+          while (HasFfByte(v)) v = (v + 1) & 0xFFFF;
+        }
+        s.push_back(static_cast<char>(v >> 8));
+        s.push_back(static_cast<char>(v & 0xFF));
+      }
+      s.push_back(static_cast<char>(0xFF));
+      s.push_back(static_cast<char>(0xFF));
+      break;
+    }
+  }
+  return s;
+}
+
+// The gap after frame i: at most one partial frame, then at most one garbage burst, both in the
+// middle of the gap.
+void InstrumentStream::PlanGap(long i) {
+  pendingCount_ = 0;
+  pendingNext_ = 0;
+  const double at = static_cast<double>(i) * period_ + period_ / 2;
+  const Family family = info_->family;
+  int used = 0;
+  if (rng_.Chance(o_.partialRate)) {
+    const std::string frame = Frame(i + 1);
+    // Up to the byte before the end mark: no partial frame ends a frame by itself.
+    const int longest = family == Family::kMeter ? static_cast<int>(frame.size()) - 1
+                        : family == Family::kZol12 ? 7
+                                                   : 15;
+    Chunk& c = pending_[pendingCount_++];
+    c.atMs = at;
+    c.kind = ChunkKind::kPartial;
+    c.index = i;
+    c.bytes = frame.substr(0, 1 + rng_.Below(static_cast<uint32_t>(longest)));
+    if (family == Family::kZol12) {
+      unsigned char b;
+      do b = static_cast<unsigned char>(rng_.Next()); while (!FailsZol12(b));
+      c.bytes.push_back(static_cast<char>(b));
+    }
+    used = static_cast<int>(c.bytes.size());
+  }
+  if (rng_.Chance(o_.garbageRate)) {
+    Chunk& c = pending_[pendingCount_++];
+    c.atMs = at;
+    c.kind = ChunkKind::kGarbage;
+    c.index = i;
+    c.bytes.clear();
+    const int n = 1 + static_cast<int>(rng_.Below(static_cast<uint32_t>(kExtrasBelow - 1 - used)));
+    while (static_cast<int>(c.bytes.size()) < n) {
+      const unsigned char b = static_cast<unsigned char>(rng_.Next());
+      if (o_.anyGarbage || GarbageMayHold(family, b)) c.bytes.push_back(static_cast<char>(b));
+    }
+  }
+}
+
+bool InstrumentStream::Next(Chunk* out) {
+  if (pendingNext_ < pendingCount_) {
+    *out = pending_[pendingNext_++];
+    return true;
+  }
+  if (o_.count > 0 && next_ >= o_.count) return false;
+  const long i = next_++;
+  out->atMs = static_cast<double>(i) * period_;
+  out->kind = ChunkKind::kFrame;
+  out->index = i;
+  out->bytes = Frame(i);
+  if (o_.count == 0 || next_ < o_.count) PlanGap(i);
+  return true;
+}
+
+}  // namespace sim
