@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     stream = std::make_unique<sim::NmeaStream>(o);
   }
 
-  const volatile std::sig_atomic_t* stop = sim::cli::InstallStopSignals();
+  const std::atomic<bool>* stop = sim::cli::InstallStopSignals();
   sim::PtyLink link;
   std::string error;
   if (!sim::CreatePtyLink(folder.c_str(), static_cast<int>(com), &link, &error)) {

@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
   const std::string folder = sim::DeviceFolder(devDir.c_str());
   if (folder.empty()) return Usage("give --devdir, or set PLAT_DEVDIR or PLAT_ROOT");
 
-  const volatile std::sig_atomic_t* stop = sim::cli::InstallStopSignals();
+  const std::atomic<bool>* stop = sim::cli::InstallStopSignals();
   sim::PtyLink link;
   std::string error;
   if (!sim::CreatePtyLink(folder.c_str(), static_cast<int>(com), &link, &error)) {

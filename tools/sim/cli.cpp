@@ -1,15 +1,17 @@
 #include "sim/cli.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cmath>
 #include <cstdlib>
 
 namespace sim::cli {
 namespace {
 
-volatile std::sig_atomic_t g_stop = 0;
+std::atomic<bool> g_stop{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-void OnStop(int) { g_stop = 1; }
+void OnStop(int) { g_stop.store(true); }
 
 }  // namespace
 
@@ -76,7 +78,7 @@ bool ParseList(const std::string& s, std::vector<long>* out, char sep) {
   }
 }
 
-const volatile std::sig_atomic_t* InstallStopSignals() {
+const std::atomic<bool>* InstallStopSignals() {
   struct sigaction sa {};
   sa.sa_handler = OnStop;
   sigemptyset(&sa.sa_mask);

@@ -1,7 +1,7 @@
 // Command-line helpers shared by the simulators' mains.
 #pragma once
 
-#include <csignal>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -31,7 +31,8 @@ bool ParseDouble(const std::string& s, double* out);
 // Comma- or slash-separated numbers ("0x74,-200,500", "2/5").
 bool ParseList(const std::string& s, std::vector<long>* out, char sep = ',');
 
-// SIGINT, SIGTERM and SIGHUP set the flag; SIGPIPE is ignored.
-const volatile std::sig_atomic_t* InstallStopSignals();
+// SIGINT, SIGTERM and SIGHUP set the flag (a lock-free atomic, safe in a handler); SIGPIPE is
+// ignored.
+const std::atomic<bool>* InstallStopSignals();
 
 }  // namespace sim::cli

@@ -21,7 +21,7 @@ using Ms = std::chrono::duration<double, std::milli>;
 
 enum class Wait { kReady, kStopped, kFailed };
 
-bool Stopped(const PtyOptions& o) { return o.stop && *o.stop; }
+bool Stopped(const PtyOptions& o) { return o.stop && o.stop->load(); }
 
 void SleepMs(int ms) {
   timespec ts{ms / 1000, (ms % 1000) * 1000000L};

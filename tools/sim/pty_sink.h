@@ -2,7 +2,7 @@
 // program under test opens the slave through <devdir>/COMn.
 #pragma once
 
-#include <csignal>
+#include <atomic>
 #include <string>
 
 #include "sim/stream.h"
@@ -29,7 +29,7 @@ struct PtyOptions {
   bool waitForOpen = false;  // hold the stream while nobody has the slave open
   int lingerMs = 500;     // after the last chunk, before returning
   int captureFd = -1;     // bytes the program sends are copied here
-  const volatile std::sig_atomic_t* stop = nullptr;  // set (by a signal) to end early
+  const std::atomic<bool>* stop = nullptr;  // set (by a signal handler, say) to end early
 };
 
 struct PtyResult {

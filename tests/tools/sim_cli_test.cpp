@@ -1,0 +1,173 @@
+// The simulator programs end to end: each links a pty as <devdir>/COMn, prints the link and plays
+// its stream to whoever opens the port; gps-sim captures what the program sends.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <plat/testing.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/framers.h"
+#include "engine/nmea.h"
+#include "sim/gps.h"
+#include "sim/instrument.h"
+
+extern char** environ;
+
+namespace {
+
+// A simulator run as a child process, its standard output on a pipe.
+class Child {
+ public:
+  explicit Child(std::vector<std::string> args) {
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, argv[0], &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&fa);
+    close(out[1]);
+    out_ = out[0];
+  }
+  ~Child() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      Wait();
+    }
+    if (out_ >= 0) close(out_);
+  }
+  // The first line of its output, within a few seconds.
+  std::string Line() {
+    std::string line;
+    for (int waited = 0; waited < 5000;) {
+      pollfd p{out_, POLLIN, 0};
+      if (poll(&p, 1, 50) <= 0) {
+        waited += 50;
+        continue;
+      }
+      char c;
+      if (read(out_, &c, 1) != 1 || c == '\n') break;
+      line.push_back(c);
+    }
+    return line;
+  }
+  // Its exit code, or -1.
+  int Wait() {
+    int status = 0;
+    if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_) return -1;
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+};
+
+HANDLE OpenCom(const wchar_t* name, DWORD interval, DWORD mult, DWORD constant) {
+  HANDLE h = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return h;
+  COMMTIMEOUTS t{interval, mult, constant, 100, 100};
+  SetCommTimeouts(h, &t);
+  return h;
+}
+
+class SimPrograms : public ::testing::Test {
+ protected:
+  void SetUp() override { root_ = plat::test::UseTempRoot(); }
+  void TearDown() override { plat::test::Reset(); }
+  std::string root_;
+};
+
+// Every frame sent with garbage and partial frames between them is found once, in order, by a
+// reader that follows the framing rule.
+TEST_F(SimPrograms, InstrumentSimStreamsFramesThroughTheLink) {
+  Child sim({INSTRUMENT_SIM_PATH, "--model", "RZ27MK2", "--com", "5", "--devdir", plat::DeviceDir(), "--count",
+             "30", "--period", "15", "--garbage", "0.5", "--partial", "0.5", "--ramp", "--seed", "9", "--paced"});
+  const std::string link = sim.Line();
+  EXPECT_EQ(link.rfind("COM5 -> /dev/pts/", 0), 0u) << link;
+
+  HANDLE h = OpenCom(L"COM5:", 65535, 1000, 1000);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  handheld::Rz27Mk2Framer framer;
+  std::vector<std::string> found;
+  while (found.size() < 30) {
+    unsigned char b;
+    DWORD got = 0;
+    if (!ReadFile(h, &b, 1, &got, nullptr) || got == 0) break;
+    if (framer.Push(b) == handheld::FrameStep::kAccepted) {
+      found.emplace_back(reinterpret_cast<const char*>(framer.Frame()), 14);
+    }
+  }
+  CloseHandle(h);
+  EXPECT_EQ(sim.Wait(), 0);
+
+  sim::InstrumentOptions o;
+  o.model = 7;
+  o.ramp = true;
+  sim::InstrumentStream expected(o);
+  ASSERT_EQ(found.size(), 30u);
+  for (long i = 0; i < 30; ++i) EXPECT_EQ(found[i], expected.Frame(i).substr(0, 14)) << i;
+}
+
+TEST_F(SimPrograms, GpsSimSendsSentencesAndCapturesCommands) {
+  const std::string capture = root_ + "/capture.txt";
+  Child sim({GPS_SIM_PATH, "--com", "6", "--devdir", plat::DeviceDir(), "--count", "3", "--rate", "10", "--capture",
+             capture});
+  EXPECT_EQ(sim.Line().rfind("COM6 -> /dev/pts/", 0), 0u);
+
+  HANDLE h = OpenCom(L"COM6:", 100, 100, 100);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  const std::string command = "$PSRF100,1*00\r\n";
+  DWORD put = 0;
+  ASSERT_TRUE(WriteFile(h, command.data(), static_cast<DWORD>(command.size()), &put, nullptr));
+  handheld::NmeaLineAssembler lines;
+  int good = 0, total = 0;
+  while (total < 9) {
+    unsigned char b;
+    DWORD got = 0;
+    if (!ReadFile(h, &b, 1, &got, nullptr) || got == 0) break;
+    if (lines.Push(b, 0)) {
+      ++total;
+      good += handheld::NmeaChecksumVerdict(lines.Line(), static_cast<size_t>(lines.Length()));
+    }
+  }
+  CloseHandle(h);
+  EXPECT_EQ(sim.Wait(), 0);
+  EXPECT_EQ(total, 9);
+  EXPECT_EQ(good, 9);
+  std::ifstream in(capture, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), command);
+}
+
+TEST_F(SimPrograms, BadOptionsAreRefused) {
+  const std::vector<std::vector<std::string>> cases = {
+      {INSTRUMENT_SIM_PATH, "--model", "RZ99", "--com", "1"},
+      {INSTRUMENT_SIM_PATH, "--model", "RZ12"},
+      {INSTRUMENT_SIM_PATH, "--model", "RZ12", "--com", "0"},
+      {INSTRUMENT_SIM_PATH, "--model", "RZ12", "--com", "1", "--values", "1,2,3,4"},
+      {INSTRUMENT_SIM_PATH, "--model", "RZ12", "--com", "1", "--trigger", "3/2"},
+      {INSTRUMENT_SIM_PATH, "--model", "RZ12", "--com", "1", "--garbage", "2"},
+      {GPS_SIM_PATH, "--com", "1", "--rate", "0"},
+      {GPS_SIM_PATH, "--com", "1", "--silence", "5"},
+      {GPS_SIM_PATH, "--com"},
+      {GPS_SIM_PATH, "--com", "1", "--frobnicate", "1"},
+  };
+  for (const auto& args : cases) {
+    Child sim(args);
+    EXPECT_EQ(sim.Wait(), 2) << args[1] << " " << args.back();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+// The pty sink on the real clock: paced streams, waiting for the program to open the port,
+// capturing what it sends, and ending on the stop flag.
+// test-labels: threads
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <plat/testing.h>
+#include <unistd.h>
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/gps.h"
+#include "sim/instrument.h"
+#include "sim/pty_sink.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long MsSince(Clock::time_point t) {
+  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
+}
+
+HANDLE OpenCom(const wchar_t* name, DWORD interval, DWORD mult, DWORD constant) {
+  HANDLE h = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return h;
+  COMMTIMEOUTS t{interval, mult, constant, 100, 100};
+  SetCommTimeouts(h, &t);
+  return h;
+}
+
+// Reads until n bytes have come or a read returns nothing.
+std::string ReadPort(HANDLE h, size_t n) {
+  std::string out;
+  char buf[256];
+  while (out.size() < n) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(n - out.size() < sizeof buf ? n - out.size() : sizeof buf);
+    if (!ReadFile(h, buf, want, &got, nullptr) || got == 0) break;
+    out.append(buf, got);
+  }
+  return out;
+}
+
+std::string Concat(sim::Stream& s) {
+  std::string all;
+  sim::Chunk c;
+  while (s.Next(&c)) all += c.bytes;
+  return all;
+}
+
+class PtySink : public ::testing::Test {
+ protected:
+  void SetUp() override { plat::test::UseTempRoot(); }
+  void TearDown() override { plat::test::Reset(); }
+};
+
+TEST_F(PtySink, PacedStreamKeepsItsPeriod) {
+  const int master = plat::test::CreatePtyPort(2);
+  ASSERT_GE(master, 0);
+  sim::InstrumentOptions o;
+  o.model = 7;
+  o.count = 5;
+  sim::InstrumentStream stream(o), expected(o);
+  sim::PtyOptions po;
+  po.paced = true;
+  po.baud = 19200;
+  po.lingerMs = 0;
+  const auto start = Clock::now();
+  const sim::PtyResult r = sim::StreamToPty(master, stream, po);
+  const long took = MsSince(start);
+  EXPECT_EQ(r.chunks, 5);
+  EXPECT_EQ(r.bytes, 80);
+  // Four periods, then the last frame's 16 bytes at the line rate: the 16th starts 7.8 ms in.
+  EXPECT_GE(took, 4 * 47 + 7);
+  EXPECT_LT(took, 1500);
+  HANDLE h = OpenCom(L"COM2:", MAXDWORD, 0, 0);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(ReadPort(h, 80), Concat(expected));
+  CloseHandle(h);
+}
+
+TEST_F(PtySink, WaitsForTheProgramAndCapturesWhatItSends) {
+  sim::PtyLink link;
+  std::string error;
+  ASSERT_TRUE(sim::CreatePtyLink(plat::DeviceDir(), 3, &link, &error)) << error;
+  char target[256] = {};
+  ASSERT_GT(readlink(link.linkPath.c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(link.slavePath, target);
+
+  int capture[2];
+  ASSERT_EQ(pipe2(capture, O_CLOEXEC | O_NONBLOCK), 0);
+  sim::GpsOptions go;
+  go.count = 3;
+  go.rateHz = 20;
+  sim::NmeaStream stream(go), expected(go);
+  sim::PtyOptions po;
+  po.waitForOpen = true;
+  po.captureFd = capture[1];
+  po.lingerMs = 300;
+  std::atomic<bool> done{false};
+  sim::PtyResult r;
+  std::thread player([&] {
+    r = sim::StreamToPty(link.master, stream, po);
+    done = true;
+  });
+  // Three cycles at 20 Hz take 100 ms: still waiting after 250 ms means it waits for the open.
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  EXPECT_FALSE(done.load());
+
+  HANDLE h = OpenCom(L"COM3:", 100, 100, 100);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  const std::string command = "$PSRF100,1*00\r\n";
+  DWORD put = 0;
+  ASSERT_TRUE(WriteFile(h, command.data(), static_cast<DWORD>(command.size()), &put, nullptr));
+  const std::string all = Concat(expected);
+  EXPECT_EQ(ReadPort(h, all.size()), all);
+  player.join();
+  CloseHandle(h);
+  EXPECT_EQ(r.chunks, 9);
+  EXPECT_FALSE(r.failed);
+  char buf[64] = {};
+  const ssize_t n = read(capture[0], buf, sizeof buf);
+  EXPECT_EQ(std::string(buf, n > 0 ? static_cast<size_t>(n) : 0), command);
+  close(capture[0]);
+  close(capture[1]);
+
+  sim::RemovePtyLink(&link);
+  EXPECT_NE(access(link.linkPath.c_str(), F_OK), 0);
+}
+
+TEST_F(PtySink, StopFlagEndsAStreamWithoutEnd) {
+  const int master = plat::test::CreatePtyPort(4);
+  ASSERT_GE(master, 0);
+  HANDLE h = OpenCom(L"COM4:", MAXDWORD, 0, 0);  // a reader, so the pty never fills
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  sim::InstrumentOptions o;
+  o.periodMs = 5;
+  sim::InstrumentStream stream(o);
+  std::atomic<bool> stop{false};
+  sim::PtyOptions po;
+  po.stop = &stop;
+  sim::PtyResult r;
+  std::thread player([&] { r = sim::StreamToPty(master, stream, po); });
+  std::string got;
+  const auto start = Clock::now();
+  while (MsSince(start) < 100) {
+    got += ReadPort(h, 4096);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  stop = true;
+  const auto stopped = Clock::now();
+  player.join();
+  EXPECT_LT(MsSince(stopped), 200);
+  EXPECT_TRUE(r.stopped);
+  EXPECT_GT(r.chunks, 5);
+  EXPECT_EQ(got.substr(0, 13), std::string("T\x74 -200") + "00500\r");
+  CloseHandle(h);
+}
+
+}  // namespace
