@@ -18,6 +18,7 @@
 #include "engine/nmea.h"
 #include "sim/gps.h"
 #include "sim/instrument.h"
+#include "open_com.h"
 
 extern char** environ;
 
@@ -74,14 +75,6 @@ class Child {
   pid_t pid_ = -1;
   int out_ = -1;
 };
-
-HANDLE OpenCom(const wchar_t* name, DWORD interval, DWORD mult, DWORD constant) {
-  HANDLE h = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return h;
-  COMMTIMEOUTS t{interval, mult, constant, 100, 100};
-  SetCommTimeouts(h, &t);
-  return h;
-}
 
 class SimPrograms : public ::testing::Test {
  protected:

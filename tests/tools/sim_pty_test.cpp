@@ -15,6 +15,7 @@
 
 #include "sim/gps.h"
 #include "sim/instrument.h"
+#include "open_com.h"
 #include "sim/pty_sink.h"
 
 namespace {
@@ -23,14 +24,6 @@ using Clock = std::chrono::steady_clock;
 
 long MsSince(Clock::time_point t) {
   return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
-}
-
-HANDLE OpenCom(const wchar_t* name, DWORD interval, DWORD mult, DWORD constant) {
-  HANDLE h = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return h;
-  COMMTIMEOUTS t{interval, mult, constant, 100, 100};
-  SetCommTimeouts(h, &t);
-  return h;
 }
 
 // Reads until n bytes have come or a read returns nothing.

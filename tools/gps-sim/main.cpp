@@ -12,7 +12,6 @@
 
 #include "sim/cli.h"
 #include "sim/gps.h"
-#include "sim/pty_sink.h"
 
 namespace {
 
@@ -43,62 +42,41 @@ int Usage(const char* problem) {
 
 int main(int argc, char** argv) {
   sim::GpsOptions o;
-  long com = 0, baud = 4800, bits = 11;
-  std::string devDir, file, capture;
-  bool paced = false, wait = true;
-  sim::cli::Args args(argc, argv);
-  std::string name, v;
-  while (args.Next(&name)) {
-    const bool flag = name == "lf-only" || name == "any-garbage" || name == "paced" || name == "no-wait" ||
-                      name == "help";
-    if (!flag && !args.Value(&v)) return Usage(("--" + name + " needs a value").c_str());
-    long n = 0;
-    double d = 0;
-    std::vector<long> list;
-    if (name == "help") return Usage(nullptr);
-    if (name == "com") {
-      if (!sim::cli::ParseLong(v, &com) || com < 1 || com > 255) return Usage("--com takes 1 to 255");
-    } else if (name == "devdir") {
-      devDir = v;
-    } else if (name == "file") {
-      file = v;
-    } else if (name == "rate") {
-      if (!sim::cli::ParseDouble(v, &o.rateHz) || o.rateHz <= 0 || o.rateHz > 1000) return Usage("bad --rate");
-    } else if (name == "count") {
-      if (!sim::cli::ParseLong(v, &o.count) || o.count < 0) return Usage("bad --count");
-    } else if (name == "bad-checksums" || name == "garbage") {
-      if (!sim::cli::ParseDouble(v, &d) || d < 0 || d > 1) return Usage("rates are 0 to 1");
-      (name == "garbage" ? o.garbageRate : o.badChecksumRate) = d;
-    } else if (name == "silence") {
-      if (!sim::cli::ParseList(v, &list) || list.size() != 2 || list[0] < 0 || list[1] < 0) {
-        return Usage("--silence takes AT,FOR in ms");
-      }
-      o.silenceAtMs = static_cast<double>(list[0]);
-      o.silenceMs = static_cast<double>(list[1]);
-    } else if (name == "capture") {
-      capture = v;
-    } else if (name == "seed") {
-      if (!sim::cli::ParseLong(v, &n)) return Usage("bad --seed");
-      o.seed = static_cast<uint64_t>(n);
-    } else if (name == "baud") {
-      if (!sim::cli::ParseLong(v, &baud) || baud <= 0) return Usage("bad --baud");
-    } else if (name == "bits") {
-      if (!sim::cli::ParseLong(v, &bits) || bits < 7 || bits > 12) return Usage("--bits takes 7 to 12");
-    } else if (name == "lf-only") {
-      o.lfOnly = true;
-    } else if (name == "any-garbage") {
-      o.anyGarbage = true;
-    } else if (name == "paced") {
-      paced = true;
-    } else if (name == "no-wait") {
-      wait = false;
-    } else {
-      return Usage(("unknown option " + name).c_str());
-    }
-  }
-  if (com == 0) return Usage("--com is required");
-  const std::string folder = sim::DeviceFolder(devDir.c_str());
-  if (folder.empty()) return Usage("give --devdir, or set PLAT_DEVDIR or PLAT_ROOT");
+  sim::cli::CommonOptions common;
+  common.baud = 4800;
+  long bits = 11;
+  std::string file, capture;
+  const std::string problem = sim::cli::ParseArgs(
+      argc, argv, &common, {{"lf-only", &o.lfOnly}, {"any-garbage", &o.anyGarbage}},
+      [&](const std::string& name, const std::string& v) -> std::string {
+        double d = 0;
+        std::vector<long> list;
+        if (name == "file") {
+          file = v;
+        } else if (name == "rate") {
+          if (!sim::cli::ParseDouble(v, &o.rateHz) || o.rateHz <= 0 || o.rateHz > 1000) return "bad --rate";
+        } else if (name == "count") {
+          if (!sim::cli::ParseLong(v, &o.count) || o.count < 0) return "bad --count";
+        } else if (name == "bad-checksums" || name == "garbage") {
+          if (!sim::cli::ParseDouble(v, &d) || d < 0 || d > 1) return "rates are 0 to 1";
+          (name == "garbage" ? o.garbageRate : o.badChecksumRate) = d;
+        } else if (name == "silence") {
+          if (!sim::cli::ParseList(v, &list) || list.size() != 2 || list[0] < 0 || list[1] < 0) {
+            return "--silence takes AT,FOR in ms";
+          }
+          o.silenceAtMs = static_cast<double>(list[0]);
+          o.silenceMs = static_cast<double>(list[1]);
+        } else if (name == "capture") {
+          capture = v;
+        } else if (name == "bits") {
+          if (!sim::cli::ParseLong(v, &bits) || bits < 7 || bits > 12) return "--bits takes 7 to 12";
+        } else {
+          return "unknown option " + name;
+        }
+        return "";
+      });
+  if (!problem.empty()) return Usage(problem == "help" ? nullptr : problem.c_str());
+  o.seed = common.seed;
 
   std::unique_ptr<sim::Stream> stream;
   if (!file.empty()) {
@@ -113,32 +91,28 @@ int main(int argc, char** argv) {
     stream = std::make_unique<sim::NmeaStream>(o);
   }
 
-  const std::atomic<bool>* stop = sim::cli::InstallStopSignals();
-  sim::PtyLink link;
-  std::string error;
-  if (!sim::CreatePtyLink(folder.c_str(), static_cast<int>(com), &link, &error)) {
-    fprintf(stderr, "gps-sim: %s\n", error.c_str());
-    return 1;
-  }
-  if (capture.empty()) capture = folder + "/gps-sim-COM" + std::to_string(com) + ".capture";
+  sim::cli::Started started;
+  bool usage = false;
+  if (!sim::cli::StartLink("gps-sim", common, &started, &usage)) return usage ? Usage(nullptr) : 1;
+  if (capture.empty()) capture = started.folder + "/gps-sim-COM" + std::to_string(common.com) + ".capture";
   const int captureFd = ::open(capture.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (captureFd < 0) {
     fprintf(stderr, "gps-sim: cannot write %s\n", capture.c_str());
-    RemovePtyLink(&link);
+    RemovePtyLink(&started.link);
     return 1;
   }
-  printf("COM%ld -> %s (%s), capture %s\n", com, link.slavePath.c_str(), link.linkPath.c_str(), capture.c_str());
+  printf("capture %s\n", capture.c_str());
   fflush(stdout);
 
   sim::PtyOptions po;
-  po.paced = paced;
-  po.baud = static_cast<int>(baud);
+  po.paced = common.paced;
+  po.baud = static_cast<int>(common.baud);
   po.bitsPerByte = static_cast<int>(bits);
-  po.waitForOpen = wait;
+  po.waitForOpen = common.wait;
   po.captureFd = captureFd;
-  po.stop = stop;
-  const sim::PtyResult r = sim::StreamToPty(link.master, *stream, po);
-  RemovePtyLink(&link);
+  po.stop = started.stop;
+  const sim::PtyResult r = sim::StreamToPty(started.link.master, *stream, po);
+  RemovePtyLink(&started.link);
   ::close(captureFd);
   fprintf(stderr, "gps-sim: %ld chunks, %ld bytes sent, %ld bytes captured%s\n", r.chunks, r.bytes, r.captured,
           r.stopped ? " (stopped)" : "");

@@ -5,7 +5,6 @@
 
 #include "sim/cli.h"
 #include "sim/instrument.h"
-#include "sim/pty_sink.h"
 
 namespace {
 
@@ -60,88 +59,57 @@ bool SetValues(sim::InstrumentOptions& o, const std::vector<long>& v, sim::Famil
 
 int main(int argc, char** argv) {
   sim::InstrumentOptions o;
+  sim::cli::CommonOptions common;
   const sim::ModelInfo* model = nullptr;
-  long com = 0, baud = 0;
-  std::string devDir, values;
-  bool paced = false, wait = true;
-  sim::cli::Args args(argc, argv);
-  std::string name, v;
-  while (args.Next(&name)) {
-    const bool flag = name == "ramp" || name == "short" || name == "any-garbage" || name == "paced" ||
-                      name == "no-wait" || name == "help";
-    if (!flag && !args.Value(&v)) return Usage(("--" + name + " needs a value").c_str());
-    long n = 0;
-    double d = 0;
-    std::vector<long> list;
-    if (name == "help") return Usage(nullptr);
-    if (name == "model") {
-      if (!(model = sim::FindModelByName(v.c_str()))) return Usage("unknown model");
-    } else if (name == "com") {
-      if (!sim::cli::ParseLong(v, &com) || com < 1 || com > 255) return Usage("--com takes 1 to 255");
-    } else if (name == "devdir") {
-      devDir = v;
-    } else if (name == "period") {
-      if (!sim::cli::ParseDouble(v, &o.periodMs) || o.periodMs <= 0) return Usage("bad --period");
-    } else if (name == "count") {
-      if (!sim::cli::ParseLong(v, &o.count) || o.count < 0) return Usage("bad --count");
-    } else if (name == "values") {
-      values = v;
-    } else if (name == "trigger") {
-      if (!sim::cli::ParseList(v, &list, '/') || list.size() != 2 || list[0] < 0 || list[1] <= 0 ||
-          list[1] > 1000000 || list[0] > list[1]) {
-        return Usage("--trigger takes K/N with 0 <= K <= N");
-      }
-      o.triggerFrames = static_cast<int>(list[0]);
-      o.triggerEvery = static_cast<int>(list[1]);
-    } else if (name == "garbage" || name == "partial") {
-      if (!sim::cli::ParseDouble(v, &d) || d < 0 || d > 1) return Usage("rates are 0 to 1");
-      (name == "garbage" ? o.garbageRate : o.partialRate) = d;
-    } else if (name == "seed") {
-      if (!sim::cli::ParseLong(v, &n)) return Usage("bad --seed");
-      o.seed = static_cast<uint64_t>(n);
-    } else if (name == "baud") {
-      if (!sim::cli::ParseLong(v, &baud) || baud <= 0) return Usage("bad --baud");
-    } else if (name == "ramp") {
-      o.ramp = true;
-    } else if (name == "short") {
-      o.shortFrames = true;
-    } else if (name == "any-garbage") {
-      o.anyGarbage = true;
-    } else if (name == "paced") {
-      paced = true;
-    } else if (name == "no-wait") {
-      wait = false;
-    } else {
-      return Usage(("unknown option " + name).c_str());
-    }
-  }
-  if (!model || com == 0) return Usage("--model and --com are required");
+  std::string values;
+  const std::string problem = sim::cli::ParseArgs(
+      argc, argv, &common, {{"ramp", &o.ramp}, {"short", &o.shortFrames}, {"any-garbage", &o.anyGarbage}},
+      [&](const std::string& name, const std::string& v) -> std::string {
+        double d = 0;
+        std::vector<long> list;
+        if (name == "model") {
+          if (!(model = sim::FindModelByName(v.c_str()))) return "unknown model";
+        } else if (name == "period") {
+          if (!sim::cli::ParseDouble(v, &o.periodMs) || o.periodMs <= 0) return "bad --period";
+        } else if (name == "count") {
+          if (!sim::cli::ParseLong(v, &o.count) || o.count < 0) return "bad --count";
+        } else if (name == "values") {
+          values = v;
+        } else if (name == "trigger") {
+          if (!sim::cli::ParseList(v, &list, '/') || list.size() != 2 || list[0] < 0 || list[1] <= 0 ||
+              list[1] > 1000000 || list[0] > list[1]) {
+            return "--trigger takes K/N with 0 <= K <= N";
+          }
+          o.triggerFrames = static_cast<int>(list[0]);
+          o.triggerEvery = static_cast<int>(list[1]);
+        } else if (name == "garbage" || name == "partial") {
+          if (!sim::cli::ParseDouble(v, &d) || d < 0 || d > 1) return "rates are 0 to 1";
+          (name == "garbage" ? o.garbageRate : o.partialRate) = d;
+        } else {
+          return "unknown option " + name;
+        }
+        return "";
+      });
+  if (!problem.empty()) return Usage(problem == "help" ? nullptr : problem.c_str());
+  if (!model) return Usage("--model is required");
   o.model = model->model;
+  o.seed = common.seed;
   if (!values.empty()) {
     std::vector<long> list;
     if (!sim::cli::ParseList(values, &list) || !SetValues(o, list, model->family)) return Usage("bad --values");
   }
-  const std::string folder = sim::DeviceFolder(devDir.c_str());
-  if (folder.empty()) return Usage("give --devdir, or set PLAT_DEVDIR or PLAT_ROOT");
 
-  const std::atomic<bool>* stop = sim::cli::InstallStopSignals();
-  sim::PtyLink link;
-  std::string error;
-  if (!sim::CreatePtyLink(folder.c_str(), static_cast<int>(com), &link, &error)) {
-    fprintf(stderr, "instrument-sim: %s\n", error.c_str());
-    return 1;
-  }
-  printf("COM%ld -> %s (%s)\n", com, link.slavePath.c_str(), link.linkPath.c_str());
-  fflush(stdout);
-
+  sim::cli::Started started;
+  bool usage = false;
+  if (!sim::cli::StartLink("instrument-sim", common, &started, &usage)) return usage ? Usage(nullptr) : 1;
   sim::InstrumentStream stream(o);
   sim::PtyOptions po;
-  po.paced = paced;
-  po.baud = baud > 0 ? static_cast<int>(baud) : model->baud;
-  po.waitForOpen = wait;
-  po.stop = stop;
-  const sim::PtyResult r = sim::StreamToPty(link.master, stream, po);
-  RemovePtyLink(&link);
+  po.paced = common.paced;
+  po.baud = common.baud > 0 ? static_cast<int>(common.baud) : model->baud;
+  po.waitForOpen = common.wait;
+  po.stop = started.stop;
+  const sim::PtyResult r = sim::StreamToPty(started.link.master, stream, po);
+  RemovePtyLink(&started.link);
   fprintf(stderr, "instrument-sim: %ld chunks, %ld bytes sent%s\n", r.chunks, r.bytes, r.stopped ? " (stopped)" : "");
   return r.failed ? 1 : 0;
 }

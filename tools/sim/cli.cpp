@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace sim::cli {
@@ -87,6 +88,98 @@ const std::atomic<bool>* InstallStopSignals() {
   sigaction(SIGHUP, &sa, nullptr);
   signal(SIGPIPE, SIG_IGN);
   return &g_stop;
+}
+
+namespace {
+
+// Takes the option when it is one of the common ones: 1 taken, 0 not one of them, -1 a bad or
+// missing value (the reason in *problem).
+int ParseCommon(const std::string& name, Args& args, CommonOptions* o, std::string* problem) {
+  if (name == "paced") {
+    o->paced = true;
+    return 1;
+  }
+  if (name == "no-wait") {
+    o->wait = false;
+    return 1;
+  }
+  if (name != "com" && name != "devdir" && name != "seed" && name != "baud") return 0;
+  std::string v;
+  if (!args.Value(&v)) {
+    *problem = "--" + name + " needs a value";
+    return -1;
+  }
+  long n = 0;
+  if (name == "devdir") {
+    o->devDir = v;
+  } else if (!ParseLong(v, &n)) {
+    *problem = "bad --" + name;
+    return -1;
+  } else if (name == "com") {
+    if (n < 1 || n > 255) {
+      *problem = "--com takes 1 to 255";
+      return -1;
+    }
+    o->com = n;
+  } else if (name == "seed") {
+    o->seed = static_cast<uint64_t>(n);
+  } else {
+    if (n <= 0) {
+      *problem = "bad --baud";
+      return -1;
+    }
+    o->baud = n;
+  }
+  return 1;
+}
+
+}  // namespace
+
+std::string ParseArgs(int argc, char** argv, CommonOptions* common, std::initializer_list<Flag> flags,
+                      const std::function<std::string(const std::string&, const std::string&)>& valued) {
+  Args args(argc, argv);
+  std::string name, value, problem;
+  while (args.Next(&name)) {
+    if (name == "help") return "help";
+    const int taken = ParseCommon(name, args, common, &problem);
+    if (taken < 0) return problem;
+    if (taken > 0) continue;
+    bool flag = false;
+    for (const Flag& f : flags) {
+      if (name == f.name) {
+        *f.value = true;
+        flag = true;
+      }
+    }
+    if (flag) continue;
+    if (!args.Value(&value)) return "--" + name + " needs a value";
+    problem = valued(name, value);
+    if (!problem.empty()) return problem;
+  }
+  return "";
+}
+
+bool StartLink(const char* program, const CommonOptions& o, Started* out, bool* usage) {
+  *usage = true;
+  if (o.com == 0) {
+    fprintf(stderr, "%s: --com is required\n", program);
+    return false;
+  }
+  out->folder = DeviceFolder(o.devDir.c_str());
+  if (out->folder.empty()) {
+    fprintf(stderr, "%s: give --devdir, or set PLAT_DEVDIR or PLAT_ROOT\n", program);
+    return false;
+  }
+  *usage = false;
+  out->stop = InstallStopSignals();
+  std::string error;
+  if (!CreatePtyLink(out->folder.c_str(), static_cast<int>(o.com), &out->link, &error)) {
+    fprintf(stderr, "%s: %s\n", program, error.c_str());
+    return false;
+  }
+  printf("COM%ld -> %s (%s)\n", o.com, out->link.slavePath.c_str(), out->link.linkPath.c_str());
+  fflush(stdout);
+  return true;
 }
 
 }  // namespace sim::cli
