@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace plat::detail {
 
@@ -47,7 +49,8 @@ size_t LiveHandleCount();
 std::mutex& KernelMutex();
 // Wakes every waiter to re-check its condition. Call with KernelMutex held, after a state change.
 void Kick();
-// Platform clock in ms, 64-bit (the tick is its low 32 bits).
+// Platform clock in ms, 64-bit and monotonic: the base of every deadline. GetTickCount is its low
+// 32 bits plus an offset (PLAT_TICK_START, or what the harness set).
 uint64_t NowMs();
 bool ClockIsVirtual();
 constexpr uint64_t kNoDeadline = UINT64_MAX;
@@ -59,6 +62,7 @@ int RealPollTimeout(uint64_t deadline);
 
 // ---- Threads (threads.cpp) -------------------------------------------------------------------
 // A suspended thread stops here, at the entry and at the exit of the layer calls that park.
+// Call it without KernelMutex held.
 void ParkPoint();
 // Threads the virtual clock waits for: CreateThread threads, and test threads that register.
 void RegisterPlatformThread();
@@ -73,6 +77,11 @@ HANDLE OpenCommPort(int n, DWORD access, DWORD share, DWORD disposition);
 BOOL CommReadFile(HANDLE h, LPVOID buf, DWORD n, LPDWORD got);
 BOOL CommWriteFile(HANDLE h, LPCVOID buf, DWORD n, LPDWORD put);
 
+// ---- Files (paths.cpp) ----------------------------------------------------------------------
+// Creates the drive root and the profile's root folders: Storage and C_DRIVE (handheld), or C and
+// the start folder (desktop).
+void CreateRootFolders(Profile p);
+
 // ---- Errors ----------------------------------------------------------------------------------
 // Maps an errno value of a file call onto a Windows code.
 DWORD ErrnoToError(int err);
@@ -80,6 +89,25 @@ DWORD ErrnoToError(int err);
 // ---- Profile ---------------------------------------------------------------------------------
 Profile CurrentProfile();
 void SetProfile(Profile p);
+
+// ---- Start-up configuration (process.cpp) --------------------------------------------------
+// What the layer's main() read from PLAT_SCREEN, PLAT_DISPLAY and PLAT_SCALE, resolved against the
+// profile's defaults. Before main() runs (tests) it holds the handheld defaults, headless.
+enum class DisplayMode { Headless, Sdl };
+struct StartConfig {
+  int screenCx = 240;
+  int screenCy = 320;
+  DisplayMode display = DisplayMode::Headless;
+  int scale = 2;
+};
+const StartConfig& StartupConfig();
+
+// ---- Recorded stand-ins (standins.cpp), read by the test API ---------------------------------
+// percent < 0 reads the system battery again.
+void SetBatteryOverride(int percent);
+// (type, tick) of every MessageBeep, oldest first (the most recent ones when the log is full).
+std::vector<std::pair<UINT, DWORD>> BeepLog();
+uint64_t IdleTimerResetCount();
 
 // ---- Module resets, used by plat::test::Reset ------------------------------------------------
 void ResetClock();

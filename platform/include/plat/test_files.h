@@ -1,2 +1,25 @@
+// Test automation of the files module: temporary drive roots and file fault injection.
 #pragma once
 #include "plat/testing.h"
+
+#include <cstdint>
+#include <string>
+
+namespace plat::test {
+
+// Makes a fresh temporary drive root, with its device folder and the current profile's root
+// folders, and points DriveRoot() and DeviceDir() at it. Reset removes it again. Returns its path.
+std::string UseTempRoot();
+
+// The next `count` CreateFile calls whose path, as passed, matches `glob` (ignoring case; '*' and
+// '?' also match separators) fail with `error`.
+void FailCreateFile(const char* glob, DWORD error, int count = 1);
+
+// File writes (WriteFile and plat::AppendAtEnd) accept only `bytes` more bytes in total; after
+// that they write what still fits and fail with `error`, until the faults are cleared.
+void FailWritesAfter(uint64_t bytes, DWORD error = ERROR_DISK_FULL);
+
+// Ends every file fault injection.
+void ClearFaults();
+
+}  // namespace plat::test
