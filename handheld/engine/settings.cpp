@@ -195,11 +195,8 @@ int FormatLine(const Field& field, char* out, int size) {
     case Kind::kDouble:
       return Terminate(snprintf(out, size, "%f\r\n", *static_cast<double*>(field.value)), size);
     case Kind::kText: {
-      wchar_t wide[SurveySettingsData::kSurveyLineMax + 1];
-      wcsncpy(wide, static_cast<wchar_t*>(field.value), SurveySettingsData::kSurveyLineMax);
-      wide[SurveySettingsData::kSurveyLineMax] = 0;
-      char name[SurveySettingsData::kSurveyLineMax + 1];
-      plat::Narrow(wide, name, sizeof name);
+      char name[SurveySettingsData::kSurveyLineMax + 1];  // Narrow keeps at most 11 characters
+      plat::Narrow(static_cast<wchar_t*>(field.value), name, sizeof name);
       return Terminate(snprintf(out, size, "%s\r\n", name), size);
     }
     case Kind::kStationIncrement: {
@@ -236,14 +233,10 @@ void ParseLine(const Field& field, const char* line) {
     case Kind::kDouble:
       *static_cast<double*>(field.value) = ParseWidened(line);
       break;
-    case Kind::kText: {
-      // The name keeps its first characters (one byte is one character in CP1252).
-      char name[SurveySettingsData::kSurveyLineMax + 1];
-      strncpy(name, line, SurveySettingsData::kSurveyLineMax);
-      name[SurveySettingsData::kSurveyLineMax] = 0;
-      plat::Widen(name, static_cast<wchar_t*>(field.value), SurveySettingsData::kSurveyLineMax + 1);
+    case Kind::kText:
+      // A longer name keeps its first 11 characters (one byte is one character in CP1252).
+      plat::Widen(line, static_cast<wchar_t*>(field.value), SurveySettingsData::kSurveyLineMax + 1);
       break;
-    }
   }
 }
 
