@@ -179,30 +179,30 @@ bool WriteText(HANDLE file, const char* text, int length) {
 }
 
 // The length of an snprintf result, cut to what the buffer holds.
-int Terminate(int n, int size) { return n < 0 ? 0 : (n >= size ? size - 1 : n); }
+int FittedLength(int n, int size) { return n < 0 ? 0 : (n >= size ? size - 1 : n); }
 
 int FormatLine(const Field& field, char* out, int size) {
   switch (field.kind) {
     case Kind::kInt:
-      return Terminate(snprintf(out, size, "%d\r\n", *static_cast<int32_t*>(field.value)), size);
+      return FittedLength(snprintf(out, size, "%d\r\n", *static_cast<int32_t*>(field.value)), size);
     case Kind::kColour:
       // Written as the signed 32-bit value it always was, so every colour reads back unchanged.
-      return Terminate(
+      return FittedLength(
           snprintf(out, size, "%d\r\n", static_cast<int32_t>(*static_cast<COLORREF*>(field.value))),
           size);
     case Kind::kFloat:
-      return Terminate(snprintf(out, size, "%f\r\n", *static_cast<float*>(field.value)), size);
+      return FittedLength(snprintf(out, size, "%f\r\n", *static_cast<float*>(field.value)), size);
     case Kind::kDouble:
-      return Terminate(snprintf(out, size, "%f\r\n", *static_cast<double*>(field.value)), size);
+      return FittedLength(snprintf(out, size, "%f\r\n", *static_cast<double*>(field.value)), size);
     case Kind::kText: {
       char name[SurveySettingsData::kSurveyLineMax + 1];  // Narrow keeps at most 11 characters
       plat::Narrow(static_cast<wchar_t*>(field.value), name, sizeof name);
-      return Terminate(snprintf(out, size, "%s\r\n", name), size);
+      return FittedLength(snprintf(out, size, "%s\r\n", name), size);
     }
     case Kind::kStationIncrement: {
       float increment = *static_cast<float*>(field.value);
       if (SurveySettings.surveyMode == kModeWheel) increment = increment < 0.0f ? -1.0f : 1.0f;
-      return Terminate(snprintf(out, size, "%f\r\n", increment), size);
+      return FittedLength(snprintf(out, size, "%f\r\n", increment), size);
     }
   }
   return 0;
@@ -309,7 +309,7 @@ void WriteWholeFile(const wchar_t* path, const char* version) {
                             nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   char line[kSettingsLineMax];
-  const int length = Terminate(snprintf(line, sizeof line, "%s\r\n", version), sizeof line);
+  const int length = FittedLength(snprintf(line, sizeof line, "%s\r\n", version), sizeof line);
   bool ok = WriteText(file, line, length) && WriteSettings(file) && FlushFileBuffers(file);
   ok = CloseHandle(file) && ok;
   if (!ok || !MoveFileExW(tmp, path, MOVEFILE_REPLACE_EXISTING)) DeleteFileW(tmp);
