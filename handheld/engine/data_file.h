@@ -21,21 +21,26 @@ class DataFile {
 
   // New file (CREATE_NEW, read and write, exclusive). False with the last error on failure.
   bool Create(const wchar_t* path);
-  // Opens an existing file again, or creates it (OPEN_ALWAYS), to append at its end.
+  // Opens an existing file again, or creates it (OPEN_ALWAYS), to append at its end. An object
+  // still open is closed first, by Create as well.
   bool Reopen(const wchar_t* path);
-  // Appends bytes (whole records) in one piece. False when closed or when the write failed.
+  // Appends bytes (whole records) in one piece. False when closed or when the write failed; a
+  // failed write is cut back to the size before it.
   bool Append(const void* records, size_t bytes);
-  // Positional read; the append position is untouched.
+  // Positional read; the append position is untouched. False (got 0) when closed.
   bool ReadAt(uint64_t offset, void* buf, uint32_t n, uint32_t* got);
-  uint64_t Size();
+  uint64_t Size();  // 0 when closed
   bool Flush();
   void Close();
   bool IsOpen();
-  // The first failed append since Create/Reopen, latched for the logging screen to report.
+  // Latched by the first failed append since Create (it survives Close and Reopen, which the
+  // logging screen does at every pause) until ClearWriteFailed, for the logging screen to report.
   bool WriteFailed();
   void ClearWriteFailed();
 
  private:
+  void CloseLocked();
+
   std::mutex mutex_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   bool writeFailed_ = false;

@@ -1,6 +1,16 @@
 #include "engine_test_support.h"
 
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+
 namespace handheld::test {
+
+void UseBuild(const BuildSwitches& switches) {
+  ResetEngineState();
+  FillBuildConfig(switches);
+}
 
 void UseBuild(int modelIndex, int zolOptionAvailable, int storageRoot) {
   ResetEngineState();
@@ -9,6 +19,11 @@ void UseBuild(int modelIndex, int zolOptionAvailable, int storageRoot) {
   s.zolOptionAvailable = zolOptionAvailable;
   s.storageRoot = storageRoot;
   FillBuildConfig(s);
+}
+
+std::string RootFileBytes(const char* path) {
+  std::ifstream in(std::string(plat::DriveRoot()) + "/" + path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace handheld::test

@@ -1,13 +1,22 @@
 // Test helpers for the handheld engine.
 #pragma once
 
+#include <string>
+
 #include "engine/build_config.h"
 #include "engine/state.h"
 
 namespace handheld::test {
 
+// UseBuild with every build switch given (the RZ27 scale switch, the RZ27-MK2 diagnostics).
+void UseBuild(const BuildSwitches& switches);
+
 // The one way tests fill BuildConfig: resets every engine object, then sets the build switches
 // (the record length follows from the model, as start-up sets it).
 void UseBuild(int modelIndex, int zolOptionAvailable = 0, int storageRoot = 1);
+
+// The bytes of a file under the drive root ("" when it cannot be read), read straight from the
+// Linux side so the layer under test is not involved. `path` uses '/' separators.
+std::string RootFileBytes(const char* path);
 
 }  // namespace handheld::test

@@ -1,0 +1,114 @@
+#include "engine/data_file.h"
+
+namespace handheld {
+
+namespace {
+
+bool FileSize(HANDLE h, uint64_t* size) {
+  DWORD high = 0;
+  SetLastError(ERROR_SUCCESS);
+  const DWORD low = GetFileSize(h, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) return false;
+  *size = (static_cast<uint64_t>(high) << 32) | low;
+  return true;
+}
+
+}  // namespace
+
+DataFile::~DataFile() { Close(); }
+
+void DataFile::CloseLocked() {
+  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  handle_ = INVALID_HANDLE_VALUE;
+}
+
+bool DataFile::Create(const wchar_t* path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CloseLocked();
+  writeFailed_ = false;
+  handle_ = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                        nullptr);
+  return handle_ != INVALID_HANDLE_VALUE;
+}
+
+bool DataFile::Reopen(const wchar_t* path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CloseLocked();
+  handle_ = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                        nullptr);
+  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  SetFilePointer(handle_, 0, nullptr, FILE_END);
+  return true;
+}
+
+bool DataFile::Append(const void* records, size_t bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (handle_ == INVALID_HANDLE_VALUE) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  uint64_t before = 0;
+  if (bytes > MAXDWORD || !FileSize(handle_, &before)) {
+    if (bytes > MAXDWORD) SetLastError(ERROR_INVALID_PARAMETER);
+    writeFailed_ = true;
+    return false;
+  }
+  DWORD put = 0;
+  if (plat::AppendAtEnd(handle_, records, static_cast<DWORD>(bytes), &put) && put == bytes) return true;
+
+  // Cut a partial write back to the last whole record, keeping the write's error for the caller.
+  const DWORD error = GetLastError();
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(before);
+  if (SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN)) SetEndOfFile(handle_);
+  writeFailed_ = true;
+  SetLastError(error);
+  return false;
+}
+
+bool DataFile::ReadAt(uint64_t offset, void* buf, uint32_t n, uint32_t* got) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (got != nullptr) *got = 0;
+  if (handle_ == INVALID_HANDLE_VALUE) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  DWORD read = 0;
+  const BOOL ok = plat::ReadAt(handle_, offset, buf, n, &read);
+  if (got != nullptr) *got = read;
+  return ok != FALSE;
+}
+
+uint64_t DataFile::Size() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  uint64_t size = 0;
+  if (handle_ != INVALID_HANDLE_VALUE && !FileSize(handle_, &size)) size = 0;
+  return size;
+}
+
+bool DataFile::Flush() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return handle_ != INVALID_HANDLE_VALUE && FlushFileBuffers(handle_) != FALSE;
+}
+
+void DataFile::Close() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CloseLocked();
+}
+
+bool DataFile::IsOpen() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return handle_ != INVALID_HANDLE_VALUE;
+}
+
+bool DataFile::WriteFailed() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return writeFailed_;
+}
+
+void DataFile::ClearWriteFailed() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  writeFailed_ = false;
+}
+
+}  // namespace handheld
