@@ -13,6 +13,7 @@ PlotStateData PlotState;
 ScreenLayoutData ScreenLayout;
 Rz27Mk2CalibrationData Rz27Mk2Calibration;
 WorkerThreadsData WorkerThreads;
+TraceSetData TraceSet;
 
 void FillBuildConfig(const BuildSwitches& s) {
   BuildConfig.modelIndex = s.modelIndex;
@@ -71,6 +72,8 @@ void ResetWorkerThreads() {
   WorkerThreads.keepAliveThread = nullptr;
 }
 
+void ResetTraceSet() { TraceSet = TraceSetData{}; }
+
 void ResetEngineState() {
   ResetBuildConfig();
   ResetSurveySettings();
@@ -81,6 +84,7 @@ void ResetEngineState() {
   ResetScreenLayout();
   ResetRz27Mk2Calibration();
   ResetWorkerThreads();
+  ResetTraceSet();
 }
 
 }  // namespace handheld

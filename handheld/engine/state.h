@@ -151,6 +151,16 @@ struct Rz27Mk2CalibrationData {
 };
 extern Rz27Mk2CalibrationData Rz27Mk2Calibration;
 
+// The eight display channels of the latest reading (owner: engine, the live decoders). Channel
+// meaning depends on the model; a channel's valid flag is 1 when it holds a value of this reading.
+struct TraceSetData {
+  static constexpr int kChannels = 8;
+  float traceValue[kChannels] = {};
+  int32_t traceValid[kChannels] = {};
+};
+extern TraceSetData TraceSet;
+void ResetTraceSet();
+
 // Worker threads (owner: the shell).
 struct WorkerThreadsData {
   std::atomic<int32_t> keepAliveRun{0};

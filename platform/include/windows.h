@@ -3,3 +3,4 @@
 
 #include "plat/wintypes.h"
 #include "plat/kernel.h"
+#include "plat/gdi.h"

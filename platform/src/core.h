@@ -116,5 +116,6 @@ bool WaitThreadsEnded(uint32_t realMs);
 void ResetFiles();
 void ResetComm();
 void ResetStandIns();
+void ResetGdi();  // frees every GDI object and DC the program made, clears the draw log
 
 }  // namespace plat::detail

@@ -12,6 +12,7 @@ void Reset(Profile profile, Screen /*screen*/) {
     ADD_FAILURE() << "a platform thread was still alive at the end of the test";
   }
   detail::RetireAllHandles();
+  detail::ResetGdi();
   detail::ResetComm();
   detail::ResetFiles();
   detail::ResetStandIns();

@@ -7,6 +7,11 @@
 
 namespace handheld::test {
 
+void UseBuild(const BuildSwitches& switches) {
+  ResetEngineState();
+  FillBuildConfig(switches);
+}
+
 void UseBuild(int modelIndex, int zolOptionAvailable, int storageRoot) {
   ResetEngineState();
   BuildSwitches s;

@@ -8,6 +8,9 @@
 
 namespace handheld::test {
 
+// UseBuild with every build switch given (the RZ27 scale switch, the RZ27-MK2 diagnostics).
+void UseBuild(const BuildSwitches& switches);
+
 // The one way tests fill BuildConfig: resets every engine object, then sets the build switches
 // (the record length follows from the model, as start-up sets it).
 void UseBuild(int modelIndex, int zolOptionAvailable = 0, int storageRoot = 1);

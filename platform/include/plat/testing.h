@@ -30,3 +30,4 @@ void InstallTestExitHook();
 #include "plat/test_files.h"
 #include "plat/test_comm.h"
 #include "plat/test_misc.h"
+#include "plat/test_gdi.h"

@@ -379,3 +379,28 @@ struct SYSTEM_POWER_STATUS_EX2 {
 typedef SYSTEM_POWER_STATUS_EX2* PSYSTEM_POWER_STATUS_EX2;
 
 typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID);
+
+// Geometry shared by the window and drawing calls.
+struct RECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
+typedef RECT* LPRECT;
+typedef RECT* PRECT;
+typedef const RECT* LPCRECT;
+
+struct POINT {
+  LONG x;
+  LONG y;
+};
+typedef POINT* LPPOINT;
+typedef POINT* PPOINT;
+
+struct SIZE {
+  LONG cx;
+  LONG cy;
+};
+typedef SIZE* LPSIZE;
+typedef SIZE* PSIZE;
