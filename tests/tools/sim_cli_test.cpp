@@ -91,7 +91,7 @@ TEST_F(SimPrograms, InstrumentSimStreamsFramesThroughTheLink) {
   const std::string link = sim.Line();
   EXPECT_EQ(link.rfind("COM5 -> /dev/pts/", 0), 0u) << link;
 
-  HANDLE h = OpenCom(L"COM5:", 65535, 1000, 1000);
+  HANDLE h = OpenCom(5, 65535, 1000, 1000);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   handheld::Rz27Mk2Framer framer;
   std::vector<std::string> found;
@@ -120,7 +120,7 @@ TEST_F(SimPrograms, GpsSimSendsSentencesAndCapturesCommands) {
              capture});
   EXPECT_EQ(sim.Line().rfind("COM6 -> /dev/pts/", 0), 0u);
 
-  HANDLE h = OpenCom(L"COM6:", 100, 100, 100);
+  HANDLE h = OpenCom(6, 100, 100, 100);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   const std::string command = "$PSRF100,1*00\r\n";
   DWORD put = 0;

@@ -71,7 +71,7 @@ TEST_F(PtySink, PacedStreamKeepsItsPeriod) {
   // Four periods, then the last frame's 16 bytes at the line rate: the 16th starts 7.8 ms in.
   EXPECT_GE(took, 4 * 47 + 7);
   EXPECT_LT(took, 1500);
-  HANDLE h = OpenCom(L"COM2:", MAXDWORD, 0, 0);
+  HANDLE h = OpenCom(2, MAXDWORD, 0, 0);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_EQ(ReadPort(h, 80), Concat(expected));
   CloseHandle(h);
@@ -105,7 +105,7 @@ TEST_F(PtySink, WaitsForTheProgramAndCapturesWhatItSends) {
   std::this_thread::sleep_for(std::chrono::milliseconds(250));
   EXPECT_FALSE(done.load());
 
-  HANDLE h = OpenCom(L"COM3:", 100, 100, 100);
+  HANDLE h = OpenCom(3, 100, 100, 100);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   const std::string command = "$PSRF100,1*00\r\n";
   DWORD put = 0;
@@ -129,7 +129,7 @@ TEST_F(PtySink, WaitsForTheProgramAndCapturesWhatItSends) {
 TEST_F(PtySink, StopFlagEndsAStreamWithoutEnd) {
   const int master = plat::test::CreatePtyPort(4);
   ASSERT_GE(master, 0);
-  HANDLE h = OpenCom(L"COM4:", MAXDWORD, 0, 0);  // a reader, so the pty never fills
+  HANDLE h = OpenCom(4, MAXDWORD, 0, 0);  // a reader, so the pty never fills
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   sim::InstrumentOptions o;
   o.periodMs = 5;
