@@ -1,6 +1,6 @@
 // The pty sink on the real clock: paced streams, waiting for the program to open the port,
 // capturing what it sends, and ending on the stop flag.
-// test-labels: threads
+// test-labels: threads e2e
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <plat/testing.h>
