@@ -226,6 +226,7 @@ bool ServiceOneSendLocked(std::unique_lock<std::mutex>& lk, Queue* q) {
   const DWORD tick = GetTickCount();
   lk.lock();
   q->running.erase(std::find(q->running.begin(), q->running.end(), item));
+  ++q->serviced;
   if (!item->done) {
     item->result = r;
     item->done = true;

@@ -74,7 +74,16 @@ ModalEnd RunModalLoop(HWND modal, ModalKind kind, const std::function<bool()>& e
     MSG msg;
     {
       std::unique_lock<std::mutex> lk(KernelMutex());
-      GetCoreLocked(lk, q.get(), &msg);
+      const uint64_t serviced = q->serviced;
+      if (!PeekCoreLocked(lk, q.get(), &msg, true)) {
+        // A send handled just now may have ended the loop: check before waiting.
+        if (q->serviced == serviced) {
+          q->inMessageWait = true;
+          KernelWait(lk, NextTimerDueLocked(q.get()), [&q] { return HasWorkLocked(q.get()); });
+          q->inMessageWait = false;
+        }
+        continue;
+      }
     }
     if (msg.message == WM_QUIT) {
       // The quit is for the outer loop: cancel and post it again.

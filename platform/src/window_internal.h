@@ -65,6 +65,7 @@ struct Queue {
   bool inMessageWait = false;  // blocked in a retrieval wait (for WaitIdle)
   int modalDepth = 0;
   HWND pendingActivate = nullptr;  // a click landed in this top-level window
+  uint64_t serviced = 0;           // incoming sends handled so far
 };
 
 struct Window {
