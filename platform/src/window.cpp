@@ -658,9 +658,12 @@ LRESULT DefProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool wide) {
       return 0;
     case WM_ERASEBKGND:
       return EraseBackground(h, reinterpret_cast<HDC>(wp)) ? 1 : 0;
-    case WM_PAINT:
-      ValidateRect(h, nullptr);
+    case WM_PAINT: {
+      // BeginPaint erases (when asked) and validates.
+      PAINTSTRUCT ps;
+      if (BeginPaint(h, &ps)) EndPaint(h, &ps);
       return 0;
+    }
     case WM_SETTEXT: {
       std::wstring text = wide ? std::wstring(lp ? reinterpret_cast<const wchar_t*>(lp) : L"")
                                : WidenText(reinterpret_cast<const char*>(lp));
