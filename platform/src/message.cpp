@@ -1,6 +1,7 @@
 // Per-thread message queues: retrieval in priority order, posting, cross-thread sends and the
 // message wait on the one clock.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "window_internal.h"
@@ -9,10 +10,33 @@ namespace plat::detail {
 namespace {
 
 std::vector<std::shared_ptr<Queue>> g_queues;  // every live queue
-std::vector<SendRecord> g_sendLog;
+std::deque<SendRecord> g_sendLog;
 constexpr size_t kSendLogLimit = 4096;
 
 void EndQueue(const std::shared_ptr<Queue>& q);
+
+// On the real clock a hand-over usually completes within microseconds, far sooner than a sleeping
+// thread wakes up: a waiter spins this long (lock released) before it blocks. Never on the virtual
+// clock, whose stepping needs the waiter blocked.
+constexpr auto kSpin = std::chrono::microseconds(50);
+
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
+
+template <class Pred>
+void SpinUnlocked(std::unique_lock<std::mutex>& lk, Pred done) {
+  if (ClockIsVirtual()) return;
+  lk.unlock();
+  const auto until = std::chrono::steady_clock::now() + kSpin;
+  for (int i = 0; !done(); ++i) {
+    CpuRelax();
+    if ((i & 63) == 63 && std::chrono::steady_clock::now() >= until) break;
+  }
+  lk.lock();
+}
 
 // Ends the thread's queue when the thread ends: senders waiting on it are released with 0.
 struct QueueHolder {
@@ -232,7 +256,7 @@ bool ServiceOneSendLocked(std::unique_lock<std::mutex>& lk, Queue* q) {
     item->done = true;
   }
   if (!item->work && item->target) {
-    if (g_sendLog.size() >= kSendLogLimit) g_sendLog.erase(g_sendLog.begin());
+    if (g_sendLog.size() >= kSendLogLimit) g_sendLog.pop_front();
     g_sendLog.push_back(SendRecord{item->target->hwnd, item->msg, tick});
   }
   Kick();
@@ -242,8 +266,10 @@ bool ServiceOneSendLocked(std::unique_lock<std::mutex>& lk, Queue* q) {
 LRESULT SendAndWaitLocked(std::unique_lock<std::mutex>& lk, Queue* q, const std::shared_ptr<SentItem>& item) {
   if (q->ended) return 0;
   q->sent.push_back(item);
+  ++q->arrivals;
   Kick();
   Queue* mine = CurrentQueueIfAny();
+  SpinUnlocked(lk, [&] { return item->done.load(std::memory_order_acquire); });
   while (!item->done) {
     // A thread blocked in its own send still handles the sends that reach it.
     if (mine && mine != q && ServiceOneSendLocked(lk, mine)) continue;
@@ -284,6 +310,9 @@ bool PeekCoreLocked(std::unique_lock<std::mutex>& lk, Queue* q, MSG* msg, bool r
 void GetCoreLocked(std::unique_lock<std::mutex>& lk, Queue* q, MSG* msg) {
   for (;;) {
     if (PeekCoreLocked(lk, q, msg, true)) return;
+    const uint64_t seen = q->arrivals.load();
+    SpinUnlocked(lk, [&] { return q->arrivals.load(std::memory_order_acquire) != seen; });
+    if (q->arrivals.load() != seen) continue;
     q->inMessageWait = true;
     KernelWait(lk, NextTimerDueLocked(q), [q] { return HasWorkLocked(q); });
     q->inMessageWait = false;
@@ -313,6 +342,7 @@ void ForgetWindowLocked(Window* w) {
 
 void PostLocked(Window* w, UINT msg, WPARAM wp, LPARAM lp) {
   w->queue->posted.push_back(MakeMsg(w->hwnd, msg, wp, lp));
+  ++w->queue->arrivals;
   Kick();
 }
 
@@ -332,7 +362,7 @@ void ResetQueues() {
 
 std::vector<SendRecord> SendLog() {
   std::lock_guard<std::mutex> lock(KernelMutex());
-  return g_sendLog;
+  return std::vector<SendRecord>(g_sendLog.begin(), g_sendLog.end());
 }
 
 }  // namespace plat::detail

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -40,7 +41,7 @@ struct SentItem {
   LPARAM lParam = 0;
   std::function<LRESULT()> work;  // runs instead of the window procedure when set
   LRESULT result = 0;
-  bool done = false;
+  std::atomic<bool> done{false};  // written under the lock; read by the sender's spin without it
 };
 
 struct Timer {
@@ -66,6 +67,7 @@ struct Queue {
   int modalDepth = 0;
   HWND pendingActivate = nullptr;  // a click landed in this top-level window
   uint64_t serviced = 0;           // incoming sends handled so far
+  std::atomic<uint64_t> arrivals{0};  // bumped by every send and post to it, for the short spin
 };
 
 struct Window {

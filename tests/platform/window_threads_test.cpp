@@ -4,7 +4,7 @@
 // test-labels: threads
 #include <atomic>
 
-#include "../../bench/window/scene.h"
+#include "../../bench/window_scene.h"
 #include "window_test_util.h"
 
 namespace {
