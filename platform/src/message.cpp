@@ -313,10 +313,16 @@ void GetCoreLocked(std::unique_lock<std::mutex>& lk, Queue* q, MSG* msg) {
     const uint64_t seen = q->arrivals.load();
     SpinUnlocked(lk, [&] { return q->arrivals.load(std::memory_order_acquire) != seen; });
     if (q->arrivals.load() != seen) continue;
-    q->inMessageWait = true;
-    KernelWait(lk, NextTimerDueLocked(q), [q] { return HasWorkLocked(q); });
-    q->inMessageWait = false;
+    WaitForWorkLocked(lk, q);
   }
+}
+
+void WaitForWorkLocked(std::unique_lock<std::mutex>& lk, Queue* q) {
+  const uint64_t deadline = NextTimerDueLocked(q);
+  q->inMessageWait = true;
+  // A timer set meanwhile for an earlier time ends the wait too, so its deadline is taken up.
+  KernelWait(lk, deadline, [q, deadline] { return HasWorkLocked(q) || NextTimerDueLocked(q) < deadline; });
+  q->inMessageWait = false;
 }
 
 void ForgetWindowLocked(Window* w) {
@@ -381,9 +387,7 @@ BOOL WaitMessage() {
     while (ServiceOneSendLocked(lk, q.get())) {
     }
     if (HasWorkLocked(q.get())) return TRUE;
-    q->inMessageWait = true;
-    KernelWait(lk, NextTimerDueLocked(q.get()), [&q] { return HasWorkLocked(q.get()); });
-    q->inMessageWait = false;
+    WaitForWorkLocked(lk, q.get());
   }
 }
 

@@ -194,6 +194,7 @@ void ActivateWindow(HWND h) {
     old = ActiveLocked();
     if (old == h) return;
     g_active = h;
+    MarkScreenDirtyLocked();  // the caption colours follow the activation
     std::shared_ptr<Window> last = FindWindowLocked(top->lastFocus);
     focus = last && IsAncestorOf(top, last.get()) && AcceptsInput(last.get()) ? last->hwnd : h;
     std::shared_ptr<Window> f = FindWindowLocked(g_focus);

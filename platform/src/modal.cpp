@@ -77,11 +77,7 @@ ModalEnd RunModalLoop(HWND modal, ModalKind kind, const std::function<bool()>& e
       const uint64_t serviced = q->serviced;
       if (!PeekCoreLocked(lk, q.get(), &msg, true)) {
         // A send handled just now may have ended the loop: check before waiting.
-        if (q->serviced == serviced) {
-          q->inMessageWait = true;
-          KernelWait(lk, NextTimerDueLocked(q.get()), [&q] { return HasWorkLocked(q.get()); });
-          q->inMessageWait = false;
-        }
+        if (q->serviced == serviced) WaitForWorkLocked(lk, q.get());
         continue;
       }
     }

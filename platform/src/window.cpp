@@ -117,7 +117,8 @@ void BringToTopLocked(Window* w) {
   g_top.insert(g_top.end(), rest.begin(), rest.end());
 }
 
-LONG ClampLong(int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, -(int64_t{1} << 30), int64_t{1} << 30)); }
+// Window coordinates stay within +-2^24, so nested offsets can never overflow.
+LONG ClampLong(int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, -(int64_t{1} << 24), int64_t{1} << 24)); }
 
 struct CreateArgs {
   DWORD exStyle;
@@ -214,7 +215,6 @@ HWND CreateCore(const CreateArgs& a) {
   if (w->wide) {
     csw = CREATESTRUCTW{a.param, a.inst, a.menu, a.parent, cy, cx, y, x, static_cast<LONG>(a.style),
                         nullptr, nullptr, a.exStyle};
-    std::wstring cname = cls->name;
     csw.lpszName = a.wideCall ? static_cast<LPCWSTR>(a.rawTitle) : w->text.c_str();
     csw.lpszClass = a.wideCall ? static_cast<LPCWSTR>(a.rawClass) : cls->name.c_str();
     cs = reinterpret_cast<LPARAM>(&csw);
@@ -302,7 +302,6 @@ void DestroyCore(const std::shared_ptr<Window>& w, bool messages) {
     MarkScreenDirtyLocked();
     Kick();
   }
-  if (!messages) MoveFocusOff(w->hwnd, true);
   for (auto& x : all) RetireWindowDcs(x->hwnd);
 }
 
@@ -849,52 +848,47 @@ BOOL SetWindowPos(HWND h, HWND insertAfter, int x, int y, int cx, int cy, UINT f
   return TRUE;
 }
 
-BOOL GetClientRect(HWND h, LPRECT rc) {
+namespace {
+
+LONG Saturate(int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+// Runs f(window, out) under the lock; FALSE for a stale window or a NULL out.
+template <class T, class F>
+BOOL QueryWindow(HWND h, T* out, F f) {
   std::lock_guard<std::mutex> lock(KernelMutex());
   std::shared_ptr<Window> w = FindWindowLocked(h);
-  if (!w || !rc) {
+  if (!w || !out) {
     SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
-  *rc = ClientRectLocked(w.get());
+  f(*w, out);
   return TRUE;
+}
+
+}  // namespace
+
+BOOL GetClientRect(HWND h, LPRECT rc) {
+  return QueryWindow(h, rc, [](const Window& w, RECT* out) { *out = ClientRectLocked(&w); });
 }
 
 BOOL GetWindowRect(HWND h, LPRECT rc) {
-  std::lock_guard<std::mutex> lock(KernelMutex());
-  std::shared_ptr<Window> w = FindWindowLocked(h);
-  if (!w || !rc) {
-    SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  *rc = WindowRectScreen(w.get());
-  return TRUE;
+  return QueryWindow(h, rc, [](const Window& w, RECT* out) { *out = WindowRectScreen(&w); });
 }
 
 BOOL ClientToScreen(HWND h, LPPOINT pt) {
-  std::lock_guard<std::mutex> lock(KernelMutex());
-  std::shared_ptr<Window> w = FindWindowLocked(h);
-  if (!w || !pt) {
-    SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  const POINT o = ClientOriginScreen(w.get());
-  pt->x += o.x;
-  pt->y += o.y;
-  return TRUE;
+  return QueryWindow(h, pt, [](const Window& w, POINT* p) {
+    const POINT o = ClientOriginScreen(&w);
+    p->x = Saturate(int64_t{p->x} + o.x);
+    p->y = Saturate(int64_t{p->y} + o.y);
+  });
 }
 
 BOOL ScreenToClient(HWND h, LPPOINT pt) {
-  std::lock_guard<std::mutex> lock(KernelMutex());
-  std::shared_ptr<Window> w = FindWindowLocked(h);
-  if (!w || !pt) {
-    SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  const POINT o = ClientOriginScreen(w.get());
-  pt->x -= o.x;
-  pt->y -= o.y;
-  return TRUE;
+  return QueryWindow(h, pt, [](const Window& w, POINT* p) {
+    const POINT o = ClientOriginScreen(&w);
+    p->x = Saturate(int64_t{p->x} - o.x);
+    p->y = Saturate(int64_t{p->y} - o.y);
+  });
 }
 
 HWND GetParent(HWND h) {

@@ -150,6 +150,8 @@ bool ServiceOneSendLocked(std::unique_lock<std::mutex>& lk, Queue* q);
 LRESULT SendAndWaitLocked(std::unique_lock<std::mutex>& lk, Queue* q, const std::shared_ptr<SentItem>& item);
 // The next message for q of kinds posted, input, quit, paint, timer (sends are serviced first).
 bool PeekCoreLocked(std::unique_lock<std::mutex>& lk, Queue* q, MSG* msg, bool remove);
+// Blocks until something may be retrievable for q (or its next timer is due).
+void WaitForWorkLocked(std::unique_lock<std::mutex>& lk, Queue* q);
 // GetMessage's wait: until a message is there; returns it.
 void GetCoreLocked(std::unique_lock<std::mutex>& lk, Queue* q, MSG* msg);
 // Drops everything queued for a window that is being destroyed and releases its senders.

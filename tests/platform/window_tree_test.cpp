@@ -231,6 +231,31 @@ TEST_F(TreeTest, MoveAndResizeSendSizeAndMove) {
   EXPECT_EQ(r.left, 30);
 }
 
+TEST_F(TreeTest, FarCoordinatesAreClampedWithoutOverflow) {
+  HWND top = Top(WS_VISIBLE, {0, 0, 100, 100});
+  HWND far = Kid(top, 1, {1000000000, -1000000000, 2000000000, 1000000000});
+  HWND deeper = Kid(far, 2, {1000000000, 1000000000, 1000000001, 1000000001});
+  ASSERT_NE(deeper, nullptr);
+  RECT r = plat::test::WindowRect(deeper);
+  EXPECT_GT(r.left, 0);
+  EXPECT_LE(r.left, 1 << 26);
+  RECT huge{-1000000000, -1000000000, 1000000000, 1000000000};
+  EXPECT_TRUE(InvalidateRect(far, &huge, TRUE));
+  RECT inverted{50, 50, 10, 10};
+  EXPECT_TRUE(InvalidateRect(top, &inverted, TRUE));
+  POINT p{INT32_MAX - 10, INT32_MIN + 10};
+  EXPECT_TRUE(ClientToScreen(deeper, &p));
+  EXPECT_EQ(p.x, INT32_MAX);
+  EXPECT_TRUE(ScreenToClient(deeper, &p));
+  PumpUntilIdle();
+  EXPECT_EQ(plat::test::ScreenPixel(50, 50), RGB(255, 255, 255));
+  MoveWindow(far, -2000000000, 0, 2000000000, -5, TRUE);
+  PumpUntilIdle();
+  RECT c;
+  GetClientRect(far, &c);
+  EXPECT_EQ(c.bottom, 0);
+}
+
 // ---- Focus ----
 
 TEST_F(TreeTest, SetFocusSendsKillThenSetAndIsRefusedOnDisabledWindows) {
