@@ -69,6 +69,8 @@ Route RouteLocked(Queue* q, const InputEvent& e, MSG* msg, HWND* nonClientClose,
   Window* t = nullptr;
   if (auto c = FindWindowLocked(g_capture); c && e.msg != WM_LBUTTONDOWN) {
     t = c.get();
+  } else if (e.msg == WM_MOUSEMOVE) {
+    return Route::Drop;  // motion only while the button is held
   } else {
     t = HitTestLocked(e.screen);
   }

@@ -107,6 +107,7 @@ TEST_F(ThreadsTest, RepaintsReleaseEveryGdiObjectTheyMake) {
     plat::test::ScreenPixel(0, 0);
   }
   EXPECT_EQ(plat::test::LiveGdiObjects(), live);
+  EXPECT_TRUE(plat::SaveScreenPng(plat::test::OutputPath("window_scene.png").c_str()));
   // The scene really drew: text in the fields, the separator and a curve in the plot.
   EXPECT_EQ(plat::test::ScreenPixel(100, 49), RGB(0, 0, 0));
   EXPECT_EQ(plat::test::ScreenPixel(scene::kPlotX - 1, scene::kPlotY + 5), RGB(0, 0, 0));  // border

@@ -350,6 +350,57 @@ TEST_F(TreeTest, ActivationAndForeground) {
   EXPECT_EQ(rec.Of(WM_LBUTTONDOWN)[0].hwnd, popup);
 }
 
+TEST_F(TreeTest, MouseMotionOnlyWhileHeldAndToTheWindowThatTookTheButton) {
+  HWND top = Top(WS_VISIBLE, {0, 0, 100, 100});
+  HWND a = Kid(top, 1, {0, 0, 50, 50});
+  HWND b = Kid(top, 2, {50, 0, 100, 50});
+  PumpUntilIdle();
+  rec.Clear();
+  plat::test::MoveMouse(10, 10);  // not pressed: nothing
+  plat::test::Press(10, 10);
+  plat::test::MoveMouse(60, 10);
+  plat::test::Release(70, 10);
+  PumpUntilIdle();
+  EXPECT_TRUE(rec.Of(WM_LBUTTONDOWN).size() == 1 && rec.Of(WM_LBUTTONDOWN)[0].hwnd == a);
+  ASSERT_EQ(rec.Of(WM_MOUSEMOVE).size(), 1u);
+  EXPECT_EQ(rec.Of(WM_MOUSEMOVE)[0].hwnd, a);
+  EXPECT_EQ(rec.Of(WM_MOUSEMOVE)[0].lParam, MAKELPARAM(60, 10));
+  ASSERT_EQ(rec.Of(WM_LBUTTONUP).size(), 1u);
+  EXPECT_EQ(rec.Of(WM_LBUTTONUP)[0].hwnd, a);
+  EXPECT_EQ(rec.Of(WM_LBUTTONUP)[0].wParam, 0u);
+  EXPECT_TRUE(rec.Messages(b).empty());
+}
+
+TEST_F(TreeTest, CaptionBoxesByProfile) {
+  // Desktop: the close box of WS_SYSMENU sends WM_CLOSE.
+  plat::test::Reset(Profile::Desktop);
+  WindowTest::SetUp();
+  HWND d = Top(WS_VISIBLE | WS_CAPTION | WS_SYSMENU, {0, 0, 200, 100}, L"Display Options");
+  PumpUntilIdle();
+  EXPECT_TRUE(plat::SaveScreenPng(plat::test::OutputPath("window_desktop_caption.png").c_str()));
+  plat::test::ClickScreen(200 - 3 - 8, 3 + 9);
+  PumpUntilIdle();
+  EXPECT_FALSE(IsWindow(d));
+  EXPECT_EQ(rec.Of(WM_CLOSE).size(), 1u);
+  // Handheld: the caption OK box sends WM_COMMAND(IDOK).
+  plat::test::Reset(Profile::Handheld);
+  WindowTest::SetUp();
+  HWND h = CreateWindowExW(WS_EX_CAPTIONOKBTN, L"TestWnd", L"Setup", WS_VISIBLE | WS_CAPTION, 0, 0, 200, 100,
+                           nullptr, nullptr, nullptr, nullptr);
+  PumpUntilIdle();
+  EXPECT_TRUE(plat::SaveScreenPng(plat::test::OutputPath("window_handheld_caption.png").c_str()));
+  plat::test::ClickScreen(200 - 1 - 10, 1 + 10);
+  PumpUntilIdle();
+  auto commands = rec.Of(WM_COMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].hwnd, h);
+  EXPECT_EQ(commands[0].wParam, static_cast<WPARAM>(MAKEWPARAM(IDOK, BN_CLICKED)));
+  plat::test::ClickScreen(100, 10);  // the caption elsewhere: nothing
+  PumpUntilIdle();
+  EXPECT_EQ(rec.Of(WM_COMMAND).size(), 1u);
+  EXPECT_TRUE(rec.Of(WM_LBUTTONDOWN).empty());
+}
+
 // ---- Modal engine ----
 
 class ModalTest : public WindowTest {
