@@ -16,6 +16,7 @@
 #include <cwchar>
 #include <string>
 #include <thread>
+#include "comm_test_support.h"
 
 namespace {
 
@@ -25,13 +26,9 @@ long MsSince(Clock::time_point t) {
   return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
 }
 
-HANDLE OpenCom(int n) {
-  wchar_t name[16];
-  swprintf(name, 16, L"COM%d:", n);
-  return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-}
-BOOL ReadPort(HANDLE h, void* buf, DWORD n, DWORD* got) { return ReadFile(h, buf, n, got, nullptr); }
-BOOL WritePort(HANDLE h, const void* buf, DWORD n, DWORD* put) { return WriteFile(h, buf, n, put, nullptr); }
+using plat::test::OpenCom;
+using plat::test::ReadPort;
+using plat::test::WritePort;
 
 void SetTimeouts(HANDLE h, DWORD interval, DWORD mult, DWORD constant, DWORD wmult = 0, DWORD wconst = 0) {
   COMMTIMEOUTS t{interval, mult, constant, wmult, wconst};

@@ -15,6 +15,7 @@
 #include <functional>
 #include <utility>
 #include <vector>
+#include "comm_test_support.h"
 
 namespace {
 
@@ -42,13 +43,9 @@ void Join(HANDLE thread) {
   EXPECT_TRUE(CloseHandle(thread));
 }
 
-HANDLE OpenCom(int n) {
-  wchar_t name[16];
-  swprintf(name, 16, L"COM%d:", n);
-  return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-}
-BOOL ReadPort(HANDLE h, void* buf, DWORD n, DWORD* got) { return ReadFile(h, buf, n, got, nullptr); }
-BOOL WritePort(HANDLE h, const void* buf, DWORD n, DWORD* put) { return WriteFile(h, buf, n, put, nullptr); }
+using plat::test::OpenCom;
+using plat::test::ReadPort;
+using plat::test::WritePort;
 
 constexpr int kCom = 4;
 

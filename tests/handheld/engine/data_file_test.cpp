@@ -5,6 +5,7 @@
 #include <plat/testing.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -116,12 +117,18 @@ TEST_F(DataFileTest, ShortWriteRollsBackToTheLastWholeRecordAndLatches) {
   EXPECT_EQ(bytes[48], '*');
 }
 
-// A UI writer, the GPS thread and a reader on the one open file.
-constexpr int kSentences = 1500;
-constexpr int kUiCalls = 1500;
+// A UI writer, the GPS thread and a reader on the one open file, for two seconds of real time
+// (bounded by a call count so a slow sanitizer build keeps the file small).
+constexpr auto kRunTime = std::chrono::seconds(2);
+constexpr int kMaxCalls = 200000;
 constexpr int kRecordLength = 24;
 
+bool TimeIsUp(std::chrono::steady_clock::time_point start, int calls) {
+  return calls >= kMaxCalls || std::chrono::steady_clock::now() - start >= kRunTime;
+}
+
 std::atomic<bool> writersDone{false};
+std::atomic<int> gpsCalls{0};
 std::atomic<int> gpsFailures{0};
 std::atomic<int> badReads{0};
 std::atomic<int> reads{0};
@@ -132,10 +139,13 @@ void SentenceFor(int seq, char* out, size_t size) {
 
 DWORD WINAPI GpsWriter(LPVOID) {
   char sentence[64];
-  for (int seq = 0; seq < kSentences; ++seq) {
+  const auto start = std::chrono::steady_clock::now();
+  int seq = 0;
+  for (; !TimeIsUp(start, seq); ++seq) {
     SentenceFor(seq, sentence, sizeof sentence);
     if (!WriteGpsRecords(sentence, static_cast<uint32_t>(seq), '@', '#')) ++gpsFailures;
   }
+  gpsCalls = seq;
   return 0;
 }
 
@@ -167,6 +177,7 @@ TEST_F(DataFileTest, TwoWritersAndAReaderKeepEveryCallContiguous) {
   gpsFailures = 0;
   badReads = 0;
   reads = 0;
+  gpsCalls = 0;
   ASSERT_TRUE(SurveyRun.dataFile.Create(L"\\RUN.DAT"));
   HANDLE reader = CreateThread(nullptr, 0, Reader, nullptr, 0, nullptr);
   HANDLE gps = CreateThread(nullptr, 0, GpsWriter, nullptr, 0, nullptr);
@@ -174,7 +185,9 @@ TEST_F(DataFileTest, TwoWritersAndAReaderKeepEveryCallContiguous) {
   ASSERT_NE(gps, nullptr);
 
   int uiFailures = 0;
-  for (int i = 0; i < kUiCalls; ++i) {
+  int uiCalls = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; !TimeIsUp(start, i); ++i, ++uiCalls) {
     swprintf(SurveySettings.surveyLine, SurveySettingsData::kSurveyLineMax + 1, L"%d", i);
     if (!(i % 2 == 0 ? WriteLineHeader() : WriteEventRecord(SurveySettings.surveyLine, 'X'))) ++uiFailures;
   }
@@ -229,9 +242,9 @@ TEST_F(DataFileTest, TwoWritersAndAReaderKeepEveryCallContiguous) {
       r += 1;
     }
   }
-  EXPECT_EQ(sentences, kSentences);
-  EXPECT_EQ(lines, kUiCalls / 2);
-  EXPECT_EQ(events, kUiCalls / 2);
+  EXPECT_EQ(sentences, gpsCalls.load());
+  EXPECT_EQ(lines, (uiCalls + 1) / 2);
+  EXPECT_EQ(events, uiCalls / 2);
 }
 
 }  // namespace

@@ -1,0 +1,418 @@
+#include "engine/settings.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+#include "engine/scale.h"
+#include "engine/state.h"
+#include "engine/timing.h"
+
+namespace handheld {
+
+namespace {
+
+// Which builds have a line.
+enum class When : uint8_t {
+  kAlways,
+  kRz12,  // the RZ12 build
+  kIce,   // the RZ12 build with the ice-thickness option
+  kMk2,   // the RZ27-MK2 build
+};
+
+// How a line is written and read.
+enum class Kind : uint8_t {
+  kInt,               // "%d", read as a decimal integer
+  kColour,            // the 32-bit colour as a signed decimal, read as a decimal integer
+  kFloat,             // "%f" of a single-precision value, read as a decimal number
+  kDouble,            // "%f" of a double-precision value, read as a decimal number
+  kText,              // the survey line name, 8-bit in the file, wide in memory
+  kStationIncrement,  // as kFloat, but in Wheel mode only the sign is written
+};
+
+// What the reader recomputes after a line.
+enum class After : uint8_t {
+  kNothing,
+  kPxPerUnitIce,
+  kPxPerUnit0,
+  kPxPerUnit1,
+  kSurveyModeChoice,
+  kSampleDivisor,
+  kKeptIncrement,
+  kStation,
+};
+
+struct Field {
+  Kind kind;
+  void* value;
+};
+
+constexpr Field F(int32_t* v) { return {Kind::kInt, v}; }
+constexpr Field F(COLORREF* v) { return {Kind::kColour, v}; }
+constexpr Field F(float* v) { return {Kind::kFloat, v}; }
+constexpr Field F(double* v) { return {Kind::kDouble, v}; }
+constexpr Field F(wchar_t* v) { return {Kind::kText, v}; }
+
+struct SettingsLine {
+  When when;
+  Field field;
+  After after;
+};
+
+constexpr When A = When::kAlways;
+constexpr After N = After::kNothing;
+constexpr SurveySettingsData& S = SurveySettings;
+
+// Every value line of the file, in file order; WriteSettings and ReadSettings both walk it.
+constexpr SettingsLine kLines[] = {
+    {When::kRz12, F(&S.rz12Type), N},
+    {When::kIce, F(&S.zolEnabled), N},
+    {When::kIce, F(&S.showIceProfile), N},
+    {When::kIce, F(&S.seaWaterIndex), N},
+    {When::kIce, F(&S.iceScaleMin), N},
+    {When::kIce, F(&S.iceScaleMax), After::kPxPerUnitIce},
+    {A, F(&S.displayUnits), N},
+    {A, F(&S.instrumentPort), N},
+    {A, F(&S.audio), N},
+    {A, F(&S.pauseKey), N},
+    {A, F(&S.traceVisible[0]), N},
+    {A, F(&S.traceVisible[1]), N},
+    {A, F(&S.traceVisible[2]), N},
+    {A, F(&S.traceVisible[3]), N},
+    {A, F(&S.traceVisible[4]), N},
+    {A, F(&S.traceVisible[5]), N},
+    {A, F(&S.traceVisible[6]), N},
+    {A, F(&S.traceVisible[7]), N},
+    {A, F(&S.traceThickness[0]), N},
+    {A, F(&S.traceThickness[1]), N},
+    {A, F(&S.traceThickness[2]), N},
+    {A, F(&S.traceThickness[3]), N},
+    {A, F(&S.traceThickness[4]), N},
+    {A, F(&S.traceThickness[5]), N},
+    {A, F(&S.traceThickness[6]), N},
+    {A, F(&S.traceThickness[7]), N},
+    {A, F(&S.traceColour[0]), N},
+    {A, F(&S.traceColour[1]), N},
+    {A, F(&S.traceColour[2]), N},
+    {A, F(&S.traceColour[3]), N},
+    {A, F(&S.traceColour[4]), N},
+    {A, F(&S.traceColour[5]), N},
+    {A, F(&S.traceColour[6]), N},
+    {A, F(&S.traceColour[7]), N},
+    {A, F(&S.gridScale), N},
+    {A, F(&S.scale1Min), N},
+    {A, F(&S.scale1Max), After::kPxPerUnit0},
+    {A, F(&S.scale2Min), N},
+    {A, F(&S.scale2Max), After::kPxPerUnit1},
+    {A, F(&S.gpsEnabled), N},
+    {A, F(&S.gpsPort), N},
+    {A, F(&S.gpsBaudIndex), N},
+    {A, F(&S.gpsDataBitsIndex), N},
+    {A, F(&S.gpsParityIndex), N},
+    {A, F(&S.gpsStopBitsIndex), N},
+    {A, F(&S.surveyMode), After::kSurveyModeChoice},
+    {A, F(&S.component), N},
+    {A, F(&S.dipole), N},
+    {A, F(&S.samplesPerReading), N},
+    {When::kMk2, F(&S.mk2Type), N},
+    {When::kMk2, F(&S.mk2Offset[0]), N},
+    {When::kMk2, F(&S.mk2Offset[1]), N},
+    {When::kMk2, F(&S.mk2Offset[2]), N},
+    {When::kMk2, F(&S.mk2Offset[3]), N},
+    {When::kMk2, F(&S.mk2Offset[4]), N},
+    {When::kMk2, F(&S.mk2Offset[5]), N},
+    {A, F(&S.stationIncrementAuto), N},
+    {A, F(&S.stationIncrementWheel), N},
+    {A, F(&S.stationIncrementManual), N},
+    {A, F(&S.readingInterval), After::kSampleDivisor},
+    {A, F(S.surveyLine), N},
+    {A, F(&S.lineIncrement), N},
+    {A, F(&S.lineSequence), N},
+    {A, F(&S.lineDirection), N},
+    {A, F(&S.startStation), After::kStation},
+    {A, {Kind::kStationIncrement, &S.stationIncrement}, After::kKeptIncrement},
+    {When::kMk2, F(&S.softMarker), N},
+    {When::kMk2, F(&S.markerPort), N},
+};
+
+constexpr int32_t kModeAuto = 0;
+constexpr int32_t kModeWheel = 1;
+constexpr int32_t kModeManual = 2;
+
+struct ModelFile {
+  const wchar_t* name;
+  const char* version;
+};
+
+// Indexed by BuildConfig.modelIndex.
+constexpr ModelFile kModelFiles[] = {
+    {L"RZ12.INI", "CEVer2.11"},  {L"RZ27B.INI", "CEVer2.10"}, {L"RZ27D.INI", "CEVer2.10"},
+    {L"RZ27.INI", "CEVer2.10"},  {L"RZ45.INI", "CEVer2.11"},  {L"RZ89.INI", "CEVer2.10"},
+    {L"ZOL12.INI", "CEVer2.10"}, {L"RZ27MK2.INI", "CEVer2.10"},
+};
+
+constexpr const wchar_t* kStorageFolder = L"Storage\\VLQINI";
+constexpr const wchar_t* kDriveFolder = L"C_DRIVE\\VLQINI";
+
+bool Applies(When when) {
+  switch (when) {
+    case When::kAlways:
+      return true;
+    case When::kRz12:
+      return BuildConfig.modelIndex == kModelRz12;
+    case When::kIce:
+      return BuildConfig.modelIndex == kModelRz12 && BuildConfig.zolOptionAvailable == 1;
+    case When::kMk2:
+      return BuildConfig.modelIndex == kModelRz27Mk2;
+  }
+  return false;
+}
+
+// Writes the text in one write.
+bool WriteText(HANDLE file, const char* text, int length) {
+  DWORD put = 0;
+  return WriteFile(file, text, static_cast<DWORD>(length), &put, nullptr) &&
+         put == static_cast<DWORD>(length);
+}
+
+// The length of an snprintf result, cut to what the buffer holds.
+int FittedLength(int n, int size) { return n < 0 ? 0 : (n >= size ? size - 1 : n); }
+
+int FormatLine(const Field& field, char* out, int size) {
+  switch (field.kind) {
+    case Kind::kInt:
+      return FittedLength(snprintf(out, size, "%d\r\n", *static_cast<int32_t*>(field.value)), size);
+    case Kind::kColour:
+      // Written as the signed 32-bit value it always was, so every colour reads back unchanged.
+      return FittedLength(
+          snprintf(out, size, "%d\r\n", static_cast<int32_t>(*static_cast<COLORREF*>(field.value))),
+          size);
+    case Kind::kFloat:
+      return FittedLength(snprintf(out, size, "%f\r\n", *static_cast<float*>(field.value)), size);
+    case Kind::kDouble:
+      return FittedLength(snprintf(out, size, "%f\r\n", *static_cast<double*>(field.value)), size);
+    case Kind::kText: {
+      char name[SurveySettingsData::kSurveyLineMax + 1];  // Narrow keeps at most 11 characters
+      plat::Narrow(static_cast<wchar_t*>(field.value), name, sizeof name);
+      return FittedLength(snprintf(out, size, "%s\r\n", name), size);
+    }
+    case Kind::kStationIncrement: {
+      float increment = *static_cast<float*>(field.value);
+      if (SurveySettings.surveyMode == kModeWheel) increment = increment < 0.0f ? -1.0f : 1.0f;
+      return FittedLength(snprintf(out, size, "%f\r\n", increment), size);
+    }
+  }
+  return 0;
+}
+
+// A decimal number of the widened line; a value outside the float range reads as 0, as a number
+// that is not finite does.
+double ParseWidened(const char* line) {
+  wchar_t wide[kSettingsLineMax];
+  plat::Widen(line, wide, kSettingsLineMax);
+  return plat::ParseDecimal(wide);
+}
+
+float ToFloat(double v) { return std::fabs(v) <= FLT_MAX ? static_cast<float>(v) : 0.0f; }
+
+void ParseLine(const Field& field, const char* line) {
+  switch (field.kind) {
+    case Kind::kInt:
+      *static_cast<int32_t*>(field.value) = plat::atoi(line);
+      break;
+    case Kind::kColour:
+      *static_cast<COLORREF*>(field.value) = static_cast<COLORREF>(plat::atoi(line));
+      break;
+    case Kind::kFloat:
+    case Kind::kStationIncrement:
+      *static_cast<float*>(field.value) = ToFloat(ParseWidened(line));
+      break;
+    case Kind::kDouble:
+      *static_cast<double*>(field.value) = ParseWidened(line);
+      break;
+    case Kind::kText:
+      // A longer name keeps its first 11 characters (one byte is one character in CP1252).
+      plat::Widen(line, static_cast<wchar_t*>(field.value), SurveySettingsData::kSurveyLineMax + 1);
+      break;
+  }
+}
+
+void Recompute(After after) {
+  switch (after) {
+    case After::kNothing:
+      break;
+    case After::kPxPerUnitIce:
+      PlotState.pxPerUnitIce = PixelsPerUnit(PlotState.pxPerUnitIce, ScreenLayout.plotHeight,
+                                             SurveySettings.iceScaleMin, SurveySettings.iceScaleMax);
+      break;
+    case After::kPxPerUnit0:
+      PlotState.pxPerUnit0 = PixelsPerUnit(PlotState.pxPerUnit0, ScreenLayout.plotHeight,
+                                           SurveySettings.scale1Min, SurveySettings.scale1Max);
+      break;
+    case After::kPxPerUnit1:
+      PlotState.pxPerUnit1 = PixelsPerUnit(PlotState.pxPerUnit1, ScreenLayout.plotHeight,
+                                           SurveySettings.scale2Min, SurveySettings.scale2Max);
+      break;
+    case After::kSurveyModeChoice:
+      SurveySettings.surveyModeChoice = SurveySettings.surveyMode;
+      break;
+    case After::kSampleDivisor:
+      ComputeSampleDivisor();
+      break;
+    case After::kKeptIncrement:
+      // The increment in force is the one kept for the mode; the sign written in Wheel mode is
+      // not taken back. An unknown mode keeps the line's value.
+      switch (SurveySettings.surveyMode) {
+        case kModeAuto:
+          SurveySettings.stationIncrement = SurveySettings.stationIncrementAuto;
+          break;
+        case kModeWheel:
+          SurveySettings.stationIncrement = SurveySettings.stationIncrementWheel;
+          break;
+        case kModeManual:
+          SurveySettings.stationIncrement = SurveySettings.stationIncrementManual;
+          break;
+        default:
+          break;
+      }
+      break;
+    case After::kStation:
+      SurveyRun.station = SurveySettings.startStation;
+      break;
+  }
+}
+
+// Creates every level of a root-relative folder path; existing folders are left as they are.
+void CreateFolders(const wchar_t* path) {
+  wchar_t prefix[MAX_PATH];
+  const size_t length = wcslen(path);
+  if (length >= MAX_PATH) return;
+  for (size_t i = 1; i <= length; ++i) {
+    if (path[i] == L'\\' || path[i] == 0) {
+      wmemcpy(prefix, path, i);
+      prefix[i] = 0;
+      CreateDirectoryW(prefix, nullptr);
+    }
+  }
+}
+
+// Writes the whole file to "<path>.tmp" and moves it over the file. On any failure the old file
+// stays as it was and the temporary file is removed.
+void WriteWholeFile(const wchar_t* path, const char* version) {
+  wchar_t tmp[MAX_PATH];
+  const int n = swprintf(tmp, MAX_PATH, L"%ls.tmp", path);
+  if (n < 0 || n >= MAX_PATH) return;
+  HANDLE file = CreateFileW(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  char line[kSettingsLineMax];
+  const int length = FittedLength(snprintf(line, sizeof line, "%s\r\n", version), sizeof line);
+  bool ok = WriteText(file, line, length) && WriteSettings(file) && FlushFileBuffers(file);
+  ok = CloseHandle(file) && ok;
+  if (!ok || !MoveFileExW(tmp, path, MOVEFILE_REPLACE_EXISTING)) DeleteFileW(tmp);
+}
+
+}  // namespace
+
+bool WriteSettings(HANDLE file) {
+  // Large enough for "%f" of any double.
+  char line[400];
+  for (const SettingsLine& l : kLines) {
+    if (!Applies(l.when)) continue;
+    const int length = FormatLine(l.field, line, sizeof line);
+    if (!WriteText(file, line, length)) return false;
+  }
+  return true;
+}
+
+void ReadSettings(HANDLE file) {
+  char line[kSettingsLineMax];
+  bool more = true;
+  for (const SettingsLine& l : kLines) {
+    if (!Applies(l.when)) continue;
+    if (more) {
+      if (ReadLine(file, line) < 0) {
+        more = false;  // the file ended early: the rest keep the values in force
+      } else {
+        ParseLine(l.field, line);
+      }
+    }
+    Recompute(l.after);
+  }
+}
+
+int ReadLine(HANDLE file, char* buf) {
+  int stored = 0;
+  bool any = false;
+  bool lineFeed = false;
+  char last = 0;
+  for (;;) {
+    char c = 0;
+    DWORD got = 0;
+    if (!ReadFile(file, &c, 1, &got, nullptr) || got == 0) break;
+    any = true;
+    if (c == '\n') {
+      lineFeed = true;
+      break;
+    }
+    if (stored < kSettingsLineMax) buf[stored++] = c;
+    last = c;
+  }
+  if (!any) {
+    buf[0] = 0;
+    return -1;
+  }
+  int length;
+  if (lineFeed) {
+    length = stored > 0 ? stored - 1 : 0;
+  } else {
+    length = stored > 0 && last == '\r' ? stored - 1 : stored;
+  }
+  if (length > kSettingsLineMax - 1) length = kSettingsLineMax - 1;
+  buf[length] = 0;
+  return length;
+}
+
+void LoadSaveSettings(int save) {
+  const int32_t model = BuildConfig.modelIndex;
+  if (model < 0 || model >= static_cast<int32_t>(sizeof kModelFiles / sizeof kModelFiles[0])) return;
+  const ModelFile& mf = kModelFiles[model];
+
+  const wchar_t* rootFolder = BuildConfig.storageRoot == 0 ? kDriveFolder : kStorageFolder;
+  // The RZ89 keeps its file on the drive in every build.
+  const wchar_t* fileFolder = model == kModelRz89 ? kDriveFolder : rootFolder;
+  CreateFolders(rootFolder);
+  if (fileFolder != rootFolder) CreateFolders(fileFolder);
+
+  wchar_t path[MAX_PATH];
+  const int n = swprintf(path, MAX_PATH, L"%ls\\%ls", fileFolder, mf.name);
+  if (n < 0 || n >= MAX_PATH) return;
+
+  if (save) {
+    WriteWholeFile(path, mf.version);
+    return;
+  }
+
+  HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      WriteWholeFile(path, mf.version);
+    }
+    return;  // any other failure (busy, denied) leaves the file and the values alone
+  }
+  char line[kSettingsLineMax];
+  const int length = ReadLine(file, line);
+  const bool sameVersion = length == static_cast<int>(strlen(mf.version)) &&
+                           memcmp(line, mf.version, static_cast<size_t>(length)) == 0;
+  if (sameVersion) ReadSettings(file);
+  CloseHandle(file);
+  // Another program version or build: nothing is read, the values in force replace it.
+  if (!sameVersion) WriteWholeFile(path, mf.version);
+}
+
+}  // namespace handheld

@@ -1,0 +1,82 @@
+#include "engine/timing.h"
+
+#include <cmath>
+
+#include "engine/state.h"
+
+namespace handheld {
+
+namespace {
+
+constexpr double kMeterPeriodMs = 91.0;
+constexpr double kMk2PeriodMs = 47.0;
+constexpr int kMeterClamp = 11;
+constexpr int kMk2Clamp = 20;
+constexpr double kDivisorMax = 1073741824.0;  // 2^30
+constexpr DWORD kKeepAlivePeriodMs = 59000;
+
+// Whole part of v after clamping into [lo, hi]; NaN gives lo.
+int32_t ClampedWhole(double v, double lo, double hi) {
+  if (!(v >= lo)) return static_cast<int32_t>(lo);
+  if (v > hi) return static_cast<int32_t>(hi);
+  return static_cast<int32_t>(v);
+}
+
+}  // namespace
+
+void ComputeSampleDivisorCore(double periodMs, int clamp, int32_t* divisor, int32_t* perSecond) {
+  const double interval = SurveySettings.readingInterval;
+  *divisor = ClampedWhole(interval * 1000.0 / periodMs + 0.5, 1.0, kDivisorMax);
+  double perSecondExact;
+  if (interval == 0.0) {
+    perSecondExact = clamp;  // as many as the instrument sends
+  } else if (interval <= 1.0) {
+    perSecondExact = 1.0 / interval;
+  } else {
+    perSecondExact = 1.0 / interval + 1.0;
+  }
+  *perSecond = ClampedWhole(perSecondExact, 1.0, clamp > 1 ? clamp : 1);
+}
+
+void ComputeSampleDivisor() {
+  LinkState.framePeriodMs = static_cast<float>(kMeterPeriodMs);
+  switch (BuildConfig.modelIndex) {
+    case kModelRz12:
+    case kModelRz27B:
+    case kModelRz27Dd:
+    case kModelRz27:
+    case kModelRz45:
+    case kModelRz89:
+      ComputeSampleDivisorCore(kMeterPeriodMs, kMeterClamp, &LinkState.sampleDivisor,
+                               &LinkState.readingsPerSecond);
+      break;
+    case kModelZol12:
+      // The ZOL12 sends about one frame per second, whatever interval the settings hold.
+      SurveySettings.readingInterval = 1.0f;
+      LinkState.sampleDivisor = 1;
+      LinkState.readingsPerSecond = 1;
+      break;
+    case kModelRz27Mk2:
+      LinkState.framePeriodMs = static_cast<float>(kMk2PeriodMs);
+      ComputeSampleDivisorCore(kMk2PeriodMs, kMk2Clamp, &LinkState.sampleDivisor,
+                               &LinkState.readingsPerSecond);
+      break;
+    default:
+      break;
+  }
+}
+
+void DelayMs(int ms) {
+  const DWORD start = GetTickCount();
+  while (static_cast<int32_t>(GetTickCount() - start) <= ms) plat::SpinPause();
+}
+
+DWORD WINAPI KeepAliveThread(LPVOID) {
+  while (WorkerThreads.keepAliveRun.load(std::memory_order_relaxed) > 0) {
+    SystemIdleTimerReset();
+    Sleep(kKeepAlivePeriodMs);
+  }
+  return 0;
+}
+
+}  // namespace handheld
