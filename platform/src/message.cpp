@@ -9,8 +9,9 @@
 namespace plat::detail {
 namespace {
 
-std::vector<std::shared_ptr<Queue>> g_queues;  // every live queue
-std::deque<SendRecord> g_sendLog;
+// Never destroyed: a thread that ends while the process exits still takes its queue out.
+std::vector<std::shared_ptr<Queue>>& g_queues = *new std::vector<std::shared_ptr<Queue>>;  // every live queue
+std::deque<SendRecord>& g_sendLog = *new std::deque<SendRecord>;
 constexpr size_t kSendLogLimit = 4096;
 
 void EndQueue(const std::shared_ptr<Queue>& q);
@@ -78,8 +79,6 @@ MSG MakeMsg(HWND h, UINT m, WPARAM w, LPARAM l) {
   return msg;
 }
 
-bool OnOwnThread(const Window& w) { return w.queue->threadId == CurrentThreadCtx()->id; }
-
 LRESULT SendCore(HWND h, UINT m, WPARAM wp, LPARAM lp) {
   std::unique_lock<std::mutex> lk(KernelMutex());
   std::shared_ptr<Window> w = FindWindowLocked(h);
@@ -88,16 +87,8 @@ LRESULT SendCore(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  if (OnOwnThread(*w)) {
-    lk.unlock();
-    return CallProc(w, m, wp, lp);
-  }
-  auto item = std::make_shared<SentItem>();
-  item->target = w;
-  item->msg = m;
-  item->wParam = wp;
-  item->lParam = lp;
-  return SendAndWaitLocked(lk, w->queue.get(), item);
+  lk.unlock();
+  return CallProc(w, m, wp, lp);  // sends to the window's own thread when that is another one
 }
 
 // Text messages carry the window's character type; a caller of the other type is converted.

@@ -7,7 +7,7 @@
 namespace plat::detail {
 namespace {
 
-std::deque<InputEvent> g_input;
+std::deque<InputEvent>& g_input = *new std::deque<InputEvent>;  // never destroyed, like the queues
 std::array<uint8_t, 256> g_keys{};  // 0x80 down, 0x01 toggled
 HWND g_focus = nullptr;
 HWND g_active = nullptr;

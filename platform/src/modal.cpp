@@ -7,7 +7,7 @@
 namespace plat::detail {
 namespace {
 
-std::vector<ModalEntry> g_stack;  // guarded by KernelMutex
+std::vector<ModalEntry>& g_stack = *new std::vector<ModalEntry>;  // guarded by KernelMutex; never destroyed
 ModalHook* g_hook = nullptr;      // guarded by KernelMutex
 
 }  // namespace

@@ -15,12 +15,15 @@ constexpr DWORD kErrorCannotFindClass = 1407;
 constexpr DWORD kErrorChildWithoutParent = 1406;
 const HCURSOR kArrowCursor = reinterpret_cast<HCURSOR>(uintptr_t{0x0900});
 
-std::vector<std::shared_ptr<WndClass>> g_classes;  // index + kFirstAtom is the atom
-std::unordered_map<uintptr_t, std::shared_ptr<Window>> g_windows;
-std::vector<Window*> g_top;  // topmost first
+// The tables live for the whole process (never destroyed): detached threads may still use them
+// while the process exits.
+std::vector<std::shared_ptr<WndClass>>& g_classes = *new std::vector<std::shared_ptr<WndClass>>;  // atom - kFirstAtom
+std::unordered_map<uintptr_t, std::shared_ptr<Window>>& g_windows =
+    *new std::unordered_map<uintptr_t, std::shared_ptr<Window>>;
+std::vector<Window*>& g_top = *new std::vector<Window*>;  // topmost first
 SIZE g_screen{0, 0};         // set by the harness; 0 x 0: the start-up configuration
-std::vector<std::wstring> g_failRegister;
-std::vector<std::wstring> g_failCreate;
+std::vector<std::wstring>& g_failRegister = *new std::vector<std::wstring>;
+std::vector<std::wstring>& g_failCreate = *new std::vector<std::wstring>;
 
 std::wstring Lower(std::wstring s) {
   for (wchar_t& c : s) {
@@ -526,8 +529,17 @@ LRESULT CallProc(const std::shared_ptr<Window>& w, UINT msg, WPARAM wp, LPARAM l
   WNDPROC proc;
   bool wide;
   {
-    std::lock_guard<std::mutex> lock(KernelMutex());
+    std::unique_lock<std::mutex> lk(KernelMutex());
     if (w->destroyed) return 0;
+    if (w->queue->threadId != CurrentThreadCtx()->id) {
+      // A window procedure runs on its own thread: from elsewhere the message is sent there.
+      auto item = std::make_shared<SentItem>();
+      item->target = w;
+      item->msg = msg;
+      item->wParam = wp;
+      item->lParam = lp;
+      return SendAndWaitLocked(lk, w->queue.get(), item);
+    }
     proc = w->proc;
     wide = w->wide;
   }
