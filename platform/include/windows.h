@@ -4,3 +4,4 @@
 #include "plat/wintypes.h"
 #include "plat/kernel.h"
 #include "plat/gdi.h"
+#include "plat/user.h"

@@ -339,6 +339,15 @@ bool HarnessWaitLocked(std::unique_lock<std::mutex>& lk, uint32_t realMs, const 
   return ok;
 }
 
+void HoldAutoStepLocked(bool hold) {
+  if (hold) {
+    ++K().advancing;
+  } else {
+    --K().advancing;
+    MaybeAutoStepLocked();
+  }
+}
+
 // ---- Clock controls ----
 
 void UseClock(ClockKind kind, uint32_t startTick, const SYSTEMTIME& startLocalTime) {

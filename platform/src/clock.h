@@ -38,6 +38,10 @@ bool QuiescentLocked();
 // The virtual clock may step meanwhile (auto mode). Returns pred()'s last value.
 bool HarnessWaitLocked(std::unique_lock<std::mutex>& lk, uint32_t realMs, const std::function<bool()>& pred);
 
+// Harness: while held (calls nest), the auto clock does not step by itself, so a harness wait can
+// see every thread blocked before time moves on. With KernelMutex held.
+void HoldAutoStepLocked(bool hold);
+
 // The local calendar as ms since 1970-01-01 and back (no time zone; out-of-range fields carry,
 // the month is held to 1..12). MsToSystemTime fills the day of the week.
 int64_t SystemTimeToMs(const SYSTEMTIME& st);

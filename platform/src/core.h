@@ -64,6 +64,11 @@ int RealPollTimeout(uint64_t deadline);
 // A suspended thread stops here, at the entry and at the exit of the layer calls that park.
 // Call it without KernelMutex held.
 void ParkPoint();
+// An event or thread handle's object, for waits of other modules (plat::WaitServicingSends);
+// else nullptr with ERROR_INVALID_HANDLE.
+std::shared_ptr<Object> LookupWaitable(HANDLE h);
+// With KernelMutex held: whether the object is signalled. An auto-reset event is consumed.
+bool TakeSignalLocked(Object* obj);
 // Threads the virtual clock waits for: CreateThread threads, and test threads that register.
 void RegisterPlatformThread();
 void UnregisterPlatformThread();
@@ -117,5 +122,8 @@ void ResetFiles();
 void ResetComm();
 void ResetStandIns();
 void ResetGdi();  // frees every GDI object and DC the program made, clears the draw log
+// Destroys every window (the caller's through DestroyWindow), clears classes, queues, timers, input
+// and focus, and sets the screen size (0 x 0: the profile's default).
+void ResetWindows(Profile profile, int screenCx, int screenCy);
 
 }  // namespace plat::detail

@@ -54,6 +54,21 @@ void ParkPoint() {
   KernelWait(lk, kNoDeadline, [me] { return me->suspendCount == 0; });
 }
 
+std::shared_ptr<Object> LookupWaitable(HANDLE h) {
+  Kind kind;
+  if (HandleKind(h, &kind) && (kind == Kind::Event || kind == Kind::Thread)) return LookupHandle(h, kind);
+  SetLastError(ERROR_INVALID_HANDLE);
+  return nullptr;
+}
+
+bool TakeSignalLocked(Object* obj) {
+  if (obj->kind == Kind::Thread) return static_cast<ThreadObject*>(obj)->ctx->ended;
+  auto* e = static_cast<EventObject*>(obj);
+  if (!e->signalled) return false;
+  if (!e->manual) e->signalled = false;
+  return true;
+}
+
 bool WaitThreadsEnded(uint32_t realMs) {
   std::unique_lock<std::mutex> lk(KernelMutex());
   return HarnessWaitLocked(lk, realMs, [] { return g_liveThreads == 0; });

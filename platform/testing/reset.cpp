@@ -6,8 +6,13 @@
 
 namespace plat::test {
 
-void Reset(Profile profile, Screen /*screen*/) {
-  // Threads first: they may still hold handles that the later steps close.
+void ResetWindowAutomation();  // window_testing.cpp
+
+void Reset(Profile profile, Screen screen) {
+  // Windows first: their handlers may still end threads or release what the later steps free.
+  detail::ResetWindows(profile, screen.cx, screen.cy);
+  ResetWindowAutomation();
+  // Threads next: they may still hold handles that the later steps close.
   if (!detail::WaitThreadsEnded(2000)) {
     ADD_FAILURE() << "a platform thread was still alive at the end of the test";
   }

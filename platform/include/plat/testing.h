@@ -31,3 +31,4 @@ void InstallTestExitHook();
 #include "plat/test_comm.h"
 #include "plat/test_misc.h"
 #include "plat/test_gdi.h"
+#include "plat/test_window.h"

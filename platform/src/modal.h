@@ -1,0 +1,39 @@
+// The one modal-loop engine that dialogs, message boxes, popup menus and the common dialogs run on.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include <windows.h>
+
+namespace plat::detail {
+
+enum class ModalKind { Dialog, MessageBox, Menu, OpenSave, Colour };
+enum class ModalEnd { Ended, Destroyed, Quit };
+
+// Runs the modal loop of `modal`, a top-level window made hidden by the caller, with its owner as
+// given at creation (NULL: the thread's active top-level window):
+//   - disables the owner's top-level window (not for menus) and remembers the focus;
+//   - cancels any popup menu that is tracking on this thread (not for menus);
+//   - shows the modal window on top, activates it and gives it the focus;
+//   - calls the automation hook, then retrieves and dispatches every message of the thread, after
+//     `filter` (when given) had a chance to handle it, until `ended()` holds, the window is
+//     destroyed, or WM_QUIT arrives (which it posts again);
+//   - re-enables the owner, destroys the modal window if it still exists, gives the focus back.
+// Returns how it ended.
+ModalEnd RunModalLoop(HWND modal, ModalKind kind, const std::function<bool()>& ended,
+                      const std::function<bool(MSG&)>& filter = nullptr);
+
+struct ModalEntry {
+  HWND hwnd;
+  ModalKind kind;
+  HWND owner;
+};
+// The open modal windows of every thread, outermost first.
+std::vector<ModalEntry> ModalStack();
+
+// Called on the UI thread inside each loop once its window is shown.
+using ModalHook = std::function<void(HWND modal, ModalKind kind)>;
+void SetModalHook(ModalHook hook);
+
+}  // namespace plat::detail
