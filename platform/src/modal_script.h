@@ -33,6 +33,13 @@ bool ScriptChooseMenuItem(HWND menuWnd, UINT id);
 bool ScriptCancelMenu(HWND menuWnd);
 
 // ---- Open and save dialogs (commdlg) --------------------------------------------------------
+struct FileDialogRecord {
+  bool save = false;  // GetSaveFileName (else GetOpenFileName)
+  std::wstring file;  // lpstrFile as it came in (the proposed name)
+  DWORD flags = 0;    // OPENFILENAME Flags as passed
+};
+// Fills *out for the open file dialog `dlg`; false when `dlg` is no open file dialog.
+bool FileDialogInfo(HWND dlg, FileDialogRecord* out);
 // Types `name` into the file name edit and presses OK: the result follows the same rules as the
 // user's own input (joined to the initial folder, default extension, too small a buffer, and any
 // prompt the flags ask for). False when `dlg` is no open file dialog.
@@ -41,6 +48,12 @@ bool ScriptChooseFile(HWND dlg, const std::wstring& name);
 bool ScriptCancelFile(HWND dlg);
 
 // ---- Colour chooser (commdlg) ---------------------------------------------------------------
+struct ColourRecord {
+  COLORREF initial = 0;  // rgbResult as it came in
+  DWORD flags = 0;       // CHOOSECOLOR Flags as passed
+};
+// Fills *out for the open colour chooser `dlg`; false when `dlg` is no open colour chooser.
+bool ColourDialogInfo(HWND dlg, ColourRecord* out);
 // Selects `rgb` and presses OK. False when `dlg` is no open colour chooser.
 bool ScriptChooseColour(HWND dlg, COLORREF rgb);
 // Presses Cancel. False when `dlg` is no open colour chooser.
