@@ -7,11 +7,14 @@
 namespace plat::test {
 
 void ResetWindowAutomation();  // window_testing.cpp
+void ResetModalAutomation();   // modal_testing.cpp
 
 void Reset(Profile profile, Screen screen) {
   // Windows first: their handlers may still end threads or release what the later steps free.
   detail::ResetWindows(profile, screen.cx, screen.cy);
   ResetWindowAutomation();
+  // Fails the test when a queued modal expectation was never met; clears the modal scripts and log.
+  ResetModalAutomation();
   // Threads next: they may still hold handles that the later steps close.
   if (!detail::WaitThreadsEnded(2000)) {
     ADD_FAILURE() << "a platform thread was still alive at the end of the test";
