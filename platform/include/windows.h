@@ -5,3 +5,5 @@
 #include "plat/kernel.h"
 #include "plat/gdi.h"
 #include "plat/user.h"
+#include "plat/resources.h"
+#include "plat/dialogs.h"

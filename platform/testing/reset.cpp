@@ -12,6 +12,7 @@ void ResetModalAutomation();   // modal_testing.cpp
 void Reset(Profile profile, Screen screen) {
   // Windows first: their handlers may still end threads or release what the later steps free.
   detail::ResetWindows(profile, screen.cx, screen.cy);
+  detail::ResetDialogs();
   ResetWindowAutomation();
   // Fails the test when a queued modal expectation was never met; clears the modal scripts and log.
   ResetModalAutomation();
@@ -24,6 +25,7 @@ void Reset(Profile profile, Screen screen) {
   detail::ResetComm();
   detail::ResetFiles();
   detail::ResetStandIns();
+  detail::ResetResources();
   detail::ResetThreads();
   detail::ResetClock();
   detail::SetProfile(profile);
