@@ -7,3 +7,4 @@
 #include "plat/user.h"
 #include "plat/resources.h"
 #include "plat/dialogs.h"
+#include "plat/boxes.h"

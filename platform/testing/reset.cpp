@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <plat/testing.h>
 
+#include "boxes_internal.h"
 #include "core.h"
 
 namespace plat::test {
@@ -16,6 +17,7 @@ void Reset(Profile profile, Screen screen) {
   ResetWindowAutomation();
   // Fails the test when a queued modal expectation was never met; clears the modal scripts and log.
   ResetModalAutomation();
+  detail::ResetBoxes();  // message box records and menus
   // Threads next: they may still hold handles that the later steps close.
   if (!detail::WaitThreadsEnded(2000)) {
     ADD_FAILURE() << "a platform thread was still alive at the end of the test";
