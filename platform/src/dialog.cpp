@@ -5,6 +5,7 @@
 
 #include "dialog_internal.h"
 #include "modal.h"
+#include "modal_script.h"
 #include "window_internal.h"
 
 namespace plat::detail {
@@ -237,6 +238,7 @@ INT_PTR RunDialog(HINSTANCE inst, const DlgTemplateT* t, HWND owner, DLGPROC pro
       dlg, ModalKind::Dialog, [&s] { return Ended(*s); }, [dlg](MSG& m) { return DialogKeyFilter(dlg, m); },
       focusBefore);
   const INT_PTR value = Ended(*s) ? s->result : 0;
+  ReportModalResult(dlg, ModalKind::Dialog, value);  // the modal log
   return finish(value);
 }
 

@@ -437,6 +437,7 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPAR
     chosen = end == ModalEnd::Ended ? t->chosen : 0;
   }
   forget();
+  ReportModalResult(wnd, ModalKind::Menu, static_cast<INT_PTR>(chosen));  // the modal log
   if (flags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);
   if (chosen) PostMessageW(owner, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
   return TRUE;

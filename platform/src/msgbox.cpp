@@ -411,6 +411,7 @@ int RunBox(HWND owner, std::wstring text, std::wstring caption, UINT type) {
     c.open = false;
     c.result = result;
   });
+  ReportModalResult(h, ModalKind::MessageBox, result);  // the modal log
   return result;
 }
 
