@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "../../platform/src/boxes_internal.h"
 #include "../../platform/src/modal.h"
 #include "../../platform/src/modal_script.h"
 #include "window_test_util.h"
@@ -209,6 +210,129 @@ TEST_F(AutomationTest, ResetFailsATestThatLeavesAThreadAlive) {
   EXPECT_NONFATAL_FAILURE(plat::test::Reset(), "a platform thread was still alive");
   release.store(true);
   while (!ended.load()) std::this_thread::yield();
+}
+
+// ---- Driving each kind ----
+
+INT_PTR CALLBACK OkCancelProc(HWND h, UINT msg, WPARAM w, LPARAM) {
+  if (msg == WM_INITDIALOG) return TRUE;
+  if (msg == WM_COMMAND && (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL)) {
+    EndDialog(h, LOWORD(w));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+constexpr DlgTemplateT kSetup{L"Setup", L"Setup", WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_CENTER,
+                              WS_EX_CAPTIONOKBTN, 0, 0, 100, 60, L"MS Sans Serif", 9, nullptr, 0};
+
+TEST_F(AutomationTest, DialogsEndByTheContextsActions) {
+  HWND main = Top(WS_VISIBLE, {0, 0, 240, 320}, L"main");
+  struct Case {
+    const char* name;
+    std::function<void(ModalContext&)> act;
+    INT_PTR result;
+  };
+  const Case cases[] = {
+      {"End", [](ModalContext& c) { c.End(5); }, 5},
+      {"ClickCaptionOk", [](ModalContext& c) { c.ClickCaptionOk(); }, IDOK},
+      {"Key Escape", [](ModalContext& c) { c.Key(VK_ESCAPE); }, IDCANCEL},
+      {"Key Enter", [](ModalContext& c) { c.Key(VK_RETURN); }, IDOK},
+      {"Close", [](ModalContext& c) { c.Close(); }, IDCANCEL},
+      {"Cancel", [](ModalContext& c) { c.Cancel(); }, IDCANCEL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    plat::test::ExpectDialog(L"Setup", c.act);
+    EXPECT_EQ(DialogBoxIndirectParamW(nullptr, &kSetup, main, OkCancelProc, 0), c.result);
+    const auto log = plat::test::ModalLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().kind, ModalKind::Dialog);
+    EXPECT_EQ(log.back().caption, L"Setup");
+    EXPECT_EQ(log.back().owner, main);
+    EXPECT_EQ(log.back().handledBy, ModalHandledBy::Expectation);
+    EXPECT_EQ(log.back().ending, ModalEnding::Ended);
+    EXPECT_TRUE(log.back().hasResult);
+    EXPECT_EQ(log.back().result, c.result);
+  }
+  EXPECT_EQ(plat::test::PendingExpectations(), 0u);
+}
+
+TEST_F(AutomationTest, MessageBoxesAreAnsweredCheckedAndLogged) {
+  HWND main = Top(WS_VISIBLE, {0, 0, 240, 320}, L"main");
+  HWND monitor = Kid(main, 7, {0, 0, 50, 50}, WS_CHILD);  // a hidden child owns the box
+  plat::test::ExpectMessageBox({L"Confirm Exit", L"Exit the", IDYES});
+  EXPECT_EQ(MessageBoxW(monitor, L"Exit the program?", L"Confirm Exit", MB_YESNO | MB_ICONQUESTION), IDYES);
+  auto log = plat::test::ModalLog();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].kind, ModalKind::MessageBox);
+  EXPECT_EQ(log[0].caption, L"Confirm Exit");
+  EXPECT_EQ(log[0].text, L"Exit the program?");
+  EXPECT_EQ(log[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+  EXPECT_EQ(log[0].owner, monitor);
+  EXPECT_EQ(log[0].topOwner, main);
+  EXPECT_EQ(log[0].result, IDYES);
+
+  // A text that does not match fails, and the box is still answered.
+  plat::test::ExpectMessageBox({L"Port Error", L"COM2", IDOK});
+  EXPECT_NONFATAL_FAILURE(EXPECT_EQ(MessageBoxW(main, L"COM1 is busy", L"Port Error", MB_OK), IDOK),
+                          "does not contain \"COM2\"");
+  // An answer the box has no button for fails, and the box is closed with its non-Yes result.
+  plat::test::ExpectMessageBox({L"", L"", IDYES});
+  EXPECT_NONFATAL_FAILURE(EXPECT_EQ(MessageBoxW(main, L"Saved", L"Note", MB_OKCANCEL), IDCANCEL),
+                          "has no button 6");
+  // Unscripted: the default fails and closes (non-Yes); AnswerOk gives the first button silently.
+  int unexpected = 0;
+  EXPECT_NONFATAL_FAILURE(unexpected = MessageBoxW(main, L"Really?", L"Stray", MB_YESNO),
+                          "unexpected modal UI: message box \"Stray\" with text \"Really?\"");
+  EXPECT_EQ(unexpected, IDNO);
+  plat::test::AllowUnscripted(plat::test::Unscripted::AnswerOk);
+  EXPECT_EQ(MessageBoxW(main, L"Really?", L"Stray", MB_YESNO), IDYES);
+  EXPECT_EQ(MessageBoxW(main, L"Go on?", L"Stray", MB_OKCANCEL), IDOK);
+  log = plat::test::ModalLog();
+  ASSERT_EQ(log.size(), 6u);
+  EXPECT_EQ(log[3].handledBy, ModalHandledBy::Unexpected);
+  EXPECT_EQ(log[3].result, IDNO);
+  EXPECT_EQ(log[5].handledBy, ModalHandledBy::Policy);
+}
+
+constexpr MenuItemT kLogItems[] = {MenuString(L"&Start", 1101), MenuSeparator(), MenuString(L"&Pause", 1102, MF_GRAYED),
+                                   MenuString(L"E&xit", 1103)};
+constexpr MenuItemT kLogTop[] = {MenuPopup(L"Log", kLogItems)};
+constexpr MenuT kLogMenu = MenuDef(1100, kLogTop);
+
+TEST_F(AutomationTest, PopupMenusAreChosenOrCancelled) {
+  HWND main = Top(WS_VISIBLE, {0, 0, 320, 240}, L"main");
+  HMENU menu = plat::detail::LoadMenuFromTree(kLogMenu);
+  HMENU sub = GetSubMenu(menu, 0);
+  ASSERT_NE(sub, nullptr);
+  plat::test::ExpectMenu(1103);
+  EXPECT_EQ(TrackPopupMenuEx(sub, TPM_RETURNCMD | TPM_RIGHTALIGN, 220, 10, main, nullptr), 1103);
+  plat::test::ExpectMenu(plat::test::kCancel);
+  EXPECT_EQ(TrackPopupMenuEx(sub, TPM_RETURNCMD, 20, 10, main, nullptr), 0);
+  // Without TPM_RETURNCMD the choice is posted after the call returns.
+  plat::test::ExpectMenu(1101);
+  EXPECT_TRUE(TrackPopupMenuEx(sub, 0, 20, 10, main, nullptr));
+  EXPECT_TRUE(rec.Of(WM_COMMAND).empty());
+  plat::test::PumpUntilIdle();
+  ASSERT_EQ(rec.Of(WM_COMMAND).size(), 1u);
+  EXPECT_EQ(LOWORD(rec.Of(WM_COMMAND)[0].wParam), 1101);
+  // A grayed item cannot be chosen: the test fails and the menu is cancelled.
+  plat::test::ExpectMenu(1102);
+  BOOL chosen = TRUE;
+  EXPECT_NONFATAL_FAILURE(chosen = TrackPopupMenuEx(sub, TPM_RETURNCMD, 20, 10, main, nullptr),
+                          "no enabled item 1102");
+  EXPECT_EQ(chosen, 0);
+  EXPECT_NONFATAL_FAILURE(chosen = TrackPopupMenuEx(sub, TPM_RETURNCMD, 20, 10, main, nullptr),
+                          "unexpected modal UI: popup menu");
+  EXPECT_EQ(chosen, 0);
+  const auto log = plat::test::ModalLog();
+  ASSERT_EQ(log.size(), 5u);
+  EXPECT_EQ(log[0].kind, ModalKind::Menu);
+  EXPECT_EQ(log[0].result, 1103);
+  EXPECT_EQ(log[1].result, 0);
+  EXPECT_EQ(log[2].result, 1101);
+  DestroyMenu(menu);
 }
 
 // ---- On a program's own UI thread ----
