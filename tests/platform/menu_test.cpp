@@ -21,13 +21,20 @@ constexpr MenuT kMenu = MenuDef(1100, kTop);
 
 class MenuTest : public ModalUiTest {
  protected:
+  void SetUp() override {
+    ModalUiTest::SetUp();
+    ResourceTableT table;
+    table.menus = &kMenu;
+    table.menuCount = 1;
+    plat::RegisterResources(table);
+  }
   void TearDown() override {
     if (menu) DestroyMenu(menu);
     ModalUiTest::TearDown();
   }
   // Loads the test menu and returns its popup.
   HMENU Popup() {
-    menu = plat::detail::LoadMenuFromTree(kMenu);
+    menu = LoadMenuW(nullptr, MAKEINTRESOURCEW(1100));
     return GetSubMenu(menu, 0);
   }
   // The wParam of every WM_COMMAND the main window has seen.
@@ -56,7 +63,7 @@ class MenuTest : public ModalUiTest {
 TEST_F(MenuTest, DestroyedInEitherOrderEachMenuIsFreedOnce) {
   for (bool parentFirst : {true, false}) {
     SCOPED_TRACE(parentFirst ? "parent first" : "submenu first");
-    HMENU top = plat::detail::LoadMenuFromTree(kMenu);
+    HMENU top = parentFirst ? LoadMenuW(nullptr, MAKEINTRESOURCEW(1100)) : LoadMenuA(nullptr, MAKEINTRESOURCEA(1100));
     HMENU sub = GetSubMenu(top, 0);
     ASSERT_NE(sub, nullptr);
     EXPECT_EQ(GetSubMenu(top, 1), nullptr);
@@ -75,7 +82,9 @@ TEST_F(MenuTest, DestroyedInEitherOrderEachMenuIsFreedOnce) {
     EXPECT_FALSE(DestroyMenu(second));
   }
   EXPECT_EQ(LoadMenuW(nullptr, MAKEINTRESOURCEW(4242)), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
   EXPECT_EQ(LoadMenuA(nullptr, "nothing"), nullptr);
+  EXPECT_EQ(LoadMenuW(nullptr, nullptr), nullptr);
   EXPECT_FALSE(TrackPopupMenuEx(reinterpret_cast<HMENU>(0x4444), 0, 0, 0, main, nullptr));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_MENU_HANDLE));
 }
@@ -231,6 +240,13 @@ TEST_F(MenuTest, ABoxOpeningDuringTrackingCancelsTheMenu) {
     plat::test::PumpUntilIdle();
     EXPECT_TRUE(Commands().empty());
     EXPECT_TRUE(plat::test::ModalStack().empty());
+  }
+  const auto log = plat::test::ModalLog();
+  ASSERT_EQ(log.size(), 4u);
+  for (size_t i : {0u, 2u}) {
+    EXPECT_EQ(log[i].kind, ModalKind::Menu);
+    EXPECT_TRUE(log[i].hasResult);
+    EXPECT_EQ(log[i].result, 0);  // cancelled: no item
   }
 }
 
