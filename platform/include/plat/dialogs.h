@@ -103,5 +103,6 @@ struct DialogUnits {
   int cell;
 };
 DialogUnits DialogUnitsFor(int pointSize);
+DialogUnits DialogUnitsFor(int pointSize, Profile profile);
 
 }  // namespace plat
