@@ -5,5 +5,6 @@
 #include "plat/kernel.h"
 #include "plat/gdi.h"
 #include "plat/user.h"
+#include "plat/controls.h"
 #include "plat/resources.h"
 #include "plat/dialogs.h"
