@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <plat/testing.h>
 
+#include "commdlg_internal.h"
 #include "core.h"
 
 namespace plat::test {
@@ -12,6 +13,7 @@ void Reset(Profile profile, Screen screen) {
   // Windows first: their handlers may still end threads or release what the later steps free.
   detail::ResetWindows(profile, screen.cx, screen.cy);
   ResetWindowAutomation();
+  detail::ResetCommonDialogs();
   // Threads next: they may still hold handles that the later steps close.
   if (!detail::WaitThreadsEnded(2000)) {
     ADD_FAILURE() << "a platform thread was still alive at the end of the test";
