@@ -20,7 +20,7 @@ ModalScriptHooks ScriptHooks() {
 }  // namespace
 
 ModalEnd RunModalLoop(HWND modal, ModalKind kind, const std::function<bool()>& ended,
-                      const std::function<bool(MSG&)>& filter) {
+                      const std::function<bool(MSG&)>& filter, HWND focusBefore) {
   std::shared_ptr<Window> w = LookupWindow(modal);
   if (!w) return ModalEnd::Destroyed;
   std::shared_ptr<Queue> q = CurrentQueue();
@@ -37,7 +37,7 @@ ModalEnd RunModalLoop(HWND modal, ModalKind kind, const std::function<bool()>& e
       owner = a->hwnd;
       w->owner = owner;
     }
-    savedFocus = FocusLocked();
+    savedFocus = focusBefore ? focusBefore : FocusLocked();
     if (kind != ModalKind::Menu) {
       for (const ModalEntry& e : g_stack) {
         if (e.kind == ModalKind::Menu && FindWindowLocked(e.hwnd) && FindWindowLocked(e.hwnd)->queue == q) {

@@ -21,9 +21,10 @@ enum class ModalEnd { Ended, Destroyed, Quit };
 //     `filter` (when given) had a chance to handle it, until `ended()` holds, the window is
 //     destroyed, or WM_QUIT arrives (which it posts again);
 //   - re-enables the owner, destroys the modal window if it still exists, gives the focus back.
-// Returns how it ended.
+// `focusBefore`, when given, is the focus to give back: the caller moved the focus into the modal
+// window before the loop (a dialog's WM_INITDIALOG). Returns how it ended.
 ModalEnd RunModalLoop(HWND modal, ModalKind kind, const std::function<bool()>& ended,
-                      const std::function<bool(MSG&)>& filter = nullptr);
+                      const std::function<bool(MSG&)>& filter = nullptr, HWND focusBefore = nullptr);
 
 struct ModalEntry {
   HWND hwnd;
