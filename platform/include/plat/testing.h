@@ -32,3 +32,4 @@ void InstallTestExitHook();
 #include "plat/test_misc.h"
 #include "plat/test_gdi.h"
 #include "plat/test_window.h"
+#include "plat/test_controls.h"
