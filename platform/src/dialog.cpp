@@ -238,7 +238,7 @@ INT_PTR RunDialog(HINSTANCE inst, const DlgTemplateT* t, HWND owner, DLGPROC pro
       dlg, ModalKind::Dialog, [&s] { return Ended(*s); }, [dlg](MSG& m) { return DialogKeyFilter(dlg, m); },
       focusBefore);
   const INT_PTR value = Ended(*s) ? s->result : 0;
-  ReportModalResult(dlg, ModalKind::Dialog, value);  // the modal log
+  ReportModalResult(dlg, ModalKind::Dialog, value);
   return finish(value);
 }
 
@@ -262,8 +262,10 @@ using namespace plat::detail;
 
 namespace plat {
 
-DialogUnits DialogUnitsFor(int pointSize) {
-  if (pointSize <= 0) pointSize = CurrentProfile() == Profile::Handheld ? 9 : 10;
+DialogUnits DialogUnitsFor(int pointSize) { return DialogUnitsFor(pointSize, CurrentProfile()); }
+
+DialogUnits DialogUnitsFor(int pointSize, Profile profile) {
+  if (pointSize <= 0) pointSize = profile == Profile::Handheld ? 9 : 10;
   if (pointSize <= 8) return DialogUnits{6, 13, 13};
   if (pointSize == 9) return DialogUnits{6, 14, 14};
   return DialogUnits{7, 16, 16};

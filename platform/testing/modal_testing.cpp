@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "modal_script.h"
-#include "modal_standins_tmp.h"
 #include "window_internal.h"
 
 namespace plat::test {

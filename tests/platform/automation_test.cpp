@@ -296,6 +296,82 @@ TEST_F(AutomationTest, MessageBoxesAreAnsweredCheckedAndLogged) {
   EXPECT_EQ(log[5].handledBy, ModalHandledBy::Policy);
 }
 
+std::vector<std::pair<int, int>> g_notes;  // (id, code) of the form's WM_COMMANDs
+
+INT_PTR CALLBACK FormProc(HWND h, UINT msg, WPARAM w, LPARAM) {
+  if (msg == WM_INITDIALOG) return TRUE;
+  if (msg != WM_COMMAND) return FALSE;
+  g_notes.emplace_back(LOWORD(w), HIWORD(w));
+  if (LOWORD(w) == IDCANCEL || LOWORD(w) == 12) EndDialog(h, LOWORD(w));
+  return TRUE;
+}
+
+constexpr DlgItemT kFormItems[] = {DlgLText(-1, L"Line", 5, 5, 30, 10), DlgEdit(10, 40, 5, 50, 12),
+                                   DlgCheckBox(11, L"Ice", 5, 22, 60, 10),
+                                   DlgPushButton(12, L"Apply", 5, 38, 40, 14)};
+constexpr DlgTemplateT kForm = DlgDef(L"Form", L"Survey Form", WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT,
+                                      WS_EX_CAPTIONOKBTN, 0, 0, 100, 60, L"MS Sans Serif", 9, kFormItems);
+
+TEST_F(AutomationTest, HandlersFillInDialogControlsAsAUserWould) {
+  HWND main = Top(WS_VISIBLE, {0, 0, 240, 320}, L"main");
+  g_notes.clear();
+  std::wstring typed;
+  bool checked = false;
+  size_t notesBeforeClick = 0;
+  plat::test::ExpectDialog(L"Survey Form", [&](ModalContext& ctx) {
+    EXPECT_TRUE(ctx.SetText(10, L"L-12"));
+    typed = ctx.ControlText(10);
+    EXPECT_TRUE(ctx.Check(11, true));
+    EXPECT_TRUE(ctx.Check(11, true));  // already checked: no second click
+    checked = IsDlgButtonChecked(ctx.Window(), 11) == BST_CHECKED;
+    EXPECT_NONFATAL_FAILURE(ctx.Check(10, true), "did not take the state");  // an edit is no check box
+    notesBeforeClick = g_notes.size();
+    EXPECT_TRUE(ctx.Click(12));
+  });
+  EXPECT_EQ(DialogBoxIndirectParamW(nullptr, &kForm, main, FormProc, 0), 12);
+  EXPECT_EQ(typed, L"L-12");
+  EXPECT_TRUE(checked);
+  const std::vector<std::pair<int, int>> before(g_notes.begin(), g_notes.begin() + notesBeforeClick);
+  auto count = [&](int id, int code) { return std::count(before.begin(), before.end(), std::make_pair(id, code)); };
+  EXPECT_EQ(count(10, EN_UPDATE), 1);
+  EXPECT_EQ(count(10, EN_CHANGE), 1);
+  EXPECT_EQ(count(11, BN_CLICKED), 1);
+  ASSERT_GT(g_notes.size(), notesBeforeClick);
+  EXPECT_EQ(g_notes[notesBeforeClick], std::make_pair(12, BN_CLICKED));
+}
+
+TEST_F(AutomationTest, ColourChoosersAreAnsweredAndLogged) {
+  HWND main = Top(WS_VISIBLE, {0, 0, 240, 320}, L"main");
+  COLORREF custom[16] = {};
+  CHOOSECOLORW cc{};
+  cc.lStructSize = sizeof cc;
+  cc.hwndOwner = main;
+  cc.lpCustColors = custom;
+  cc.Flags = CC_ANYCOLOR | CC_RGBINIT;
+  cc.rgbResult = RGB(0, 0, 255);
+  plat::test::ExpectColour(RGB(255, 0, 0));
+  EXPECT_TRUE(ChooseColorW(&cc));
+  EXPECT_EQ(cc.rgbResult, RGB(255, 0, 0));
+  plat::test::ExpectColour(plat::test::kCancel);
+  EXPECT_FALSE(ChooseColorW(&cc));
+  EXPECT_EQ(cc.rgbResult, RGB(255, 0, 0));
+  // Answered OK by the policy: the colour it came with.
+  plat::test::AllowUnscripted(plat::test::Unscripted::AnswerOk);
+  cc.rgbResult = RGB(0, 128, 0);
+  EXPECT_TRUE(ChooseColorW(&cc));
+  EXPECT_EQ(cc.rgbResult, RGB(0, 128, 0));
+  const auto log = plat::test::ModalLog();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0].kind, ModalKind::Colour);
+  EXPECT_EQ(log[0].caption, L"Color");
+  EXPECT_EQ(log[0].owner, main);
+  EXPECT_EQ(log[0].flags, static_cast<UINT>(CC_ANYCOLOR | CC_RGBINIT));
+  EXPECT_EQ(log[0].result, TRUE);
+  EXPECT_EQ(log[0].detail, L"RGB(255,0,0)");
+  EXPECT_EQ(log[1].result, FALSE);
+  EXPECT_EQ(log[2].handledBy, ModalHandledBy::Policy);
+}
+
 constexpr MenuItemT kLogItems[] = {MenuString(L"&Start", 1101), MenuSeparator(), MenuString(L"&Pause", 1102, MF_GRAYED),
                                    MenuString(L"E&xit", 1103)};
 constexpr MenuItemT kLogTop[] = {MenuPopup(L"Log", kLogItems)};

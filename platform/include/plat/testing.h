@@ -35,3 +35,4 @@ void InstallTestExitHook();
 #include "plat/test_modal.h"
 #include "plat/test_dialogs.h"
 #include "plat/test_commdlg.h"
+#include "plat/test_controls.h"

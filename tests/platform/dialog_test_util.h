@@ -1,0 +1,95 @@
+// Shared pieces of the dialog tests: a scripted dialog procedure that logs what it sees, and a
+// fixture with owner windows.
+#pragma once
+
+#include "window_test_util.h"
+
+namespace dlgtest {
+
+constexpr DWORD kHandheldStyle = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT;
+constexpr DWORD kDesktopStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+
+// The dialog procedure's behaviour: a handler may answer a message (its value is returned);
+// without one, WM_INITDIALOG gives TRUE, IDOK and IDCANCEL end the dialog with their id, and
+// everything else gives FALSE. Every message is logged, in order, from any thread.
+struct DlgScript {
+  std::mutex mutex;
+  std::vector<wintest::Seen> log;
+  std::map<UINT, std::function<INT_PTR(HWND, WPARAM, LPARAM)>> handlers;
+
+  std::vector<wintest::Seen> Of(UINT msg) {
+    std::lock_guard<std::mutex> lock(mutex);
+    std::vector<wintest::Seen> out;
+    for (const wintest::Seen& s : log) {
+      if (s.msg == msg) out.push_back(s);
+    }
+    return out;
+  }
+  // The WM_COMMAND codes and ids seen, as (id, code) pairs.
+  std::vector<std::pair<int, int>> Commands() {
+    std::vector<std::pair<int, int>> out;
+    for (const wintest::Seen& s : Of(WM_COMMAND)) out.emplace_back(LOWORD(s.wParam), HIWORD(s.wParam));
+    return out;
+  }
+  void Clear() {
+    std::lock_guard<std::mutex> lock(mutex);
+    log.clear();
+  }
+};
+
+inline DlgScript*& CurrentScript() {
+  static DlgScript* s = nullptr;
+  return s;
+}
+
+inline INT_PTR CALLBACK ScriptedDlgProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  DlgScript* s = CurrentScript();
+  if (!s) return FALSE;
+  std::function<INT_PTR(HWND, WPARAM, LPARAM)> handler;
+  {
+    std::lock_guard<std::mutex> lock(s->mutex);
+    s->log.push_back(wintest::Seen{h, msg, w, l});
+    auto it = s->handlers.find(msg);
+    if (it != s->handlers.end()) handler = it->second;
+  }
+  if (handler) return handler(h, w, l);
+  if (msg == WM_INITDIALOG) return TRUE;
+  if (msg == WM_COMMAND && (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL)) {
+    EndDialog(h, LOWORD(w));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+class DialogTest : public wintest::WindowTest {
+ protected:
+  void SetUp() override {
+    wintest::WindowTest::SetUp();
+    CurrentScript() = &script;
+  }
+  void TearDown() override {
+    wintest::WindowTest::TearDown();
+    plat::test::OnModalStart(nullptr);
+    CurrentScript() = nullptr;
+  }
+  // Resets the layer to another profile or screen inside a test.
+  void ResetTo(plat::Profile profile, plat::test::Screen screen = {}) {
+    plat::test::Reset(profile, screen);
+    wintest::WindowTest::SetUp();
+  }
+  void OnDlg(UINT msg, std::function<INT_PTR(HWND, WPARAM, LPARAM)> f) {
+    std::lock_guard<std::mutex> lock(script.mutex);
+    script.handlers[msg] = std::move(f);
+  }
+  INT_PTR Run(const DlgTemplateT& t, HWND owner, LPARAM param = 0) {
+    return DialogBoxIndirectParamW(nullptr, &t, owner, ScriptedDlgProc, param);
+  }
+  // Runs fn inside every modal loop that starts from now on, with its window.
+  void WhenOpen(std::function<void(HWND)> fn) {
+    plat::test::OnModalStart([fn](HWND h, plat::test::ModalKind) { fn(h); });
+  }
+
+  DlgScript script;
+};
+
+}  // namespace dlgtest
