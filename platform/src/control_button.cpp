@@ -209,19 +209,9 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   std::shared_ptr<ButtonState> st = StateOf<ButtonState>(h);
   if (!st) return DefWindowProcW(h, msg, wp, lp);
+  LRESULT r = 0;
+  if (CommonMessage(h, *st, msg, [&](HDC dc) { Paint(h, *st, dc); }, &r)) return r;
   switch (msg) {
-    case WM_DESTROY:
-      Detach(h);
-      return 0;
-    case WM_ERASEBKGND: return 1;  // the paint covers everything
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(h, &ps)) {
-        Paint(h, *st, dc);
-        EndPaint(h, &ps);
-      }
-      return 0;
-    }
     case WM_SETTEXT: {
       const LRESULT r = Default(*st, h, msg, wp, lp);
       InvalidateRect(h, nullptr, FALSE);
@@ -231,7 +221,6 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       st->font = reinterpret_cast<HFONT>(wp);
       if (lp) InvalidateRect(h, nullptr, FALSE);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(st->font);
     case WM_ENABLE:
       if (!wp) CancelPress(h, *st);
       InvalidateRect(h, nullptr, FALSE);
@@ -344,19 +333,9 @@ LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   std::shared_ptr<StaticState> st = StateOf<StaticState>(h);
   if (!st) return DefWindowProcW(h, msg, wp, lp);
+  LRESULT r = 0;
+  if (CommonMessage(h, *st, msg, [&](HDC dc) { PaintStatic(h, *st, dc); }, &r)) return r;
   switch (msg) {
-    case WM_DESTROY:
-      Detach(h);
-      return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(h, &ps)) {
-        PaintStatic(h, *st, dc);
-        EndPaint(h, &ps);
-      }
-      return 0;
-    }
     case WM_SETTEXT: {
       const LRESULT r = Default(*st, h, msg, wp, lp);
       InvalidateRect(h, nullptr, TRUE);
@@ -366,7 +345,6 @@ LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       st->font = reinterpret_cast<HFONT>(wp);
       if (lp) InvalidateRect(h, nullptr, TRUE);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(st->font);
     case WM_ENABLE:
       InvalidateRect(h, nullptr, TRUE);
       return 0;

@@ -341,25 +341,16 @@ LRESULT CALLBACK ComboProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   std::shared_ptr<ComboState> st = StateOf<ComboState>(h);
   if (!st) return DefWindowProcW(h, msg, wp, lp);
+  if (msg == WM_DESTROY && st->list) {
+    // The list is a popup of its own: it goes with the box, without notifications.
+    WatchOutsideClicks(nullptr, nullptr);
+    DestroyWindow(st->list);
+    st->list = nullptr;
+    st->dropped = false;
+  }
+  LRESULT r = 0;
+  if (CommonMessage(h, *st, msg, [&](HDC dc) { PaintBox(h, *st, dc); }, &r)) return r;
   switch (msg) {
-    case WM_DESTROY:
-      if (st->list) {
-        WatchOutsideClicks(nullptr, nullptr);
-        DestroyWindow(st->list);
-        st->list = nullptr;
-      }
-      st->dropped = false;
-      Detach(h);
-      return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(h, &ps)) {
-        PaintBox(h, *st, dc);
-        EndPaint(h, &ps);
-      }
-      return 0;
-    }
     case WM_SIZE:
       // A program's height, like a template's, is the box plus its dropped list.
       if (!st->resizing && WindowHeight(h) != ClosedHeight(h, *st)) {
@@ -373,7 +364,6 @@ LRESULT CALLBACK ComboProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       Fit(h, *st);
       if (lp) InvalidateRect(h, nullptr, FALSE);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(st->font);
     case WM_GETDLGCODE: {
       LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
       const MSG* m = reinterpret_cast<const MSG*>(lp);
@@ -507,23 +497,13 @@ LRESULT CALLBACK ComboListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   std::shared_ptr<ListState> st = StateOf<ListState>(h);
   if (!st) return DefWindowProcW(h, msg, wp, lp);
-  if (msg == WM_DESTROY) {
-    Detach(h);
-    return 0;
-  }
-  std::shared_ptr<ComboState> combo = StateOf<ComboState>(st->combo);
-  if (!combo || combo->list != h) return DefWindowProcW(h, msg, wp, lp);
   const HWND c = st->combo;
+  std::shared_ptr<ComboState> combo = StateOf<ComboState>(c);
+  const bool open = combo && combo->list == h;
+  LRESULT r = 0;
+  if (CommonMessage(h, *st, msg, [&](HDC dc) { if (open) PaintList(h, *combo, c, dc); }, &r)) return r;
+  if (!open) return DefWindowProcW(h, msg, wp, lp);
   switch (msg) {
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(h, &ps)) {
-        PaintList(h, *combo, c, dc);
-        EndPaint(h, &ps);
-      }
-      return 0;
-    }
     case WM_LBUTTONDOWN: {
       const POINT p{static_cast<SHORT>(LOWORD(lp)), static_cast<SHORT>(HIWORD(lp))};
       const ListGeometry g = Geometry(c, *combo);

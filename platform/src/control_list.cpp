@@ -91,20 +91,10 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   std::shared_ptr<ListBoxState> st = StateOf<ListBoxState>(h);
   if (!st) return DefWindowProcW(h, msg, wp, lp);
+  LRESULT r = 0;
+  if (CommonMessage(h, *st, msg, [&](HDC dc) { Paint(h, *st, dc); }, &r)) return r;
   const int i = static_cast<int>(static_cast<intptr_t>(wp));
   switch (msg) {
-    case WM_DESTROY:
-      Detach(h);
-      return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(h, &ps)) {
-        Paint(h, *st, dc);
-        EndPaint(h, &ps);
-      }
-      return 0;
-    }
     case WM_SIZE:
     case WM_ENABLE: Refresh(h, *st); return 0;
     case WM_SETFONT:
@@ -112,7 +102,6 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       st->top = ClampTop(st->top, Rows(h, *st), st->Count());
       if (lp) InvalidateRect(h, nullptr, FALSE);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(st->font);
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:

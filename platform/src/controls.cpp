@@ -85,6 +85,25 @@ LRESULT Default(const ControlState& st, HWND h, UINT msg, WPARAM wp, LPARAM lp) 
   return st.wide ? DefWindowProcW(h, msg, wp, lp) : DefWindowProcA(h, msg, wp, lp);
 }
 
+bool CommonMessage(HWND h, const ControlState& st, UINT msg, const std::function<void(HDC)>& paint,
+                   LRESULT* result) {
+  *result = 0;
+  switch (msg) {
+    case WM_DESTROY: Detach(h); return true;
+    case WM_ERASEBKGND: *result = 1; return true;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      if (HDC dc = BeginPaint(h, &ps)) {
+        paint(dc);
+        EndPaint(h, &ps);
+      }
+      return true;
+    }
+    case WM_GETFONT: *result = reinterpret_cast<LRESULT>(st.font); return true;
+    default: return false;
+  }
+}
+
 // ---- Text ----
 
 std::wstring ParamText(bool wide, LPARAM lp) {

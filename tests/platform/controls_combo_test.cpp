@@ -157,6 +157,37 @@ TEST_F(ComboTest, ItemMessagesRejectBadInputAndWriteNothing) {
   EXPECT_TRUE(Notes().empty());
 }
 
+TEST_F(ComboTest, ANarrowBoxTakesWideCallersToo) {
+  HWND c = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 10, 10, 100, 100, parent,
+                           reinterpret_cast<HMENU>(kId), nullptr, nullptr);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(SendMessageW(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"\u00B0C")), 0);
+  EXPECT_EQ(SendMessageA(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("m")), 1);
+  wchar_t wide[8];
+  EXPECT_EQ(SendMessageW(c, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(wide)), 2);
+  EXPECT_STREQ(wide, L"\u00B0C");
+  SendMessageW(c, CB_SETCURSEL, 1, 0);
+  EXPECT_EQ(TextOf(c), L"m");
+}
+
+TEST_F(ComboTest, TheOpenListScrollsByItsBar) {
+  plat::test::EnableDrawLog(true);
+  HWND c = MakeCombo({10, 10, 110, 110}, WS_VSCROLL, 12);
+  SendMessageW(c, CB_SHOWDROPDOWN, TRUE, 0);
+  HWND list = ComboList(c);
+  ASSERT_NE(list, nullptr);
+  RECT r;
+  GetClientRect(list, &r);
+  Click(list, r.right - 4, r.bottom - 3);  // the down arrow
+  PumpUntilIdle();
+  auto first = plat::test::FindText(L"two");
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(first->window, list);
+  EXPECT_EQ(first->y, 0);  // item 1 is at the top now
+  EXPECT_NE(ComboList(c), nullptr);  // still open, nothing chosen
+  EXPECT_TRUE(Codes(kId) == std::vector<WORD>{CBN_DROPDOWN});
+}
+
 TEST_F(ComboTest, KeysOnAClosedBoxChangeTheSelectionAtOnce) {
   HWND c = MakeCombo();
   SetFocus(c);
