@@ -89,7 +89,27 @@ class DialogTest : public wintest::WindowTest {
     plat::test::OnModalStart([fn](HWND h, plat::test::ModalKind) { fn(h); });
   }
 
+  // Runs the steps one after another inside the dialog's loop, each once everything queued before
+  // it (injected input included) has been handled, on a 10 ms timer of the dialog.
+  void Steps(std::vector<std::function<void(HWND)>> steps) {
+    steps_ = std::move(steps);
+    next_ = 0;
+    OnDlg(WM_TIMER, [this](HWND h, WPARAM id, LPARAM) -> INT_PTR {
+      if (id != kStepTimer) return FALSE;
+      if (next_ < steps_.size()) steps_[next_++](h);
+      if (next_ >= steps_.size()) KillTimer(h, kStepTimer);
+      return TRUE;
+    });
+    WhenOpen([](HWND h) { SetTimer(h, kStepTimer, 10, nullptr); });
+  }
+  size_t StepsRun() const { return next_; }
+
   DlgScript script;
+
+ private:
+  static constexpr UINT_PTR kStepTimer = 0x5EED;
+  std::vector<std::function<void(HWND)>> steps_;
+  size_t next_ = 0;
 };
 
 }  // namespace dlgtest
