@@ -136,6 +136,8 @@ void DrawCheck(HWND h, const ButtonState& st, HDC dc, const RECT& client, bool l
 }
 
 void DrawGroup(HWND h, HDC dc, const RECT& client) {
+  // Below its siblings, so the controls inside the frame show and take the clicks.
+  SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   FillFromParent(h, dc, client);
   const std::wstring caption = StoredText(h);
   TEXTMETRICW tm{};

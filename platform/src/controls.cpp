@@ -16,6 +16,9 @@ void EnsureControlClasses() {
     RegisterSystemClass(L"Button", ctl::ButtonProc, nullptr);
     RegisterSystemClass(L"Static", ctl::StaticProc, nullptr);
     RegisterSystemClass(L"Edit", ctl::EditProc, nullptr);
+    RegisterSystemClass(L"ComboBox", ctl::ComboProc, nullptr);
+    RegisterSystemClass(L"ComboLBox", ctl::ComboListProc, nullptr);  // a combo box's open list
+    RegisterSystemClass(L"ListBox", ctl::ListBoxProc, nullptr);
   });
 }
 
