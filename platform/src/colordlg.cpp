@@ -6,13 +6,10 @@
 #include <mutex>
 
 #include "commdlg_internal.h"
+#include "dialog_internal.h"
 #include "modal.h"
 #include "modal_script.h"
 #include "window_internal.h"
-
-#ifndef BS_DEFPUSHBUTTON
-#define BS_DEFPUSHBUTTON 0x1
-#endif
 
 namespace plat::detail {
 namespace {
@@ -273,12 +270,8 @@ BOOL ChooseCore(HWND owner, COLORREF* rgb, COLORREF* custom, DWORD flags) {
   Layout(d);
   PostMessageW(h, kMsgInitialFocus, 0, 0);
   RunModalLoop(h, ModalKind::Colour, [&d] { return d.ended; }, [&d](MSG& m) {
-    int command;
-    if (CommonDialogKey(d.hwnd, m, &command)) {
-      if (command) Command(d, command);
-      return true;
-    }
-    if (m.message == WM_KEYDOWN && InsideWindow(d.hwnd, m.hwnd) &&
+    if (DialogKeyFilter(d.hwnd, m)) return true;
+    if (m.message == WM_KEYDOWN && InsideDialog(d.hwnd, m.hwnd) &&
         (m.wParam == VK_LEFT || m.wParam == VK_RIGHT || m.wParam == VK_UP || m.wParam == VK_DOWN)) {
       Arrow(d, m.wParam);
       return true;

@@ -1,5 +1,5 @@
-// What the common dialogs share: their frame and placement, the extended error, their controls and
-// dialog keys; and the harness reset of the dialogs, modules, shell stand-ins and instance locks.
+// What the common dialogs share: their frame and placement, the extended error and their
+// controls; and the harness reset of the dialogs, modules, shell stand-ins and instance locks.
 #include "commdlg_internal.h"
 
 #include "foreign_windows.h"
@@ -10,27 +10,8 @@ namespace {
 
 constexpr int kDesktopWidth = 420;
 constexpr int kDesktopHeight = 300;
-constexpr UINT kComboGetDroppedState = 0x0157;  // CB_GETDROPPEDSTATE
 
 thread_local DWORD t_error = 0;
-
-bool ClassIs(HWND h, const wchar_t* name) {
-  std::lock_guard<std::mutex> lock(KernelMutex());
-  std::shared_ptr<Window> w = FindWindowLocked(h);
-  return w && EqualsIgnoringCase(w->cls->name, name);
-}
-
-// The visible, enabled tab stops of dlg's direct children, in creation order.
-std::vector<HWND> TabStops(HWND dlg) {
-  std::vector<HWND> out;
-  std::lock_guard<std::mutex> lock(KernelMutex());
-  std::shared_ptr<Window> w = FindWindowLocked(dlg);
-  if (!w) return out;
-  for (Window* c : w->children) {
-    if ((c->style & WS_TABSTOP) && VisibleLocked(c) && EnabledLocked(c)) out.push_back(c->hwnd);
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -72,47 +53,6 @@ int TextWidth(HWND h, const wchar_t* text) {
     ReleaseDC(h, dc);
   }
   return size.cx;
-}
-
-bool InsideWindow(HWND dlg, HWND h) {
-  std::lock_guard<std::mutex> lock(KernelMutex());
-  std::shared_ptr<Window> d = FindWindowLocked(dlg);
-  std::shared_ptr<Window> w = FindWindowLocked(h);
-  return d && w && IsAncestorOf(d.get(), w.get());
-}
-
-bool CommonDialogKey(HWND dlg, const MSG& msg, int* command) {
-  *command = 0;
-  if (msg.message != WM_KEYDOWN || !InsideWindow(dlg, msg.hwnd)) return false;
-  const HWND focus = GetFocus();
-  const bool openCombo = focus && ClassIs(focus, L"COMBOBOX") && SendMessageW(focus, kComboGetDroppedState, 0, 0);
-  switch (msg.wParam) {
-    case VK_TAB: {
-      const std::vector<HWND> stops = TabStops(dlg);
-      if (stops.empty()) return true;
-      const bool back = GetKeyState(VK_SHIFT) < 0;
-      auto it = std::find(stops.begin(), stops.end(), focus);
-      size_t i;
-      if (it == stops.end()) {
-        i = back ? stops.size() - 1 : 0;
-      } else {
-        const size_t at = static_cast<size_t>(it - stops.begin());
-        i = back ? (at + stops.size() - 1) % stops.size() : (at + 1) % stops.size();
-      }
-      SetFocus(stops[i]);
-      return true;
-    }
-    case VK_RETURN:
-      if (openCombo) return false;
-      *command = focus && focus != dlg && ClassIs(focus, L"BUTTON") ? GetDlgCtrlID(focus) : IDOK;
-      return true;
-    case VK_ESCAPE:
-      if (openCombo) return false;
-      *command = IDCANCEL;
-      return true;
-    default:
-      return false;
-  }
 }
 
 void ResetCommonDialogs() {

@@ -23,14 +23,6 @@ HWND MakeControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD sty
 // The height of the system font and the width of a text in it, as drawn in h.
 int FontHeight(HWND h);
 int TextWidth(HWND h, const wchar_t* text);
-// Whether h is dlg or inside it.
-bool InsideWindow(HWND dlg, HWND h);
-// The dialog keys a common dialog's loop takes before the focused control: Tab and Shift+Tab move
-// the focus over the visible, enabled tab stops; Enter gives the focused push button's id, or IDOK;
-// Escape gives IDCANCEL. Returns true when msg was such a key (then *command holds the id to act
-// on, or 0 for a focus move). Keys of a control that keeps them (an open combo list) stay with it.
-bool CommonDialogKey(HWND dlg, const MSG& msg, int* command);
-
 // Private message a common dialog posts to itself before its loop, to put the focus on its first
 // control once it is shown.
 constexpr UINT kMsgInitialFocus = WM_APP + 0x3F0;

@@ -132,9 +132,9 @@ TEST_F(SingleInstanceTest, OtherRootsAndAReleasedLockFindNothing) {
   EXPECT_EQ(RunSecond(other), 0);
   DestroyWindow(main);
   EXPECT_EQ(RunSecond(root_), 255);  // still held by the other window
+  EXPECT_EQ(RequestsAfter(1).size(), 1u);
   DestroyWindow(second);
   EXPECT_EQ(RunSecond(root_), 0);
-  EXPECT_EQ(RequestsAfter(1).size(), 1u);
   // This process never finds a proxy of its own lock, and no window of the class is left.
   EXPECT_EQ(FindWindowW(L"RZ56", nullptr), nullptr);
   HWND again = MainWindow();
