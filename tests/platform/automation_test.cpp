@@ -398,6 +398,53 @@ TEST_F(AutomationTest, ColourChoosersAreAnsweredAndLogged) {
   EXPECT_EQ(log[2].handledBy, ModalHandledBy::Policy);
 }
 
+TEST_F(AutomationTest, FileDialogsAreAnsweredInTurnAndLogged) {
+  plat::test::UseTempRoot();
+  HWND main = Top(WS_VISIBLE, {0, 0, 240, 320}, L"main");
+  wchar_t file[MAX_PATH] = L"030514A.R12";
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = main;
+  ofn.lpstrFilter = L"RZ12 Files (*.R12)\0*.R12\0\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrTitle = L"Create Data File";
+  ofn.lpstrDefExt = L"R12";
+  plat::test::ExpectSaveFile(L"\\Line7");
+  EXPECT_TRUE(GetSaveFileNameW(&ofn));
+  EXPECT_STREQ(file, L"\\Line7.R12");
+  plat::test::ExpectSaveFile(plat::test::kCancel);
+  EXPECT_FALSE(GetSaveFileNameW(&ofn));
+  // An open dialog is expected, a save dialog comes: it is unexpected and cancelled, and the
+  // expectation waits for its own dialog.
+  plat::test::ExpectOpenFile(L"\\Line7.R12");
+  BOOL saved = TRUE;
+  EXPECT_NONFATAL_FAILURE(saved = GetSaveFileNameW(&ofn),
+                          "file dialog \"Create Data File\" with text \"\\Line7.R12\"; expected an open dialog next");
+  EXPECT_FALSE(saved);
+  ofn.lpstrTitle = nullptr;
+  EXPECT_TRUE(GetOpenFileNameW(&ofn));
+  EXPECT_EQ(plat::test::PendingExpectations(), 0u);
+  // Answered OK by the policy: the name it came with.
+  plat::test::AllowUnscripted(plat::test::Unscripted::AnswerOk);
+  wcscpy(file, L"\\Other.R12");
+  EXPECT_TRUE(GetSaveFileNameW(&ofn));
+  EXPECT_STREQ(file, L"\\Other.R12");
+  const auto log = plat::test::ModalLog();
+  ASSERT_EQ(log.size(), 5u);
+  EXPECT_EQ(log[0].kind, ModalKind::OpenSave);
+  EXPECT_EQ(log[0].caption, L"Create Data File");
+  EXPECT_EQ(log[0].text, L"030514A.R12");
+  EXPECT_EQ(log[0].owner, main);
+  EXPECT_EQ(log[0].result, TRUE);
+  EXPECT_EQ(log[0].detail, L"\\Line7.R12");
+  EXPECT_EQ(log[1].result, FALSE);
+  EXPECT_EQ(log[2].handledBy, ModalHandledBy::Unexpected);
+  EXPECT_EQ(log[3].caption, L"Open");
+  EXPECT_EQ(log[3].handledBy, ModalHandledBy::Expectation);
+  EXPECT_EQ(log[4].handledBy, ModalHandledBy::Policy);
+}
+
 constexpr MenuItemT kLogItems[] = {MenuString(L"&Start", 1101), MenuSeparator(), MenuString(L"&Pause", 1102, MF_GRAYED),
                                    MenuString(L"E&xit", 1103)};
 constexpr MenuItemT kLogTop[] = {MenuPopup(L"Log", kLogItems)};
