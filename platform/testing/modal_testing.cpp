@@ -595,55 +595,40 @@ void ExpectMessageBox(const BoxExpectation& box) {
   Push(std::move(e));
 }
 
-void ExpectSaveFile(const std::wstring& name) {
+namespace {
+
+void PushFile(bool save, const std::wstring* name) {
   Expectation e = Make(ModalKind::OpenSave, Expectation::Act::File);
-  e.save = true;
-  e.name = name;
+  e.save = save;
+  e.cancel = !name;
+  if (name) e.name = *name;
   Push(std::move(e));
 }
 
-void ExpectSaveFile(CancelChoice) {
-  Expectation e = Make(ModalKind::OpenSave, Expectation::Act::File);
-  e.save = true;
-  e.cancel = true;
-  Push(std::move(e));
-}
-
-void ExpectOpenFile(const std::wstring& name) {
-  Expectation e = Make(ModalKind::OpenSave, Expectation::Act::File);
-  e.name = name;
-  Push(std::move(e));
-}
-
-void ExpectOpenFile(CancelChoice) {
-  Expectation e = Make(ModalKind::OpenSave, Expectation::Act::File);
-  e.cancel = true;
-  Push(std::move(e));
-}
-
-void ExpectColour(COLORREF rgb) {
+void PushColour(std::optional<COLORREF> rgb) {
   Expectation e = Make(ModalKind::Colour, Expectation::Act::Colour);
-  e.rgb = rgb;
+  e.cancel = !rgb;
+  e.rgb = rgb.value_or(0);
   Push(std::move(e));
 }
 
-void ExpectColour(CancelChoice) {
-  Expectation e = Make(ModalKind::Colour, Expectation::Act::Colour);
-  e.cancel = true;
-  Push(std::move(e));
-}
-
-void ExpectMenu(UINT id) {
+void PushMenu(std::optional<UINT> id) {
   Expectation e = Make(ModalKind::Menu, Expectation::Act::Menu);
-  e.id = id;
+  e.cancel = !id;
+  e.id = id.value_or(0);
   Push(std::move(e));
 }
 
-void ExpectMenu(CancelChoice) {
-  Expectation e = Make(ModalKind::Menu, Expectation::Act::Menu);
-  e.cancel = true;
-  Push(std::move(e));
-}
+}  // namespace
+
+void ExpectSaveFile(const std::wstring& name) { PushFile(true, &name); }
+void ExpectSaveFile(CancelChoice) { PushFile(true, nullptr); }
+void ExpectOpenFile(const std::wstring& name) { PushFile(false, &name); }
+void ExpectOpenFile(CancelChoice) { PushFile(false, nullptr); }
+void ExpectColour(COLORREF rgb) { PushColour(rgb); }
+void ExpectColour(CancelChoice) { PushColour(std::nullopt); }
+void ExpectMenu(UINT id) { PushMenu(id); }
+void ExpectMenu(CancelChoice) { PushMenu(std::nullopt); }
 
 void ExpectDialog(const std::wstring& title, ModalHandler handler) {
   Expectation e = Make(ModalKind::Dialog, Expectation::Act::Handler);

@@ -22,18 +22,18 @@ using plat::test::ModalEnding;
 using plat::test::ModalHandledBy;
 using plat::test::ModalKind;
 
-// Collects every test failure reported meanwhile, from any thread, instead of failing the test.
-struct FailureSpy {
+// The messages of every test failure fn reports, from any thread, instead of failing the test.
+std::vector<std::string> FailuresOf(const std::function<void()>& fn) {
   ::testing::TestPartResultArray results;
-  ::testing::ScopedFakeTestPartResultReporter reporter{
-      ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ALL_THREADS, &results};
-
-  std::vector<std::string> Messages() const {
-    std::vector<std::string> out;
-    for (int i = 0; i < results.size(); ++i) out.push_back(results.GetTestPartResult(i).message());
-    return out;
+  {
+    ::testing::ScopedFakeTestPartResultReporter spy(::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ALL_THREADS,
+                                                    &results);
+    fn();
   }
-};
+  std::vector<std::string> out;
+  for (int i = 0; i < results.size(); ++i) out.push_back(results.GetTestPartResult(i).message());
+  return out;
+}
 
 bool AnyContains(const std::vector<std::string>& messages, const std::string& part) {
   for (const std::string& m : messages) {
@@ -81,12 +81,7 @@ TEST_F(AutomationTest, AnUnexpectedWindowThatIgnoresTheCancelIsDestroyedWithinAS
   On(WM_CLOSE, [](HWND, WPARAM, LPARAM, LRESULT*) { return true; });  // refuses to close
   const auto start = std::chrono::steady_clock::now();
   ModalEnd end{};
-  std::vector<std::string> failures;
-  {
-    FailureSpy spy;
-    end = RunLoop(modal);
-    failures = spy.Messages();
-  }
+  const std::vector<std::string> failures = FailuresOf([&] { end = RunLoop(modal); });
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(end, ModalEnd::Destroyed);
   EXPECT_GE(took, std::chrono::milliseconds(900));
@@ -100,13 +95,9 @@ TEST_F(AutomationTest, AnUnexpectedWindowThatIgnoresTheCancelIsDestroyedWithinAS
 TEST_F(AutomationTest, AllowUnscriptedCancelsSilently) {
   HWND main = Top(WS_VISIBLE, {0, 0, 200, 200}, L"main");
   plat::test::AllowUnscripted(plat::test::Unscripted::Cancel);
-  std::vector<std::string> failures;
   ModalEnd end{};
-  {
-    FailureSpy spy;
-    end = RunLoop(Modal(main, L"Quiet"), ModalKind::MessageBox);
-    failures = spy.Messages();
-  }
+  const std::vector<std::string> failures =
+      FailuresOf([&] { end = RunLoop(Modal(main, L"Quiet"), ModalKind::MessageBox); });
   EXPECT_TRUE(failures.empty());
   EXPECT_EQ(end, ModalEnd::Destroyed);
   const auto log = plat::test::ModalLog();
@@ -185,12 +176,7 @@ TEST_F(AutomationTest, ExpectationsAreMetInOrder) {
 TEST_F(AutomationTest, ResetFailsATestWhoseExpectationsWereNotMet) {
   plat::test::ExpectMenu(plat::test::kCancel);
   plat::test::ExpectMessageBox({L"Confirm Exit", L"", IDOK});
-  std::vector<std::string> failures;
-  {
-    FailureSpy spy;
-    plat::test::Reset();
-    failures = spy.Messages();
-  }
+  const std::vector<std::string> failures = FailuresOf([] { plat::test::Reset(); });
   ASSERT_EQ(failures.size(), 2u);
   EXPECT_TRUE(AnyContains(failures, "expected modal UI never opened: a popup menu"));
   EXPECT_TRUE(AnyContains(failures, "expected modal UI never opened: a message box \"Confirm Exit\""));
@@ -256,6 +242,11 @@ TEST_F(AutomationTest, DialogsEndByTheContextsActions) {
     EXPECT_EQ(log.back().result, c.result);
   }
   EXPECT_EQ(plat::test::PendingExpectations(), 0u);
+  // Unscripted, by policy: OK is IDOK, a cancel goes through WM_CLOSE to the procedure's IDCANCEL.
+  plat::test::AllowUnscripted(plat::test::Unscripted::AnswerOk);
+  EXPECT_EQ(DialogBoxIndirectParamW(nullptr, &kSetup, main, OkCancelProc, 0), IDOK);
+  plat::test::AllowUnscripted(plat::test::Unscripted::Cancel);
+  EXPECT_EQ(DialogBoxIndirectParamW(nullptr, &kSetup, main, OkCancelProc, 0), IDCANCEL);
 }
 
 TEST_F(AutomationTest, MessageBoxesAreAnsweredCheckedAndLogged) {
@@ -516,14 +507,9 @@ TEST_F(AutomationTest, ScriptsRunOnTheProgramsUiThreadAndUnexpectedUiNeverHangsI
     handlerThread = GetCurrentThreadId();
     ctx.Close();
   });
-  std::vector<std::string> failures;
-  int code;
-  {
-    FailureSpy spy;
-    HANDLE program = plat::test::RunProgram(ModalProgram);
-    code = plat::test::Wait(program, 5000);
-    failures = spy.Messages();
-  }
+  int code = -1;
+  const std::vector<std::string> failures =
+      FailuresOf([&] { code = plat::test::Wait(plat::test::RunProgram(ModalProgram), 5000); });
   EXPECT_EQ(code, 3);
   EXPECT_EQ(handlerThread, g_programThread);
   ASSERT_EQ(failures.size(), 1u);
