@@ -654,6 +654,12 @@ std::vector<ModalRecord> ModalLog() {
 
 // ---- Reading controls ----
 
+RECT RectInParent(HWND h) {
+  std::lock_guard<std::mutex> lock(KernelMutex());
+  std::shared_ptr<detail::Window> w = detail::FindWindowLocked(h);
+  return w ? w->rect : RECT{0, 0, 0, 0};
+}
+
 int CheckState(HWND button) { return IsWindow(button) ? static_cast<int>(SendMessageW(button, BM_GETCHECK, 0, 0)) : 0; }
 
 std::vector<std::wstring> Items(HWND h) {

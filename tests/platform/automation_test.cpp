@@ -139,6 +139,8 @@ TEST_F(AutomationTest, TheContextReadsAndActsOnControls) {
     EXPECT_EQ(ctx.Control(10), field);
     EXPECT_EQ(ctx.Control(99), nullptr);
     EXPECT_EQ(ctx.Controls().size(), 2u);
+    const RECT r = plat::test::RectInParent(field);
+    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}), std::vector<LONG>({5, 5, 60, 20}));
     EXPECT_TRUE(ctx.SetText(10, L"L-12"));
     EXPECT_EQ(ctx.ControlText(10), L"L-12");
     EXPECT_NONFATAL_FAILURE(ctx.SetText(99, L"x"), "has no control 99");

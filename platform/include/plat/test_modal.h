@@ -99,6 +99,9 @@ enum class Unscripted {
 void AllowUnscripted(Unscripted policy);
 
 // ---- Reading controls (in dialogs or ordinary windows) ---------------------------------------
+// The window rectangle in its parent's client coordinates (screen coordinates for a top-level
+// window); empty for a missing window.
+RECT RectInParent(HWND h);
 // BST_CHECKED or BST_UNCHECKED; 0 for a missing window.
 int CheckState(HWND button);
 // The items of a combo or list box in their order; empty for anything else.
