@@ -5,3 +5,4 @@
 #include "plat/kernel.h"
 #include "plat/gdi.h"
 #include "plat/user.h"
+#include "plat/controls.h"

@@ -57,6 +57,7 @@ ATOM AddClassLocked(std::shared_ptr<WndClass> c) {
 }
 
 ATOM RegisterCore(const WndClass& proto) {
+  if (!proto.system) EnsureControlClasses();  // a program's class never takes a control's name
   if (proto.name.empty() || !proto.proc) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -140,6 +141,7 @@ struct CreateArgs {
 };
 
 HWND CreateCore(const CreateArgs& a) {
+  EnsureControlClasses();
   std::shared_ptr<Queue> q = CurrentQueue();
   auto w = std::make_shared<Window>();
   std::unique_lock<std::mutex> lk(KernelMutex());
