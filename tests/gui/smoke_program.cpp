@@ -1,6 +1,7 @@
-// A small program for the display smoke test: one push button on a plain main window. It prints
-// where the button is and the face colour to expect, then "BN_CLICKED" for each click; Escape ends
-// it, and so does a guard timer should the test stall.
+// A small program for the display smoke test: one push button (the layer's BUTTON) on a plain main
+// window. It prints where the button is and the face colour to expect, then "BN_CLICKED" for each
+// click and "key <code>" for each key; Escape ends it, and so does a guard timer should the test
+// stall.
 #include <windows.h>
 
 #include <cstdio>
@@ -11,40 +12,6 @@ constexpr int kButtonId = 1;
 constexpr RECT kButton{60, 120, 180, 160};
 constexpr UINT_PTR kGuardTimer = 1;
 constexpr UINT kGuardMs = 9000;
-
-// A plain push button: the face, a frame, the text; BN_CLICKED when released over it.
-LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  switch (msg) {
-    case WM_LBUTTONUP: {
-      RECT rc;
-      GetClientRect(h, &rc);
-      const POINT p{static_cast<SHORT>(LOWORD(l)), static_cast<SHORT>(HIWORD(l))};
-      if (p.x >= rc.left && p.x < rc.right && p.y >= rc.top && p.y < rc.bottom) {
-        SendMessageW(GetParent(h), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), BN_CLICKED), reinterpret_cast<LPARAM>(h));
-      }
-      return 0;
-    }
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(h, &ps);
-      RECT rc;
-      GetClientRect(h, &rc);
-      FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-      RECT face{rc.left + 1, rc.top + 1, rc.right - 1, rc.bottom - 1};
-      HBRUSH brush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-      FillRect(dc, &face, brush);
-      DeleteObject(brush);
-      wchar_t text[32];
-      const int n = GetWindowTextW(h, text, 32);
-      SetBkMode(dc, TRANSPARENT);
-      DrawTextW(dc, text, n, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-      EndPaint(h, &ps);
-      return 0;
-    }
-    default:
-      return DefWindowProcW(h, msg, w, l);
-  }
-}
 
 LRESULT CALLBACK MainProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
@@ -75,14 +42,10 @@ int WINAPI SmokeWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = L"SmokeMain";
   if (!RegisterClassW(&wc)) return 10;
-  wc.lpfnWndProc = ButtonProc;
-  wc.hbrBackground = nullptr;
-  wc.lpszClassName = L"SmokeButton";
-  if (!RegisterClassW(&wc)) return 11;
   HWND main = CreateWindowExW(0, L"SmokeMain", L"Smoke", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, nullptr, nullptr, inst, nullptr);
   if (!main) return 12;
-  HWND button = CreateWindowExW(0, L"SmokeButton", L"Press", WS_CHILD | WS_VISIBLE, kButton.left,
+  HWND button = CreateWindowExW(0, L"BUTTON", L"Press", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton.left,
                                 kButton.top, kButton.right - kButton.left, kButton.bottom - kButton.top, main,
                                 reinterpret_cast<HMENU>(uintptr_t{kButtonId}), inst, nullptr);
   if (!button) return 13;
@@ -98,6 +61,10 @@ int WINAPI SmokeWinMain(HINSTANCE inst, HINSTANCE, LPWSTR, int) {
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_KEYDOWN) {
+      std::printf("key %u\n", static_cast<unsigned>(msg.wParam));
+      std::fflush(stdout);
+    }
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
       DestroyWindow(main);
       continue;

@@ -30,44 +30,44 @@ fail() {
   echo "--- program errors"; cat "$work/err" 2>/dev/null
   exit 1
 }
-# Polls a command for up to $1 tenths of a second.
+# The whole run ends within 10 s: every wait polls until this deadline at most.
+deadline=$(($(date +%s%N) / 1000000 + 9000))
 poll() {
-  local tenths=$1
-  shift
-  for _ in $(seq "$tenths"); do
-    "$@" && return 0
-    sleep 0.1
+  until "$@"; do
+    [ $(($(date +%s%N) / 1000000)) -lt "$deadline" ] || return 1
+    sleep 0.05
   done
-  return 1
 }
 
 PLAT_ROOT=$work/root PLAT_SHOTS=$work/shots PLAT_DISPLAY=sdl PLAT_SCALE=$scale SDL_VIDEODRIVER=x11 \
   "$program" >"$work/out" 2>"$work/err" &
 pid=$!
 
-poll 30 grep -q '^ready ' "$work/out" || fail "the program did not start"
+poll grep -q '^ready ' "$work/out" || fail "the program did not start"
 read -r _ bx by bw bh face < <(grep '^ready ' "$work/out")
-wid=$(timeout 3 xdotool search --sync --onlyvisible --name '^Smoke$' | head -n 1)
-[ -n "$wid" ] || fail "no X window titled Smoke"
+window() { wid=$(xdotool search --onlyvisible --name '^Smoke$' 2>/dev/null | head -n 1); [ -n "$wid" ]; }
+poll window || fail "no X window titled Smoke"
 
 # The button's centre, in window pixels.
 xdotool mousemove --window "$wid" $(((bx + bw / 2) * scale)) $(((by + bh / 2) * scale)) click 1
-poll 30 grep -q '^BN_CLICKED$' "$work/out" || fail "the click did not reach the button"
+poll grep -q '^BN_CLICKED$' "$work/out" || fail "the click did not reach the button"
 
 xdotool windowfocus "$wid"
 xdotool key Print
-shot() { ls "$work/shots"/*.png >/dev/null 2>&1; }
-poll 30 shot || fail "PrintScreen wrote no PNG"
-png=$(ls "$work/shots"/*.png | head -n 1)
+shot() { grep -q '^platform: screenshot ' "$work/err"; }
+poll shot || fail "PrintScreen wrote no PNG"
+png=$(sed -n 's/^platform: screenshot //p' "$work/err" | head -n 1)
 # Away from the frame and the centred text; the PNG holds the unscaled screen.
 got=$("$probe" "$png" $((bx + bw / 4)) $((by + bh / 4))) || fail "cannot read $png"
 [ "$got" = "$face" ] || fail "the button face reads $got in the screenshot, not $face"
 
 xdotool key Escape
 ended() { ! kill -0 "$pid" 2>/dev/null; }
-poll 30 ended || fail "Escape did not end the program"
+poll ended || fail "Escape did not end the program"
 wait "$pid"
 status=$?
 pid=
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
+grep -q '^key 27$' "$work/out" || fail "Escape did not arrive as VK_ESCAPE"
+! grep -q '^key 44$' "$work/out" || fail "the program saw PrintScreen"
 echo "PASS: clicked, captured and closed"
