@@ -63,13 +63,16 @@ int64_t NowUs() {
 
 // ---- The program's main window ----
 
-// The first top-level window the program made that still lives (handles only grow), leaving out
-// the layer's own windows (dialogs, boxes, shell stand-ins).
+// The first top-level window the program made that still lives (handles only grow). Windows of the
+// layer's own classes (dialogs, boxes, menus) count only while there is no other.
 std::shared_ptr<Window> MainWindowLocked() {
   Window* best = nullptr;
+  auto key = [](const Window* w) {
+    return std::make_pair(w->cls && w->cls->system, reinterpret_cast<uintptr_t>(w->hwnd));
+  };
   for (Window* t : TopLevelsLocked()) {
-    if (t->destroying || (t->cls && t->cls->system)) continue;
-    if (!best || reinterpret_cast<uintptr_t>(t->hwnd) < reinterpret_cast<uintptr_t>(best->hwnd)) best = t;
+    if (t->destroying) continue;
+    if (!best || key(t) < key(best)) best = t;
   }
   return best ? FindWindowLocked(best->hwnd) : nullptr;
 }

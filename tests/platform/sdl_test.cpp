@@ -359,6 +359,9 @@ TEST_F(SdlDisplay, MotionOnlyWhileHeldAndNothingOutsideTheScreen) {
 // ---- Window ----
 
 TEST_F(SdlDisplay, TitleAndCloseFollowTheFirstTopLevelWindow) {
+  // A window of the layer's own classes made earlier does not count while the program has one.
+  HWND layers = CreateWindowExW(0, L"BUTTON", L"Layer's", WS_VISIBLE, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(layers, nullptr);
   HWND first = Top(WS_VISIBLE, {0, 0, 240, 320}, L"Survey \u00e9");
   HWND second = Top(WS_VISIBLE, {20, 20, 100, 100}, L"Second");
   Drain();
@@ -391,6 +394,12 @@ TEST_F(SdlDisplay, TitleAndCloseFollowTheFirstTopLevelWindow) {
   Drain();
   ASSERT_EQ(rec.Of(WM_CLOSE).size(), 1u);
   EXPECT_EQ(rec.Of(WM_CLOSE)[0].hwnd, second);
+  // With none of the program's own left, the layer's window is the one.
+  DestroyWindow(second);
+  CloseWindow();
+  Drain();
+  EXPECT_FALSE(IsWindow(layers)) << "its default WM_CLOSE destroys it";
+  EXPECT_STREQ(SDL_GetWindowTitle(w), "Layer's");
 }
 
 TEST_F(SdlDisplay, TheScreenIsShownScaledNearestNeighbour) {
@@ -521,6 +530,23 @@ TEST_F(SdlDisplay, OtherThreadsWakeTheDisplayWait) {
   EXPECT_GT(sdl::PresentCount(), frames);
   EXPECT_GE(sdl::LastPresentUs(), drawnUs.load());
   EXPECT_LT(sdl::LastPresentUs() - drawnUs.load(), 150000) << "the worker's drawing waited for the watchdog";
+}
+
+TEST_F(SdlDisplay, TheAutoClockStepsWhileTheUiThreadWaitsInTheDisplay) {
+  plat::test::UseVirtualClock(1000, plat::test::MakeSystemTime(2024, 5, 1), plat::test::ClockMode::Auto);
+  HWND h = Top(WS_VISIBLE, {0, 0, 240, 320}, L"Main");
+  const DWORD start = GetTickCount();
+  const auto real = std::chrono::steady_clock::now();
+  SetTimer(h, 7, 300, nullptr);
+  int ticks = 0;
+  MSG m;
+  while (ticks < 3 && GetMessageW(&m, nullptr, 0, 0) > 0) {
+    if (m.message == WM_TIMER && m.wParam == 7) ++ticks;
+    DispatchMessageW(&m);
+  }
+  KillTimer(h, 7);
+  EXPECT_EQ(GetTickCount() - start, 900u);
+  EXPECT_LT(std::chrono::steady_clock::now() - real, std::chrono::milliseconds(500));
 }
 
 TEST_F(SdlDisplay, AnEventStormNeverHoldsUpSentMessages) {
