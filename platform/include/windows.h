@@ -6,3 +6,5 @@
 #include "plat/gdi.h"
 #include "plat/user.h"
 #include "plat/controls.h"
+#include "plat/resources.h"
+#include "plat/dialogs.h"

@@ -140,5 +140,9 @@ void ResetGdi();  // frees every GDI object and DC the program made, clears the 
 // Destroys every window (the caller's through DestroyWindow), clears classes, queues, timers, input
 // and focus, and sets the screen size (0 x 0: the profile's default).
 void ResetWindows(Profile profile, int screenCx, int screenCy);
+// Forgets the registered resource table and the handles found in it.
+void ResetResources();
+// Forgets the state of dialogs that a reset destroyed without their loops ending.
+void ResetDialogs();
 
 }  // namespace plat::detail

@@ -2,6 +2,7 @@
 // the owner re-enabled before the modal window goes, the focus given back.
 #include "modal.h"
 
+#include "modal_script.h"
 #include "window_internal.h"
 
 namespace plat::detail {
@@ -9,11 +10,17 @@ namespace {
 
 std::vector<ModalEntry>& g_stack = *new std::vector<ModalEntry>;  // guarded by KernelMutex; never destroyed
 ModalHook* g_hook = nullptr;      // guarded by KernelMutex
+ModalScriptHooks* g_scripts = nullptr;  // guarded by KernelMutex; kept across resets
+
+ModalScriptHooks ScriptHooks() {
+  std::lock_guard<std::mutex> lock(KernelMutex());
+  return g_scripts ? *g_scripts : ModalScriptHooks{};
+}
 
 }  // namespace
 
 ModalEnd RunModalLoop(HWND modal, ModalKind kind, const std::function<bool()>& ended,
-                      const std::function<bool(MSG&)>& filter) {
+                      const std::function<bool(MSG&)>& filter, HWND focusBefore) {
   std::shared_ptr<Window> w = LookupWindow(modal);
   if (!w) return ModalEnd::Destroyed;
   std::shared_ptr<Queue> q = CurrentQueue();
@@ -30,7 +37,7 @@ ModalEnd RunModalLoop(HWND modal, ModalKind kind, const std::function<bool()>& e
       owner = a->hwnd;
       w->owner = owner;
     }
-    savedFocus = FocusLocked();
+    savedFocus = focusBefore ? focusBefore : FocusLocked();
     if (kind != ModalKind::Menu) {
       for (const ModalEntry& e : g_stack) {
         if (e.kind == ModalKind::Menu && FindWindowLocked(e.hwnd) && FindWindowLocked(e.hwnd)->queue == q) {
@@ -59,6 +66,8 @@ ModalEnd RunModalLoop(HWND modal, ModalKind kind, const std::function<bool()>& e
     inside = fw && IsAncestorOf(w.get(), fw.get());
   }
   if (!inside) SetFocus(modal);
+  const ModalScriptHooks scripts = ScriptHooks();
+  if (scripts.opened && IsWindow(modal)) scripts.opened(modal, kind, static_cast<bool>(hook));
   if (hook && IsWindow(modal)) hook(modal, kind);
 
   ModalEnd result = ModalEnd::Ended;
@@ -110,6 +119,7 @@ ModalEnd RunModalLoop(HWND modal, ModalKind kind, const std::function<bool()>& e
   } else if (owner && IsWindow(owner)) {
     SetFocus(owner);
   }
+  if (scripts.ended) scripts.ended(modal, kind, result);
   return result;
 }
 
@@ -122,6 +132,17 @@ void SetModalHook(ModalHook hook) {
   std::lock_guard<std::mutex> lock(KernelMutex());
   delete g_hook;
   g_hook = hook ? new ModalHook(std::move(hook)) : nullptr;
+}
+
+void SetModalScriptHooks(ModalScriptHooks hooks) {
+  std::lock_guard<std::mutex> lock(KernelMutex());
+  delete g_scripts;
+  g_scripts = new ModalScriptHooks(std::move(hooks));
+}
+
+void ReportModalResult(HWND modal, ModalKind kind, INT_PTR result, const std::wstring& detail) {
+  const ModalScriptHooks scripts = ScriptHooks();
+  if (scripts.result) scripts.result(modal, kind, result, detail);
 }
 
 void ResetModal() {

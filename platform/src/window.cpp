@@ -1080,16 +1080,7 @@ HCURSOR LoadCursorA(HINSTANCE inst, LPCSTR name) {
   return LoadCursorW(inst, IS_INTRESOURCE(name) ? reinterpret_cast<LPCWSTR>(name) : nullptr);
 }
 
-// No icon resources exist yet: every icon is missing.
-HICON LoadIconW(HINSTANCE, LPCWSTR) {
-  SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-  return nullptr;
-}
-
-HICON LoadIconA(HINSTANCE, LPCSTR) {
-  SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-  return nullptr;
-}
+// LoadIconW/A answer from the resource registry (resources.cpp).
 
 LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return DefProc(h, msg, wp, lp, true); }
 LRESULT DefWindowProcA(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return DefProc(h, msg, wp, lp, false); }

@@ -11,6 +11,7 @@ void ResetWindowAutomation();  // window_testing.cpp
 void Reset(Profile profile, Screen screen) {
   // Windows first: their handlers may still end threads or release what the later steps free.
   detail::ResetWindows(profile, screen.cx, screen.cy);
+  detail::ResetDialogs();
   ResetWindowAutomation();
   // Threads next: they may still hold handles that the later steps close.
   if (!detail::WaitThreadsEnded(2000)) {
@@ -21,6 +22,7 @@ void Reset(Profile profile, Screen screen) {
   detail::ResetComm();
   detail::ResetFiles();
   detail::ResetStandIns();
+  detail::ResetResources();
   detail::ResetThreads();
   detail::ResetClock();
   detail::SetProfile(profile);

@@ -33,3 +33,4 @@ void InstallTestExitHook();
 #include "plat/test_gdi.h"
 #include "plat/test_window.h"
 #include "plat/test_controls.h"
+#include "plat/test_dialogs.h"
