@@ -166,10 +166,13 @@ TEST_F(MessageBoxTest, EveryCallIsRecordedAndBadCallsOpenNothing) {
   EXPECT_EQ(MessageBoxW(gone, L"stale owner", L"Bad", MB_OK), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
   EXPECT_EQ(MessageBoxA(main, "three buttons", "Bad", 0x3), 0);  // a button set the layer does not have
+  plat::test::FailCreateWindow(L"BUTTON");
+  EXPECT_EQ(MessageBoxW(main, L"no buttons", L"Bad", MB_OK), 0);
   EXPECT_EQ(FindWindowW(nullptr, L"Bad"), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(main));
 
   const auto calls = plat::detail::BoxCalls();
-  ASSERT_EQ(calls.size(), 3u);
+  ASSERT_EQ(calls.size(), 4u);
   EXPECT_EQ(calls[0].record.owner, child);
   EXPECT_EQ(calls[0].record.text, L"Port error");
   EXPECT_EQ(calls[0].record.type, static_cast<UINT>(MB_OKCANCEL | MB_ICONHAND));
@@ -180,6 +183,8 @@ TEST_F(MessageBoxTest, EveryCallIsRecordedAndBadCallsOpenNothing) {
   EXPECT_EQ(calls[2].record.caption, L"Bad");
   EXPECT_EQ(calls[2].record.text, L"three buttons");
   EXPECT_EQ(calls[2].result, 0);
+  EXPECT_EQ(calls[3].result, 0);
+  EXPECT_FALSE(calls[3].open);
 }
 
 TEST_F(MessageBoxTest, ABoxOpenedFromATimerInsideADialogNests) {
