@@ -1,7 +1,6 @@
 // Message boxes: the window and its layout, buttons, keys and clicks, the non-Yes result of
 // closing or destroying, the call record, nesting, and the loop serving sends and timers.
 // test-labels: threads
-#include <atomic>
 #include <string>
 
 #include "boxes_test_util.h"
@@ -252,45 +251,8 @@ TEST_F(MessageBoxTest, ConfirmExitDestroyedUnderItsLoopEndsCleanlyWithNo) {
 }
 
 TEST_F(MessageBoxTest, InsideABoxAWorkersSendCompletesAndATimerKeepsTicking) {
-  StartClock();
-  std::vector<DWORD> ticks;
-  std::atomic<bool> sendInsideBox{false};
-  HWND box = nullptr;
-  On(WM_USER + 10, [&](HWND, WPARAM, LPARAM, LRESULT* r) {
-    sendInsideBox = plat::test::ModalStack().size() == 1;
-    *r = 77;
-    return true;
-  });
-  On(WM_TIMER, [&](HWND, WPARAM, LPARAM, LRESULT*) {
-    ticks.push_back(GetTickCount() - 10000);
-    if (ticks.size() == 3) PostMessageW(box, WM_CLOSE, 0, 0);
-    return true;
-  });
-  struct Job {
-    HWND target;
-    std::atomic<LRESULT> result{0};
-  } job{main};
-  HANDLE worker = nullptr;
-  Then([&](HWND b, ModalKind) {
-    box = b;
-    SetTimer(main, 1, 300, nullptr);
-    worker = CreateThread(
-        nullptr, 0,
-        [](LPVOID p) -> DWORD {
-          auto* j = static_cast<Job*>(p);
-          j->result = SendMessageW(j->target, WM_USER + 10, 0, 0);
-          return 0;
-        },
-        &job, 0, nullptr);
-  });
-  EXPECT_EQ(MessageBoxW(main, L"Waiting", L"Box", MB_OK), IDOK);
-  ASSERT_NE(worker, nullptr);
-  EXPECT_EQ(WaitForSingleObject(worker, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
-  CloseHandle(worker);
-  EXPECT_EQ(job.result, 77);
-  EXPECT_TRUE(sendInsideBox);
-  EXPECT_EQ(ticks, (std::vector<DWORD>{300, 600, 900}));
-  KillTimer(main, 1);
+  ExpectSendsAndTicksInside([](HWND box) { PostMessageW(box, WM_CLOSE, 0, 0); },
+                            [&] { EXPECT_EQ(MessageBoxW(main, L"Waiting", L"Box", MB_OK), IDOK); });
 }
 
 }  // namespace
