@@ -39,7 +39,7 @@ struct Box {
   UINT icon = 0;
   RECT textRect{};
   RECT iconRect{};
-  HWND focus = nullptr;  // the button that had the focus last
+  HWND focus = nullptr;  // the button the box passes its focus on to
   bool ended = false;
   int result = 0;
   uint64_t call = 0;  // number of the call in the record
@@ -86,14 +86,6 @@ void End(Box& b, int id) {
 bool Ended(Box& b) {
   std::lock_guard<std::mutex> lock(g_mutex);
   return b.ended;
-}
-
-// The letter after the label's '&', upper case.
-wchar_t Mnemonic(const wchar_t* label) {
-  for (const wchar_t* p = label; *p; ++p) {
-    if (*p == L'&' && p[1] && p[1] != L'&') return static_cast<wchar_t>(std::towupper(p[1]));
-  }
-  return 0;
 }
 
 // ---- The box window --------------------------------------------------------------------------
@@ -177,7 +169,8 @@ LRESULT CALLBACK BoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 // Escape and the buttons' mnemonics end the box. Space reaches the focused button itself.
 bool BoxKey(Box& b, const MSG& m) {
   if (m.message != WM_KEYDOWN && m.message != WM_SYSKEYDOWN) return false;
-  if (m.hwnd != b.hwnd && GetParent(m.hwnd) != b.hwnd) return false;
+  const bool button = (GetWindowLongW(m.hwnd, GWL_STYLE) & WS_CHILD) && GetParent(m.hwnd) == b.hwnd;
+  if (m.hwnd != b.hwnd && !button) return false;
   if (b.buttons.empty()) return false;
   size_t at = 0;
   for (size_t i = 0; i < b.buttons.size(); ++i) {
@@ -199,7 +192,7 @@ bool BoxKey(Box& b, const MSG& m) {
       return true;
     default:
       for (const Button& k : b.buttons) {
-        if (m.wParam == static_cast<WPARAM>(Mnemonic(k.label))) {
+        if (m.wParam == static_cast<WPARAM>(MnemonicOf(k.label))) {
           End(b, k.id);
           return true;
         }
