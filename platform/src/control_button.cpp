@@ -136,6 +136,8 @@ void DrawCheck(HWND h, const ButtonState& st, HDC dc, const RECT& client, bool l
 }
 
 void DrawGroup(HWND h, HDC dc, const RECT& client) {
+  // Below its siblings, so the controls inside the frame show and take the clicks.
+  SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   FillFromParent(h, dc, client);
   const std::wstring caption = StoredText(h);
   TEXTMETRICW tm{};
@@ -207,19 +209,9 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   std::shared_ptr<ButtonState> st = StateOf<ButtonState>(h);
   if (!st) return DefWindowProcW(h, msg, wp, lp);
+  LRESULT r = 0;
+  if (CommonMessage(h, *st, msg, [&](HDC dc) { Paint(h, *st, dc); }, &r)) return r;
   switch (msg) {
-    case WM_DESTROY:
-      Detach(h);
-      return 0;
-    case WM_ERASEBKGND: return 1;  // the paint covers everything
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(h, &ps)) {
-        Paint(h, *st, dc);
-        EndPaint(h, &ps);
-      }
-      return 0;
-    }
     case WM_SETTEXT: {
       const LRESULT r = Default(*st, h, msg, wp, lp);
       InvalidateRect(h, nullptr, FALSE);
@@ -229,7 +221,6 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       st->font = reinterpret_cast<HFONT>(wp);
       if (lp) InvalidateRect(h, nullptr, FALSE);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(st->font);
     case WM_ENABLE:
       if (!wp) CancelPress(h, *st);
       InvalidateRect(h, nullptr, FALSE);
@@ -342,19 +333,9 @@ LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   std::shared_ptr<StaticState> st = StateOf<StaticState>(h);
   if (!st) return DefWindowProcW(h, msg, wp, lp);
+  LRESULT r = 0;
+  if (CommonMessage(h, *st, msg, [&](HDC dc) { PaintStatic(h, *st, dc); }, &r)) return r;
   switch (msg) {
-    case WM_DESTROY:
-      Detach(h);
-      return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(h, &ps)) {
-        PaintStatic(h, *st, dc);
-        EndPaint(h, &ps);
-      }
-      return 0;
-    }
     case WM_SETTEXT: {
       const LRESULT r = Default(*st, h, msg, wp, lp);
       InvalidateRect(h, nullptr, TRUE);
@@ -364,7 +345,6 @@ LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       st->font = reinterpret_cast<HFONT>(wp);
       if (lp) InvalidateRect(h, nullptr, TRUE);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(st->font);
     case WM_ENABLE:
       InvalidateRect(h, nullptr, TRUE);
       return 0;

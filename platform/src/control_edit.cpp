@@ -199,19 +199,9 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   std::shared_ptr<EditState> st = StateOf<EditState>(h);
   if (!st) return DefWindowProcW(h, msg, wp, lp);
+  LRESULT r = 0;
+  if (CommonMessage(h, *st, msg, [&](HDC dc) { Paint(h, *st, dc); }, &r)) return r;
   switch (msg) {
-    case WM_DESTROY:
-      Detach(h);
-      return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(h, &ps)) {
-        Paint(h, *st, dc);
-        EndPaint(h, &ps);
-      }
-      return 0;
-    }
     case WM_SETTEXT:
       // Every programmatic text is a change, even one equal to the old text.
       st->text = ParamText(st->wide, lp);
@@ -226,7 +216,6 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       ShowCaret(h, *st);
       if (lp) InvalidateRect(h, nullptr, FALSE);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(st->font);
     case WM_SIZE:
       ShowCaret(h, *st);
       InvalidateRect(h, nullptr, FALSE);

@@ -16,6 +16,9 @@ void EnsureControlClasses() {
     RegisterSystemClass(L"Button", ctl::ButtonProc, nullptr);
     RegisterSystemClass(L"Static", ctl::StaticProc, nullptr);
     RegisterSystemClass(L"Edit", ctl::EditProc, nullptr);
+    RegisterSystemClass(L"ComboBox", ctl::ComboProc, nullptr);
+    RegisterSystemClass(L"ComboLBox", ctl::ComboListProc, nullptr);  // a combo box's open list
+    RegisterSystemClass(L"ListBox", ctl::ListBoxProc, nullptr);
   });
 }
 
@@ -80,6 +83,25 @@ bool WindowIsWide(HWND h) {
 
 LRESULT Default(const ControlState& st, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   return st.wide ? DefWindowProcW(h, msg, wp, lp) : DefWindowProcA(h, msg, wp, lp);
+}
+
+bool CommonMessage(HWND h, const ControlState& st, UINT msg, const std::function<void(HDC)>& paint,
+                   LRESULT* result) {
+  *result = 0;
+  switch (msg) {
+    case WM_DESTROY: Detach(h); return true;
+    case WM_ERASEBKGND: *result = 1; return true;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      if (HDC dc = BeginPaint(h, &ps)) {
+        paint(dc);
+        EndPaint(h, &ps);
+      }
+      return true;
+    }
+    case WM_GETFONT: *result = reinterpret_cast<LRESULT>(st.font); return true;
+    default: return false;
+  }
 }
 
 // ---- Text ----

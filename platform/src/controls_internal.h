@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,11 @@ bool WindowIsWide(HWND h);
 
 // Calls DefWindowProcW or DefWindowProcA as the window's character type asks.
 LRESULT Default(const ControlState& st, HWND h, UINT msg, WPARAM wp, LPARAM lp);
+// The messages every control answers alike: WM_DESTROY drops the state, WM_ERASEBKGND is left to
+// the paint (which covers everything), WM_PAINT calls paint between BeginPaint and EndPaint, and
+// WM_GETFONT. True when msg was one of them, with *result set.
+bool CommonMessage(HWND h, const ControlState& st, UINT msg, const std::function<void(HDC)>& paint,
+                   LRESULT* result);
 
 // ---- Text -----------------------------------------------------------------------------------
 // Every control holds at most this many characters in a text or an item.

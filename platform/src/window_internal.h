@@ -192,6 +192,9 @@ void MoveFocusOff(HWND h, bool destroying);
 HWND FocusLocked();
 HWND ActiveLocked();
 void ResetInput();
+// Until the next button-down that lands anywhere but on popup or partner, which posts
+// WM_CANCELMODE to partner once (a combo box and its open list). NULL clears.
+void WatchOutsideClicks(HWND popup, HWND partner);
 
 // ---- Timers (timer.cpp) ----------------------------------------------------------------------
 bool TakeTimerLocked(Queue* q, MSG* msg, bool remove);

@@ -244,6 +244,17 @@ TEST_F(ButtonTest, AGroupBoxNeverTakesTheFocusAndSendsNothing) {
   EXPECT_EQ(WindowPixel(g, 1, 60), kWhite);
 }
 
+TEST_F(ButtonTest, ControlsInsideAGroupBoxMadeBeforeThemShowAndTakeClicks) {
+  HWND g = Make(L"Button", L"Group", BS_GROUPBOX, 9, {10, 10, 200, 100});
+  HWND b = Make(L"Button", L"In", BS_PUSHBUTTON, 10, {40, 40, 100, 60});
+  PumpUntilIdle();
+  EXPECT_EQ(plat::test::Children(parent).back(), g);
+  Click(b);
+  PumpUntilIdle();
+  EXPECT_EQ(Codes(10), std::vector<WORD>{BN_CLICKED});
+  EXPECT_EQ(plat::test::ScreenPixel(45, 45), GetSysColor(COLOR_BTNFACE));  // the button, not the group
+}
+
 // ---- STATIC ----
 
 class StaticTest : public ControlTest {

@@ -23,6 +23,15 @@ class ControlTest : public wintest::WindowTest {
     ASSERT_NE(parent, nullptr);
   }
 
+  // Handlers may capture a test's locals: none runs once the test body has ended.
+  void TearDown() override {
+    {
+      std::lock_guard<std::mutex> lock(rec.mutex);
+      rec.handlers.clear();
+    }
+    WindowTest::TearDown();
+  }
+
   HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, RECT r = {10, 10, 110, 34}) {
     return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
                            r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)), nullptr,

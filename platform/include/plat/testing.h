@@ -34,3 +34,4 @@ void InstallTestExitHook();
 #include "plat/test_window.h"
 #include "plat/test_modal.h"
 #include "plat/test_dialogs.h"
+#include "plat/test_controls.h"
