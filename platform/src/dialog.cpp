@@ -205,7 +205,6 @@ INT_PTR RunDialog(HINSTANCE inst, const DlgTemplateT* t, HWND owner, DLGPROC pro
     DeleteObject(s->font);
     return value;
   };
-  SendMessageW(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(s->font), FALSE);
   for (uint16_t i = 0; i < t->count; ++i) {
     const DlgItemT& item = t->items[i];
     const wchar_t* cls = ClassOf(item.kind);
@@ -224,6 +223,7 @@ INT_PTR RunDialog(HINSTANCE inst, const DlgTemplateT* t, HWND owner, DLGPROC pro
       s->defId = item.id;
     }
   }
+  SendMessageW(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(s->font), FALSE);
   HWND first = FirstTabStop(dlg);
   const LRESULT init = SendMessageW(dlg, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);
   if (!IsWindow(dlg) || Ended(*s)) {

@@ -9,31 +9,17 @@ namespace dlgtest {
 constexpr DWORD kHandheldStyle = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT;
 constexpr DWORD kDesktopStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
 
-// The dialog procedure's behaviour: a handler may answer a message (its value is returned);
+// The dialog procedure's behaviour: an answer may handle a message (its value is returned);
 // without one, WM_INITDIALOG gives TRUE, IDOK and IDCANCEL end the dialog with their id, and
 // everything else gives FALSE. Every message is logged, in order, from any thread.
-struct DlgScript {
-  std::mutex mutex;
-  std::vector<wintest::Seen> log;
-  std::map<UINT, std::function<INT_PTR(HWND, WPARAM, LPARAM)>> handlers;
+struct DlgScript : wintest::Recorder {
+  std::map<UINT, std::function<INT_PTR(HWND, WPARAM, LPARAM)>> answers;
 
-  std::vector<wintest::Seen> Of(UINT msg) {
-    std::lock_guard<std::mutex> lock(mutex);
-    std::vector<wintest::Seen> out;
-    for (const wintest::Seen& s : log) {
-      if (s.msg == msg) out.push_back(s);
-    }
-    return out;
-  }
-  // The WM_COMMAND codes and ids seen, as (id, code) pairs.
+  // The WM_COMMAND ids and codes seen, as (id, code) pairs.
   std::vector<std::pair<int, int>> Commands() {
     std::vector<std::pair<int, int>> out;
     for (const wintest::Seen& s : Of(WM_COMMAND)) out.emplace_back(LOWORD(s.wParam), HIWORD(s.wParam));
     return out;
-  }
-  void Clear() {
-    std::lock_guard<std::mutex> lock(mutex);
-    log.clear();
   }
 };
 
@@ -49,8 +35,8 @@ inline INT_PTR CALLBACK ScriptedDlgProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   {
     std::lock_guard<std::mutex> lock(s->mutex);
     s->log.push_back(wintest::Seen{h, msg, w, l});
-    auto it = s->handlers.find(msg);
-    if (it != s->handlers.end()) handler = it->second;
+    auto it = s->answers.find(msg);
+    if (it != s->answers.end()) handler = it->second;
   }
   if (handler) return handler(h, w, l);
   if (msg == WM_INITDIALOG) return TRUE;
@@ -79,7 +65,7 @@ class DialogTest : public wintest::WindowTest {
   }
   void OnDlg(UINT msg, std::function<INT_PTR(HWND, WPARAM, LPARAM)> f) {
     std::lock_guard<std::mutex> lock(script.mutex);
-    script.handlers[msg] = std::move(f);
+    script.answers[msg] = std::move(f);
   }
   INT_PTR Run(const DlgTemplateT& t, HWND owner, LPARAM param = 0) {
     return DialogBoxIndirectParamW(nullptr, &t, owner, ScriptedDlgProc, param);
@@ -89,7 +75,27 @@ class DialogTest : public wintest::WindowTest {
     plat::test::OnModalStart([fn](HWND h, plat::test::ModalKind) { fn(h); });
   }
 
+  // Runs the steps one after another inside the dialog's loop, each once everything queued before
+  // it (injected input included) has been handled, on a 10 ms timer of the dialog.
+  void Steps(std::vector<std::function<void(HWND)>> steps) {
+    steps_ = std::move(steps);
+    next_ = 0;
+    OnDlg(WM_TIMER, [this](HWND h, WPARAM id, LPARAM) -> INT_PTR {
+      if (id != kStepTimer) return FALSE;
+      if (next_ < steps_.size()) steps_[next_++](h);
+      if (next_ >= steps_.size()) KillTimer(h, kStepTimer);
+      return TRUE;
+    });
+    WhenOpen([](HWND h) { SetTimer(h, kStepTimer, 10, nullptr); });
+  }
+  size_t StepsRun() const { return next_; }
+
   DlgScript script;
+
+ private:
+  static constexpr UINT_PTR kStepTimer = 0x5EED;
+  std::vector<std::function<void(HWND)>> steps_;
+  size_t next_ = 0;
 };
 
 }  // namespace dlgtest

@@ -51,8 +51,6 @@ TEST(DialogUnits, FixedTableByPointSize) {
   }
 }
 
-class UnitsTest : public DialogTest {};
-
 struct Geometry {
   RECT window{};
   RECT client{};
@@ -60,24 +58,32 @@ struct Geometry {
   BOOL mappedOk = FALSE;
 };
 
+class UnitsTest : public DialogTest {
+ protected:
+  // Notes the dialog's rectangles and MapDialogRect of 167 x 16 DLU in WM_INITDIALOG, and clicks
+  // the caption's right-hand box once the dialog shows.
+  void MeasureThenClickCaptionBox(Geometry* g) {
+    OnDlg(WM_INITDIALOG, [g](HWND h, WPARAM, LPARAM) {
+      GetWindowRect(h, &g->window);
+      GetClientRect(h, &g->client);
+      g->mapped = RECT{0, 0, 167, 16};
+      g->mappedOk = MapDialogRect(h, &g->mapped);
+      return TRUE;
+    });
+    WhenOpen([](HWND h) {
+      RECT r;
+      GetWindowRect(h, &r);
+      plat::test::ClickScreen(r.right - 10, r.top + 10);
+    });
+  }
+};
+
 TEST_F(UnitsTest, ACentredHandheldDialogGetsItsClientInsideTheFrame) {
   HWND main = Top(WS_VISIBLE, {0, 0, 240, 320});
   static constexpr DlgTemplateT t{L"T", L"Survey", kHandheldStyle | DS_CENTER, WS_EX_CAPTIONOKBTN, 0, 0, 124, 104,
                                   L"MS Sans Serif", 9, nullptr, 0};
   Geometry g;
-  OnDlg(WM_INITDIALOG, [&](HWND h, WPARAM, LPARAM) {
-    GetWindowRect(h, &g.window);
-    GetClientRect(h, &g.client);
-    g.mapped = RECT{0, 0, 167, 16};
-    g.mappedOk = MapDialogRect(h, &g.mapped);
-    return TRUE;
-  });
-  // The caption's OK box sends IDOK to the procedure.
-  WhenOpen([](HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
-    plat::test::ClickScreen(r.right - 10, r.top + 10);
-  });
+  MeasureThenClickCaptionBox(&g);  // the caption's OK box sends IDOK to the procedure
   EXPECT_EQ(Run(t, main), IDOK);
   EXPECT_EQ(g.client.right, 186);
   EXPECT_EQ(g.client.bottom, 182);
@@ -100,22 +106,15 @@ TEST_F(UnitsTest, TheDesktopCloseBoxCancelsThroughTheProcedure) {
   static constexpr DlgTemplateT t{L"T", L"Display Options", kDesktopStyle | DS_CENTER, 0, 0, 0, 200, 100,
                                   L"MS Sans Serif", 10, nullptr, 0};
   Geometry g;
-  OnDlg(WM_INITDIALOG, [&](HWND h, WPARAM, LPARAM) {
-    GetWindowRect(h, &g.window);
-    GetClientRect(h, &g.client);
-    return TRUE;
-  });
-  WhenOpen([](HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
-    plat::test::ClickScreen(r.right - 10, r.top + 10);
-  });
+  MeasureThenClickCaptionBox(&g);  // the close box
   EXPECT_EQ(Run(t, main), IDCANCEL);
   EXPECT_EQ(g.client.right, 350);
   EXPECT_EQ(g.client.bottom, 200);
   EXPECT_EQ(g.window.right - g.window.left, 356);
   EXPECT_EQ(g.window.bottom - g.window.top, 225);
   EXPECT_EQ(g.window.left, (800 - 356) / 2);
+  EXPECT_EQ(g.mapped.right, 292);  // 10 pt: 7/16 units
+  EXPECT_EQ(g.mapped.bottom, 32);
   // The close box sent WM_CLOSE, which the procedure left: the dialog manager posted IDCANCEL.
   EXPECT_EQ(script.Of(WM_CLOSE).size(), 1u);
   EXPECT_EQ(script.Commands(), (std::vector<std::pair<int, int>>{{IDCANCEL, BN_CLICKED}}));
