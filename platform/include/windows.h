@@ -8,3 +8,5 @@
 #include "plat/controls.h"
 #include "plat/resources.h"
 #include "plat/dialogs.h"
+#include "plat/boxes.h"
+#include "plat/commdlg_api.h"

@@ -98,6 +98,7 @@ TEST_F(SendsTest, HandledInsideANestedModalLoop) {
     *r = 5;
     return true;
   });
+  plat::test::OnModalStart([](HWND, plat::test::ModalKind) {});  // the test drives the loop itself
   Job job{owner, WM_USER + 12};
   HANDLE t = StartSender(&job);
   const auto end = plat::detail::RunModalLoop(modal, plat::detail::ModalKind::Dialog, [&] { return done; });

@@ -50,6 +50,7 @@ TEST_F(TimersTest, FiresInsideAModalLoop) {
     ++ticks;
     return true;
   });
+  plat::test::OnModalStart([](HWND, plat::test::ModalKind) {});  // the test drives the loop itself
   SetTimer(owner, 1, 300, nullptr);  // the owner's watchdog keeps ticking under the modal window
   const auto end = plat::detail::RunModalLoop(modal, plat::detail::ModalKind::MessageBox, [&] { return ticks >= 3; });
   EXPECT_EQ(end, plat::detail::ModalEnd::Ended);
