@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -370,6 +371,31 @@ TEST_F(PtyPort, XoffHoldsAWriteOnlyUntilItsBound) {
   EXPECT_TRUE(CloseHandle(h));
 }
 
+// Runs `call` on a thread and returns once the call has had time to block: acting on the handle
+// before the thread is inside its call would test a stale handle instead.
+class BlockedCall {
+ public:
+  explicit BlockedCall(std::function<void()> call)
+      : thread_([this, call] {
+          started_ = true;
+          call();
+          returned_ = Clock::now();
+        }) {
+    while (!started_) std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  // Joins the thread; the time from `since` to the call's return, in ms.
+  long JoinMsSince(Clock::time_point since) {
+    thread_.join();
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(returned_ - since).count());
+  }
+
+ private:
+  std::atomic<bool> started_{false};
+  Clock::time_point returned_{};
+  std::thread thread_;  // last, so it starts once the members above exist
+};
+
 TEST_F(PtyPort, AHungUpDeviceIsSilentForTheWholeTimeout) {
   HANDLE h = Open();
   SetTimeouts(h, 0, 0, 150);
@@ -406,16 +432,14 @@ TEST_F(PtyPort, AHungUpDeviceKeepsAnEventWaitWaitingUntilTheClose) {
   ASSERT_TRUE(plat::test::ClosePtyMaster(3));
   BOOL ok = TRUE;
   DWORD err = 0;
-  std::thread waiter([&] {
+  BlockedCall waiter([&] {
     DWORD evt = 0;
     ok = WaitCommEvent(h, &evt, nullptr);
     err = GetLastError();
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
   const auto closed = Clock::now();
   EXPECT_TRUE(CloseHandle(h));
-  waiter.join();
-  EXPECT_LT(MsSince(closed), 50);
+  EXPECT_LT(waiter.JoinMsSince(closed), 50);
   EXPECT_FALSE(ok);
   EXPECT_EQ(err, DWORD{ERROR_OPERATION_ABORTED});
 }
@@ -425,10 +449,9 @@ TEST_F(PtyPort, ANewMaskReleasesAPendingEventWait) {
   ASSERT_TRUE(SetCommMask(h, EV_RXCHAR));
   BOOL ok = FALSE;
   DWORD evt = 99;
-  std::thread waiter([&] { ok = WaitCommEvent(h, &evt, nullptr); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  BlockedCall waiter([&] { ok = WaitCommEvent(h, &evt, nullptr); });
   ASSERT_TRUE(SetCommMask(h, EV_RXCHAR));
-  waiter.join();
+  waiter.JoinMsSince(Clock::now());
   EXPECT_TRUE(ok);
   EXPECT_EQ(evt, 0u);
   // The released wait leaves nothing behind: the next wait sees the next byte.
@@ -452,29 +475,20 @@ TEST_F(PtyPort, CloseWakesBlockedCallsAndTheNumberReopens) {
     ASSERT_TRUE(SetCommMask(h, EV_RXCHAR));
     BOOL ok = TRUE;
     DWORD err = 0;
-    Clock::time_point returned{};
-    std::atomic<bool> started{false};
-    std::thread blocked([&] {
+    BlockedCall blocked([&] {
       char buf[16] = "0123456789abcde";
       DWORD n = 0;
-      started = true;
       if (call == Call::Read) ok = ReadPort(h, buf, 1, &n);  // no time-outs: waits for the byte
       if (call == Call::WaitEvent) ok = WaitCommEvent(h, &n, nullptr);
       if (call == Call::HeldWrite) ok = WritePort(h, buf, 15, &n);  // bound 1150 ms
       err = GetLastError();
-      returned = Clock::now();
     });
-    // Close only once the thread is inside its call (a close before it would be a plain stale
-    // handle): wait for it to start, then give it time to block.
-    while (!started) std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const auto closed = Clock::now();
     EXPECT_TRUE(CloseHandle(h));
     HANDLE again = OpenCom(3);
     EXPECT_NE(again, INVALID_HANDLE_VALUE) << GetLastError();
-    blocked.join();
-    // Measured from the close to the blocked call's return, not to the join.
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(returned - closed).count(), 50);
+    // Measured from the close to the blocked call's return.
+    EXPECT_LT(blocked.JoinMsSince(closed), 50);
     EXPECT_FALSE(ok);
     EXPECT_EQ(err, DWORD{ERROR_OPERATION_ABORTED});
     // The old handle is dead for good.
