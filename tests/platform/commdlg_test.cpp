@@ -552,11 +552,7 @@ TEST_F(CommdlgTest, InsideBothDialogsAWorkersSendCompletesAndATimerKeepsTicking)
       *r = 77;
       return true;
     });
-    struct Job {
-      HWND target;
-      std::atomic<LRESULT> result{0};
-    } job{owner};
-    HANDLE worker = nullptr;
+    SendingWorker worker;
     On(WM_TIMER, [&](HWND, WPARAM, LPARAM, LRESULT*) {
       ticks.push_back(GetTickCount() - start);
       if (ticks.size() == 3) {
@@ -566,14 +562,7 @@ TEST_F(CommdlgTest, InsideBothDialogsAWorkersSendCompletesAndATimerKeepsTicking)
     });
     plat::test::OnModal(kind, L"", [&](ModalContext&) {
       SetTimer(owner, 1, 300, nullptr);
-      worker = CreateThread(
-          nullptr, 0,
-          [](LPVOID p) -> DWORD {
-            auto* j = static_cast<Job*>(p);
-            j->result = SendMessageW(j->target, WM_USER + 10, 0, 0);
-            return 0;
-          },
-          &job, 0, nullptr);
+      worker.Start(owner, WM_USER + 10);
     });
     if (kind == ModalKind::OpenSave) {
       OPENFILENAMEW ofn = SaveRequest(nullptr, nullptr);
@@ -585,10 +574,8 @@ TEST_F(CommdlgTest, InsideBothDialogsAWorkersSendCompletesAndATimerKeepsTicking)
       EXPECT_FALSE(ChooseColorW(&cc));
     }
     KillTimer(owner, 1);
-    ASSERT_NE(worker, nullptr);
-    EXPECT_EQ(WaitForSingleObject(worker, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
-    CloseHandle(worker);
-    EXPECT_EQ(job.result, 77);
+    ASSERT_TRUE(worker.Finish());
+    EXPECT_EQ(worker.Result(), 77);
     EXPECT_TRUE(sentInside);
     EXPECT_EQ(ticks, (std::vector<DWORD>{300, 600, 900}));
   }
