@@ -345,7 +345,8 @@ void WaitForWorkLocked(std::unique_lock<std::mutex>& lk, Queue* q) {
   const uint64_t deadline = NextTimerDueLocked(q);
   q->inMessageWait = true;
   // A timer set meanwhile for an earlier time ends the wait too, so its deadline is taken up.
-  KernelWait(lk, deadline, [q, deadline] { return HasWorkLocked(q) || NextTimerDueLocked(q) < deadline; });
+  KernelWaitForMessages(lk, deadline,
+                        [q, deadline] { return HasWorkLocked(q) || NextTimerDueLocked(q) < deadline; });
   q->inMessageWait = false;
 }
 

@@ -367,6 +367,15 @@ std::wstring ClassOf(HWND h) {
   return w && w->cls ? w->cls->name : std::wstring();
 }
 
+enum class ItemBox { None, Combo, List };
+
+ItemBox ItemBoxOf(HWND h) {
+  const std::wstring cls = ClassOf(h);
+  if (detail::EqualsIgnoringCase(cls, L"ComboBox")) return ItemBox::Combo;
+  if (detail::EqualsIgnoringCase(cls, L"ListBox")) return ItemBox::List;
+  return ItemBox::None;
+}
+
 }  // namespace
 
 // ---- ModalContext ----
@@ -451,28 +460,26 @@ bool ModalContext::SetText(int id, const std::wstring& s) {
 bool ModalContext::Select(int id, int index) {
   HWND h = NeedControl(*this, id, "Select");
   if (!h) return false;
-  const std::wstring cls = ClassOf(h);
-  if (detail::EqualsIgnoringCase(cls, L"ComboBox")) {
-    const LRESULT before = SendMessageW(h, CB_GETCURSEL, 0, 0);
-    if (SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0) == CB_ERR) {
-      ADD_FAILURE() << "Select: combo box " << id << " has no item " << index;
-      return false;
-    }
-    // The user's selection on the closed box notifies the dialog; CB_SETCURSEL alone does not.
-    if (before != index) {
-      SendMessageW(GetParent(h), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(h));
-    }
-    return true;
+  const ItemBox kind = ItemBoxOf(h);
+  if (kind == ItemBox::None) {
+    ADD_FAILURE() << "Select: control " << id << " is no combo or list box";
+    return false;
   }
-  if (detail::EqualsIgnoringCase(cls, L"ListBox")) {
-    if (SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(index), 0) == LB_ERR) {
-      ADD_FAILURE() << "Select: list box " << id << " has no item " << index;
-      return false;
-    }
-    return true;
+  const bool combo = kind == ItemBox::Combo;
+  // Checked first, so that a failed Select leaves the selection as it was.
+  const LRESULT count = SendMessageW(h, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+  if (index < 0 || index >= count) {
+    ADD_FAILURE() << "Select: " << (combo ? "combo" : "list") << " box " << id << " has no item " << index;
+    return false;
   }
-  ADD_FAILURE() << "Select: control " << id << " is no combo or list box";
-  return false;
+  const LRESULT before = SendMessageW(h, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
+  SendMessageW(h, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  // The user's selection on a closed combo box notifies the dialog; CB_SETCURSEL alone does not.
+  // A list box sends nothing (no LBS_NOTIFY).
+  if (combo && before != index) {
+    SendMessageW(GetParent(h), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(h));
+  }
+  return true;
 }
 
 bool ModalContext::Check(int id, bool checked) {
@@ -659,6 +666,40 @@ std::vector<ModalRecord> ModalLog() {
   std::lock_guard<std::mutex> lock(S().m);
   return S().log;
 }
+
+// ---- Reading controls ----
+
+int CheckState(HWND button) { return IsWindow(button) ? static_cast<int>(SendMessageW(button, BM_GETCHECK, 0, 0)) : 0; }
+
+std::vector<std::wstring> Items(HWND h) {
+  const ItemBox kind = ItemBoxOf(h);
+  if (kind == ItemBox::None) return {};
+  const bool combo = kind == ItemBox::Combo;
+  const LRESULT n = SendMessageW(h, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+  std::vector<std::wstring> out;
+  for (LRESULT i = 0; i < n; ++i) {
+    const LRESULT len = SendMessageW(h, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring text(static_cast<size_t>(std::max<LRESULT>(len, 0)) + 1, L'\0');
+    const LRESULT got = SendMessageW(h, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(i),
+                                     reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, len < 0 ? 0 : len)));
+    out.push_back(std::move(text));
+  }
+  return out;
+}
+
+int Selection(HWND h) {
+  const ItemBox kind = ItemBoxOf(h);
+  if (kind == ItemBox::None) return -1;
+  const LRESULT sel = SendMessageW(h, kind == ItemBox::Combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
+  return sel < 0 ? -1 : static_cast<int>(sel);
+}
+
+int TopIndex(HWND h) {
+  return ItemBoxOf(h) == ItemBox::List ? static_cast<int>(SendMessageW(h, LB_GETTOPINDEX, 0, 0)) : -1;
+}
+
+bool IsReadOnly(HWND edit) { return (Style(edit) & ES_READONLY) != 0; }
 
 const char* KindName(ModalKind kind) {
   switch (kind) {

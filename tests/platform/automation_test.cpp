@@ -299,7 +299,14 @@ TEST_F(AutomationTest, MessageBoxesAreAnsweredCheckedAndLogged) {
 std::vector<std::pair<int, int>> g_notes;  // (id, code) of the form's WM_COMMANDs
 
 INT_PTR CALLBACK FormProc(HWND h, UINT msg, WPARAM w, LPARAM) {
-  if (msg == WM_INITDIALOG) return TRUE;
+  if (msg == WM_INITDIALOG) {
+    for (const wchar_t* mode : {L"Walk", L"Drive", L"Fixed"}) {
+      SendDlgItemMessageW(h, 13, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode));
+      SendDlgItemMessageW(h, 14, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode));
+    }
+    SendDlgItemMessageW(h, 13, CB_SETCURSEL, 0, 0);
+    return TRUE;
+  }
   if (msg != WM_COMMAND) return FALSE;
   g_notes.emplace_back(LOWORD(w), HIWORD(w));
   if (LOWORD(w) == IDCANCEL || LOWORD(w) == 12) EndDialog(h, LOWORD(w));
@@ -308,9 +315,11 @@ INT_PTR CALLBACK FormProc(HWND h, UINT msg, WPARAM w, LPARAM) {
 
 constexpr DlgItemT kFormItems[] = {DlgLText(-1, L"Line", 5, 5, 30, 10), DlgEdit(10, 40, 5, 50, 12),
                                    DlgCheckBox(11, L"Ice", 5, 22, 60, 10),
-                                   DlgPushButton(12, L"Apply", 5, 38, 40, 14)};
+                                   DlgPushButton(12, L"Apply", 5, 38, 40, 14), DlgComboBox(13, 50, 22, 45, 50),
+                                   DlgListBox(14, 50, 40, 45, 30, WS_BORDER | WS_VSCROLL),
+                                   DlgEdit(15, 5, 55, 40, 12, ES_READONLY)};
 constexpr DlgTemplateT kForm = DlgDef(L"Form", L"Survey Form", WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT,
-                                      WS_EX_CAPTIONOKBTN, 0, 0, 100, 60, L"MS Sans Serif", 9, kFormItems);
+                                      WS_EX_CAPTIONOKBTN, 0, 0, 100, 70, L"MS Sans Serif", 9, kFormItems);
 
 TEST_F(AutomationTest, HandlersFillInDialogControlsAsAUserWould) {
   HWND main = Top(WS_VISIBLE, {0, 0, 240, 320}, L"main");
@@ -325,6 +334,21 @@ TEST_F(AutomationTest, HandlersFillInDialogControlsAsAUserWould) {
     EXPECT_TRUE(ctx.Check(11, true));  // already checked: no second click
     checked = IsDlgButtonChecked(ctx.Window(), 11) == BST_CHECKED;
     EXPECT_NONFATAL_FAILURE(ctx.Check(10, true), "did not take the state");  // an edit is no check box
+    EXPECT_TRUE(ctx.Select(13, 2));
+    EXPECT_TRUE(ctx.Select(13, 2));  // no change: no notification
+    EXPECT_NONFATAL_FAILURE(ctx.Select(13, 7), "combo box 13 has no item 7");
+    EXPECT_TRUE(ctx.Select(14, 1));
+    EXPECT_NONFATAL_FAILURE(ctx.Select(10, 0), "control 10 is no combo or list box");
+    // What the reading calls see.
+    EXPECT_EQ(plat::test::Items(ctx.Control(13)), (std::vector<std::wstring>{L"Walk", L"Drive", L"Fixed"}));
+    EXPECT_EQ(plat::test::Items(ctx.Control(14)).size(), 3u);
+    EXPECT_EQ(plat::test::Selection(ctx.Control(13)), 2);  // the failed Select left it
+    EXPECT_EQ(plat::test::Selection(ctx.Control(14)), 1);
+    EXPECT_EQ(plat::test::TopIndex(ctx.Control(14)), 0);
+    EXPECT_EQ(plat::test::TopIndex(ctx.Control(13)), -1);
+    EXPECT_EQ(plat::test::CheckState(ctx.Control(11)), BST_CHECKED);
+    EXPECT_TRUE(plat::test::IsReadOnly(ctx.Control(15)));
+    EXPECT_FALSE(plat::test::IsReadOnly(ctx.Control(10)));
     notesBeforeClick = g_notes.size();
     EXPECT_TRUE(ctx.Click(12));
   });
@@ -336,6 +360,8 @@ TEST_F(AutomationTest, HandlersFillInDialogControlsAsAUserWould) {
   EXPECT_EQ(count(10, EN_UPDATE), 1);
   EXPECT_EQ(count(10, EN_CHANGE), 1);
   EXPECT_EQ(count(11, BN_CLICKED), 1);
+  EXPECT_EQ(count(13, CBN_SELCHANGE), 1);
+  EXPECT_EQ(std::count_if(before.begin(), before.end(), [](const auto& n) { return n.first == 14; }), 0);
   ASSERT_GT(g_notes.size(), notesBeforeClick);
   EXPECT_EQ(g_notes[notesBeforeClick], std::make_pair(12, BN_CLICKED));
 }
@@ -370,6 +396,53 @@ TEST_F(AutomationTest, ColourChoosersAreAnsweredAndLogged) {
   EXPECT_EQ(log[0].detail, L"RGB(255,0,0)");
   EXPECT_EQ(log[1].result, FALSE);
   EXPECT_EQ(log[2].handledBy, ModalHandledBy::Policy);
+}
+
+TEST_F(AutomationTest, FileDialogsAreAnsweredInTurnAndLogged) {
+  plat::test::UseTempRoot();
+  HWND main = Top(WS_VISIBLE, {0, 0, 240, 320}, L"main");
+  wchar_t file[MAX_PATH] = L"030514A.R12";
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = main;
+  ofn.lpstrFilter = L"RZ12 Files (*.R12)\0*.R12\0\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrTitle = L"Create Data File";
+  ofn.lpstrDefExt = L"R12";
+  plat::test::ExpectSaveFile(L"\\Line7");
+  EXPECT_TRUE(GetSaveFileNameW(&ofn));
+  EXPECT_STREQ(file, L"\\Line7.R12");
+  plat::test::ExpectSaveFile(plat::test::kCancel);
+  EXPECT_FALSE(GetSaveFileNameW(&ofn));
+  // An open dialog is expected, a save dialog comes: it is unexpected and cancelled, and the
+  // expectation waits for its own dialog.
+  plat::test::ExpectOpenFile(L"\\Line7.R12");
+  BOOL saved = TRUE;
+  EXPECT_NONFATAL_FAILURE(saved = GetSaveFileNameW(&ofn),
+                          "file dialog \"Create Data File\" with text \"\\Line7.R12\"; expected an open dialog next");
+  EXPECT_FALSE(saved);
+  ofn.lpstrTitle = nullptr;
+  EXPECT_TRUE(GetOpenFileNameW(&ofn));
+  EXPECT_EQ(plat::test::PendingExpectations(), 0u);
+  // Answered OK by the policy: the name it came with.
+  plat::test::AllowUnscripted(plat::test::Unscripted::AnswerOk);
+  wcscpy(file, L"\\Other.R12");
+  EXPECT_TRUE(GetSaveFileNameW(&ofn));
+  EXPECT_STREQ(file, L"\\Other.R12");
+  const auto log = plat::test::ModalLog();
+  ASSERT_EQ(log.size(), 5u);
+  EXPECT_EQ(log[0].kind, ModalKind::OpenSave);
+  EXPECT_EQ(log[0].caption, L"Create Data File");
+  EXPECT_EQ(log[0].text, L"030514A.R12");
+  EXPECT_EQ(log[0].owner, main);
+  EXPECT_EQ(log[0].result, TRUE);
+  EXPECT_EQ(log[0].detail, L"\\Line7.R12");
+  EXPECT_EQ(log[1].result, FALSE);
+  EXPECT_EQ(log[2].handledBy, ModalHandledBy::Unexpected);
+  EXPECT_EQ(log[3].caption, L"Open");
+  EXPECT_EQ(log[3].handledBy, ModalHandledBy::Expectation);
+  EXPECT_EQ(log[4].handledBy, ModalHandledBy::Policy);
 }
 
 constexpr MenuItemT kLogItems[] = {MenuString(L"&Start", 1101), MenuSeparator(), MenuString(L"&Pause", 1102, MF_GRAYED),
