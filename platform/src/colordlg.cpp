@@ -15,7 +15,7 @@ namespace plat::detail {
 namespace {
 
 constexpr wchar_t kClass[] = L"PlatColourChooser";
-constexpr int kIdStore = 0x2C8;
+constexpr int kIdStore = kStoreCustomId;
 constexpr int kColumns = 8;
 constexpr int kBasicRows = 6;
 constexpr int kCustomRows = 2;
@@ -224,8 +224,8 @@ LRESULT CALLBACK ChooserProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       End(*d, false);
       return 0;
-    case kMsgInitialFocus:
-      if (d->okButton) SetFocus(d->okButton);
+    case WM_SETFOCUS:
+      SetFocus(d->okButton);  // the dialog passes its focus on to OK
       return 0;
     default:
       return DefWindowProcW(h, msg, wp, lp);
@@ -267,8 +267,16 @@ BOOL ChooseCore(HWND owner, COLORREF* rgb, COLORREF* custom, DWORD flags) {
   d.store = MakeControl(h, L"BUTTON", L"Store as custom", WS_TABSTOP, kIdStore);
   d.okButton = MakeControl(h, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
   d.cancel = MakeControl(h, L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
+  if (!d.store || !d.okButton || !d.cancel) {
+    {
+      std::lock_guard<std::mutex> lock(g_mu);
+      g_open.erase(h);
+    }
+    DestroyWindow(h);
+    SetCommDlgError(CDERR_DIALOGFAILURE);
+    return FALSE;
+  }
   Layout(d);
-  PostMessageW(h, kMsgInitialFocus, 0, 0);
   RunModalLoop(h, ModalKind::Colour, [&d] { return d.ended; }, [&d](MSG& m) {
     if (DialogKeyFilter(d.hwnd, m)) return true;
     if (m.message == WM_KEYDOWN && InsideDialog(d.hwnd, m.hwnd) &&

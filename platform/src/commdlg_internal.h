@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 namespace plat::detail {
 
@@ -23,9 +22,6 @@ HWND MakeControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD sty
 // The height of the system font and the width of a text in it, as drawn in h.
 int FontHeight(HWND h);
 int TextWidth(HWND h, const wchar_t* text);
-// Private message a common dialog posts to itself before its loop, to put the focus on its first
-// control once it is shown.
-constexpr UINT kMsgInitialFocus = WM_APP + 0x3F0;
 
 // ---- Module table (modules.cpp) --------------------------------------------------------------
 // Removes an export of a known module until the next reset.

@@ -19,9 +19,9 @@ constexpr wchar_t kClass[] = L"PlatFileDialog";
 constexpr int kIdFolder = 0x440;
 constexpr int kIdTypeLabel = 0x441;
 constexpr int kIdNameLabel = 0x442;
-constexpr int kIdList = 0x460;
-constexpr int kIdType = 0x470;
-constexpr int kIdName = 0x480;
+constexpr int kIdList = kFileListId;
+constexpr int kIdType = kFileTypesId;
+constexpr int kIdName = kFileNameId;
 constexpr int kMargin = 6;
 constexpr int kGap = 4;
 // The filter string is read up to its empty string, within these bounds.
@@ -29,18 +29,6 @@ constexpr size_t kMaxFilters = 64;
 constexpr size_t kMaxFilterChars = 8192;
 // Offsets into the result travel in a WORD.
 constexpr size_t kMaxResult = 0xFFFF;
-
-// Control messages and notifications.
-constexpr UINT kLbAddString = 0x0180;
-constexpr UINT kLbResetContent = 0x0184;
-constexpr UINT kLbGetCurSel = 0x0188;
-constexpr UINT kLbGetText = 0x0189;
-constexpr UINT kLbGetTextLen = 0x018A;
-constexpr UINT kCbAddString = 0x0143;
-constexpr UINT kCbGetCurSel = 0x0147;
-constexpr UINT kCbSetCurSel = 0x014E;
-constexpr WORD kSelChange = 1;  // LBN_SELCHANGE, CBN_SELCHANGE
-constexpr LRESULT kNoSelection = -1;
 
 struct Filter {
   std::wstring description;
@@ -78,7 +66,7 @@ struct FileDialog {
   size_t filterIndex = 0;
   HWND folder = nullptr, list = nullptr, nameLabel = nullptr, edit = nullptr, typeLabel = nullptr;
   HWND type = nullptr, ok = nullptr, cancel = nullptr;
-  std::wstring typed;  // the name while there is no edit control
+  LRESULT listSelection = LB_ERR;  // the list item last copied into the name
   bool ended = false;
   bool chosen = false;
   DWORD error = 0;
@@ -192,7 +180,6 @@ bool Exists(const std::wstring& path) {
 }
 
 std::wstring Name(const FileDialog& d) {
-  if (!d.edit) return d.typed;
   const int n = GetWindowTextLengthW(d.edit);
   std::wstring s(static_cast<size_t>(std::max(n, 0)) + 1, L'\0');
   const int got = GetWindowTextW(d.edit, s.data(), static_cast<int>(s.size()));
@@ -200,13 +187,7 @@ std::wstring Name(const FileDialog& d) {
   return s;
 }
 
-void SetName(FileDialog& d, const std::wstring& name) {
-  if (d.edit) {
-    SetWindowTextW(d.edit, name.c_str());
-  } else {
-    d.typed = name;
-  }
-}
+void SetName(FileDialog& d, const std::wstring& name) { SetWindowTextW(d.edit, name.c_str()); }
 
 void End(FileDialog& d, bool chosen) {
   d.ended = true;
@@ -215,8 +196,8 @@ void End(FileDialog& d, bool chosen) {
 
 // The files of the folder that match the current filter, sorted ignoring case.
 void FillList(FileDialog& d) {
-  if (!d.list) return;
-  SendMessageW(d.list, kLbResetContent, 0, 0);
+  SendMessageW(d.list, LB_RESETCONTENT, 0, 0);
+  d.listSelection = LB_ERR;
   std::vector<std::wstring> patterns{L"*.*"};
   if (d.filterIndex < d.req->filters.size()) patterns = d.req->filters[d.filterIndex].patterns;
   std::vector<std::wstring> names;
@@ -240,7 +221,7 @@ void FillList(FileDialog& d) {
     return fa != fb ? fa < fb : a < b;
   });
   names.erase(std::unique(names.begin(), names.end()), names.end());
-  for (const std::wstring& n : names) SendMessageW(d.list, kLbAddString, 0, reinterpret_cast<LPARAM>(n.c_str()));
+  for (const std::wstring& n : names) SendMessageW(d.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(n.c_str()));
 }
 
 // OK: the typed name is checked and resolved; the dialog ends with it, or stays open after a box
@@ -251,7 +232,7 @@ void Accept(FileDialog& d) {
   if (v == Verdict::Empty) return;
   if (v == Verdict::Invalid) {
     MessageBoxW(d.hwnd, L"Invalid file name", L"File Name", MB_OK | MB_ICONEXCLAMATION);
-    if (d.edit) SetFocus(d.edit);
+    SetFocus(d.edit);
     return;
   }
   // A result that does not fit is refused whole: no cut path ever names another file.
@@ -303,13 +284,15 @@ void Layout(FileDialog& d) {
   place(d.cancel, w - kMargin - buttonW, buttonsTop, buttonW, row);
 }
 
+// A list item the user selected (click or keys) becomes the name.
 void ListChanged(FileDialog& d) {
-  const LRESULT i = SendMessageW(d.list, kLbGetCurSel, 0, 0);
-  if (i == kNoSelection) return;
-  const LRESULT n = SendMessageW(d.list, kLbGetTextLen, static_cast<WPARAM>(i), 0);
+  const LRESULT i = SendMessageW(d.list, LB_GETCURSEL, 0, 0);
+  if (i == LB_ERR || i == d.listSelection) return;
+  d.listSelection = i;
+  const LRESULT n = SendMessageW(d.list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
   if (n < 0 || n > 32767) return;
   std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-  const LRESULT got = SendMessageW(d.list, kLbGetText, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
+  const LRESULT got = SendMessageW(d.list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
   if (got < 0) return;
   s.resize(static_cast<size_t>(std::min(got, n)));
   SetName(d, s);
@@ -328,14 +311,11 @@ LRESULT CALLBACK FileDialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
           End(*d, false);
           break;
         case kIdType:
-          if (HIWORD(wp) == kSelChange) {
-            const LRESULT i = SendMessageW(d->type, kCbGetCurSel, 0, 0);
+          if (HIWORD(wp) == CBN_SELCHANGE) {
+            const LRESULT i = SendMessageW(d->type, CB_GETCURSEL, 0, 0);
             if (i >= 0) d->filterIndex = static_cast<size_t>(i);
             FillList(*d);
           }
-          break;
-        case kIdList:
-          if (HIWORD(wp) == kSelChange) ListChanged(*d);
           break;
         default:
           break;
@@ -347,11 +327,10 @@ LRESULT CALLBACK FileDialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       Layout(*d);
       return 0;
-    case kMsgInitialFocus:
-      if (d->edit) {
-        SetFocus(d->edit);
-        SendMessageW(d->edit, EM_SETSEL, 0, -1);
-      }
+    case WM_SETFOCUS:
+      // The dialog passes its focus on to the name, all of it selected.
+      SetFocus(d->edit);
+      SendMessageW(d->edit, EM_SETSEL, 0, -1);
       return 0;
     default:
       return DefWindowProcW(h, msg, wp, lp);
@@ -366,23 +345,36 @@ void RegisterOnce() {
   });
 }
 
-void MakeControls(FileDialog& d) {
+// False when a control could not be made.
+bool MakeControls(FileDialog& d) {
   const HWND h = d.hwnd;
   d.folder = MakeControl(h, L"STATIC", d.dir.c_str(), SS_LEFT | SS_NOPREFIX, kIdFolder);
-  d.list = MakeControl(h, L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY, kIdList);
+  d.list = MakeControl(h, L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | WS_TABSTOP, kIdList);
   d.nameLabel = MakeControl(h, L"STATIC", L"Name:", SS_LEFT, kIdNameLabel);
   d.edit = MakeControl(h, L"EDIT", d.req->proposal.c_str(), WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kIdName);
   d.typeLabel = MakeControl(h, L"STATIC", L"Type:", SS_LEFT, kIdTypeLabel);
   d.type = MakeControl(h, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kIdType);
   d.ok = MakeControl(h, L"BUTTON", d.req->save ? L"Save" : L"Open", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
   d.cancel = MakeControl(h, L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
-  if (!d.edit) d.typed = d.req->proposal;
-  if (d.type) {
-    for (const Filter& f : d.req->filters) {
-      SendMessageW(d.type, kCbAddString, 0, reinterpret_cast<LPARAM>(f.description.c_str()));
-    }
-    SendMessageW(d.type, kCbSetCurSel, d.filterIndex, 0);
+  for (HWND c : {d.folder, d.list, d.nameLabel, d.edit, d.typeLabel, d.type, d.ok, d.cancel}) {
+    if (!c) return false;
   }
+  for (const Filter& f : d.req->filters) {
+    SendMessageW(d.type, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(f.description.c_str()));
+  }
+  SendMessageW(d.type, CB_SETCURSEL, d.filterIndex, 0);
+  return true;
+}
+
+// Dialog keys first; a click or key in the file list is handled here so that the item it selects
+// becomes the name.
+bool Filter(FileDialog& d, MSG& m) {
+  if (DialogKeyFilter(d.hwnd, m)) return true;
+  if (m.hwnd != d.list || (m.message != WM_LBUTTONDOWN && m.message != WM_KEYDOWN)) return false;
+  TranslateMessage(&m);
+  DispatchMessageW(&m);
+  ListChanged(d);
+  return true;
 }
 
 // Runs the dialog; false with *error set when it ends without a name.
@@ -415,11 +407,18 @@ bool Run(const Request& req, Result* out, DWORD* error) {
     std::lock_guard<std::mutex> lock(g_mu);
     g_open[h] = &d;
   }
-  MakeControls(d);
+  if (!MakeControls(d)) {
+    {
+      std::lock_guard<std::mutex> lock(g_mu);
+      g_open.erase(h);
+    }
+    DestroyWindow(h);
+    *error = CDERR_DIALOGFAILURE;
+    return false;
+  }
   Layout(d);
   FillList(d);
-  PostMessageW(h, kMsgInitialFocus, 0, 0);
-  RunModalLoop(h, ModalKind::OpenSave, [&d] { return d.ended; }, [&d](MSG& m) { return DialogKeyFilter(d.hwnd, m); });
+  RunModalLoop(h, ModalKind::OpenSave, [&d] { return d.ended; }, [&d](MSG& m) { return Filter(d, m); });
   {
     std::lock_guard<std::mutex> lock(g_mu);
     g_open.erase(h);

@@ -2,6 +2,7 @@
 // table behind LoadLibrary, their placement, and their loops serving sends and timers.
 // test-labels: threads
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -157,6 +158,54 @@ TEST_F(CommdlgTest, TheCaptionOkBoxAcceptsTheProposal) {
   EXPECT_EQ(std::wstring(file), L"\\Storage\\DATA12\\030514A.R12");
 }
 
+// The list box's items, top to bottom.
+std::vector<std::wstring> Items(HWND list) {
+  std::vector<std::wstring> out;
+  const LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < n; ++i) {
+    wchar_t buf[MAX_PATH] = L"";
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf));
+    out.emplace_back(buf);
+  }
+  return out;
+}
+
+TEST_F(CommdlgTest, TheListShowsTheFilterFilesSortedAndAClickedOneBecomesTheName) {
+  ASSERT_TRUE(CreateDirectoryW(L"\\Storage\\DATA12", nullptr));
+  ASSERT_TRUE(CreateDirectoryW(L"\\Storage\\DATA12\\D.R12", nullptr));  // folders are not listed
+  for (const wchar_t* f : {L"\\Storage\\DATA12\\b.R12", L"\\Storage\\DATA12\\A.r12", L"\\Storage\\DATA12\\c.txt"}) {
+    MakeFile(f);
+  }
+  OPENFILENAMEW ofn = SaveRequest(L"\\Storage\\DATA12\\", L"R12");
+  ofn.lpstrFilter = L"RZ12 Files (*.R12)\0*.R12\0All Files\0*.TXT; *.R12\0\0";
+  plat::test::OnModal(ModalKind::OpenSave, kTitle, [&](ModalContext& ctx) {
+    EXPECT_EQ(ctx.ControlText(plat::kFileNameId), L"030514A");
+    HWND list = ctx.Control(plat::kFileListId);
+    EXPECT_EQ(Items(list), (std::vector<std::wstring>{L"A.r12", L"b.R12"}));
+    EXPECT_TRUE(ctx.Select(plat::kFileTypesId, 1));
+    EXPECT_EQ(Items(list), (std::vector<std::wstring>{L"A.r12", L"b.R12", L"c.txt"}));
+    // Items are a text line high inside the 1-px border: the third one, then Enter.
+    plat::test::Click(list, 8, 1 + 2 * 14 + 7);
+    plat::test::KeyPress(VK_RETURN);
+  });
+  ASSERT_TRUE(GetSaveFileNameW(&ofn));
+  EXPECT_EQ(std::wstring(file), L"\\Storage\\DATA12\\c.txt");
+  EXPECT_EQ(ofn.nFilterIndex, 2u);
+}
+
+TEST_F(CommdlgTest, TypedKeysReplaceTheProposalEnterSavesAndEscapeCancels) {
+  OPENFILENAMEW ofn = SaveRequest(L"\\Storage\\DATA12\\", L"R12");
+  plat::test::OnModal(ModalKind::OpenSave, kTitle, [](ModalContext&) {
+    plat::test::TypeText("line7");  // the proposal is selected: typing replaces it
+    plat::test::KeyPress(VK_RETURN);
+  });
+  ASSERT_TRUE(GetSaveFileNameW(&ofn));
+  EXPECT_EQ(std::wstring(file), L"\\Storage\\DATA12\\line7.R12");
+  plat::test::OnModal(ModalKind::OpenSave, kTitle, [](ModalContext& ctx) { ctx.Key(VK_ESCAPE); });
+  EXPECT_FALSE(GetSaveFileNameW(&ofn));
+  EXPECT_EQ(CommDlgExtendedError(), 0u);
+}
+
 struct BufferCase {
   DWORD maxFile;
   DWORD maxTitle;  // 0: no title buffer
@@ -290,7 +339,19 @@ TEST_F(CommdlgTest, BadRequestsOpenNothing) {
   CHOOSECOLORW cc{};
   cc.hwndOwner = gone;
   EXPECT_FALSE(ChooseColorW(&cc));
+  // A control that cannot be made: nothing opens either.
+  plat::test::FailCreateWindow(L"EDIT");
+  ofn = SaveRequest(nullptr, nullptr);
+  EXPECT_FALSE(GetSaveFileNameW(&ofn));
+  EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_DIALOGFAILURE));
+  plat::test::FailCreateWindow(L"BUTTON");
+  cc.hwndOwner = owner;
+  EXPECT_FALSE(ChooseColorW(&cc));
+  EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_DIALOGFAILURE));
   EXPECT_TRUE(plat::test::ModalLog().empty());
+  EXPECT_EQ(FindWindowW(nullptr, kTitle), nullptr);
+  EXPECT_EQ(FindWindowW(nullptr, L"Color"), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(owner));
 }
 
 // ---- Placement -------------------------------------------------------------------------------
@@ -321,6 +382,13 @@ TEST_F(CommdlgTest, TheHandheldGivesTheWholeScreenAndTheDesktopCentres420By300) 
         ModalKind::Colour, L"Color",
         [&](ModalContext& ctx) {
           seen.push_back(plat::test::WindowRect(ctx.Window()));
+          plat::test::PumpUntilIdle();
+          RECT rc;
+          GetClientRect(ctx.Window(), &rc);
+          EXPECT_GT(plat::test::CountPixels(ctx.Window(), rc, RGB(1, 99, 7)), 0u);  // the sample
+          char name[64];
+          snprintf(name, sizeof name, "commdlg_%dx%d.png", c.screen.cx, c.screen.cy);
+          EXPECT_TRUE(plat::SaveScreenPng(plat::test::OutputPath(name).c_str()));
           ctx.Cancel();
         },
         plat::test::Repeat::Always);
@@ -329,6 +397,8 @@ TEST_F(CommdlgTest, TheHandheldGivesTheWholeScreenAndTheDesktopCentres420By300) 
     EXPECT_FALSE(GetSaveFileNameW(&ofn));
     CHOOSECOLORW cc{};
     cc.lStructSize = sizeof cc;
+    cc.rgbResult = RGB(1, 99, 7);
+    cc.Flags = CC_RGBINIT;
     EXPECT_FALSE(ChooseColorW(&cc));
     ASSERT_EQ(seen.size(), 2u);
     for (const RECT& r : seen) {
@@ -434,6 +504,41 @@ TEST_F(CommdlgTest, ArrowKeysWalkTheSwatchesAndEnterTakesTheCurrentColour) {
   }
 }
 
+TEST_F(CommdlgTest, StoreAsCustomWritesTheCallersColoursAtOnceAndTheyAreOfferedAgain) {
+  COLORREF custom[16];
+  for (int i = 0; i < 16; ++i) custom[i] = RGB(10 + i, 20, 30);
+  CHOOSECOLORW cc{};
+  cc.lStructSize = sizeof cc;
+  cc.hwndOwner = owner;
+  cc.rgbResult = RGB(9, 9, 9);
+  cc.lpCustColors = custom;
+  cc.Flags = CC_ANYCOLOR;
+  plat::test::OnModal(ModalKind::Colour, L"Color", [](ModalContext& ctx) {
+    EXPECT_EQ(GetFocus(), ctx.Control(IDOK));
+    ctx.Key(VK_UP);  // from black, the last grey, to the swatch above it
+    plat::test::KeyDown(VK_SHIFT);
+    plat::test::KeyPress(VK_TAB);  // back to "Store as custom"
+    plat::test::KeyUp(VK_SHIFT);
+    ctx.Key(VK_SPACE);
+    ctx.Key(VK_SPACE);
+    ctx.Key(VK_ESCAPE);
+  });
+  EXPECT_FALSE(ChooseColorW(&cc));
+  EXPECT_EQ(cc.rgbResult, RGB(9, 9, 9));
+  EXPECT_EQ(custom[0], RGB(64, 0, 64));
+  EXPECT_EQ(custom[1], RGB(64, 0, 64));
+  EXPECT_EQ(custom[2], RGB(12, 20, 30));
+  plat::test::OnModal(ModalKind::Colour, L"Color", [&](ModalContext& ctx) {
+    RECT rc;
+    GetClientRect(ctx.Window(), &rc);
+    plat::test::PumpUntilIdle();
+    EXPECT_GT(plat::test::CountPixels(ctx.Window(), rc, RGB(15, 20, 30)), 0u);  // a custom swatch
+    EXPECT_TRUE(ctx.ChooseColour(custom[15]));
+  });
+  EXPECT_TRUE(ChooseColorW(&cc));
+  EXPECT_EQ(cc.rgbResult, RGB(25, 20, 30));
+}
+
 // ---- The loops serve sends and timers --------------------------------------------------------
 
 TEST_F(CommdlgTest, InsideBothDialogsAWorkersSendCompletesAndATimerKeepsTicking) {
@@ -447,11 +552,7 @@ TEST_F(CommdlgTest, InsideBothDialogsAWorkersSendCompletesAndATimerKeepsTicking)
       *r = 77;
       return true;
     });
-    struct Job {
-      HWND target;
-      std::atomic<LRESULT> result{0};
-    } job{owner};
-    HANDLE worker = nullptr;
+    SendingWorker worker;
     On(WM_TIMER, [&](HWND, WPARAM, LPARAM, LRESULT*) {
       ticks.push_back(GetTickCount() - start);
       if (ticks.size() == 3) {
@@ -461,14 +562,7 @@ TEST_F(CommdlgTest, InsideBothDialogsAWorkersSendCompletesAndATimerKeepsTicking)
     });
     plat::test::OnModal(kind, L"", [&](ModalContext&) {
       SetTimer(owner, 1, 300, nullptr);
-      worker = CreateThread(
-          nullptr, 0,
-          [](LPVOID p) -> DWORD {
-            auto* j = static_cast<Job*>(p);
-            j->result = SendMessageW(j->target, WM_USER + 10, 0, 0);
-            return 0;
-          },
-          &job, 0, nullptr);
+      worker.Start(owner, WM_USER + 10);
     });
     if (kind == ModalKind::OpenSave) {
       OPENFILENAMEW ofn = SaveRequest(nullptr, nullptr);
@@ -480,10 +574,8 @@ TEST_F(CommdlgTest, InsideBothDialogsAWorkersSendCompletesAndATimerKeepsTicking)
       EXPECT_FALSE(ChooseColorW(&cc));
     }
     KillTimer(owner, 1);
-    ASSERT_NE(worker, nullptr);
-    EXPECT_EQ(WaitForSingleObject(worker, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
-    CloseHandle(worker);
-    EXPECT_EQ(job.result, 77);
+    ASSERT_TRUE(worker.Finish());
+    EXPECT_EQ(worker.Result(), 77);
     EXPECT_TRUE(sentInside);
     EXPECT_EQ(ticks, (std::vector<DWORD>{300, 600, 900}));
   }

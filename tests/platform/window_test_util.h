@@ -5,6 +5,7 @@
 #include <plat/testing.h>
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -102,6 +103,37 @@ class WindowTest : public ::testing::Test {
   }
 
   Recorder rec;
+};
+
+// A platform thread that sends one message to a window (as the reader threads do) and keeps the
+// result.
+class SendingWorker {
+ public:
+  void Start(HWND target, UINT msg) {
+    target_ = target;
+    msg_ = msg;
+    thread_ = CreateThread(nullptr, 0, &SendingWorker::Main, this, 0, nullptr);
+  }
+  // Waits (bounded) until the worker has ended; false when it never started or did not end.
+  bool Finish() {
+    if (!thread_) return false;
+    const bool ended = WaitForSingleObject(thread_, 5000) == WAIT_OBJECT_0;
+    CloseHandle(thread_);
+    thread_ = nullptr;
+    return ended;
+  }
+  LRESULT Result() const { return result_; }
+
+ private:
+  static DWORD WINAPI Main(LPVOID p) {
+    auto* w = static_cast<SendingWorker*>(p);
+    w->result_ = SendMessageW(w->target_, w->msg_, 0, 0);
+    return 0;
+  }
+  HWND target_ = nullptr;
+  UINT msg_ = 0;
+  HANDLE thread_ = nullptr;
+  std::atomic<LRESULT> result_{0};
 };
 
 }  // namespace wintest

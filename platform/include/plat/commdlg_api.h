@@ -118,6 +118,17 @@ FARPROC GetProcAddressW(HMODULE module, LPCWSTR name);
 FARPROC GetProcAddressA(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
 
+// ---- Extensions ------------------------------------------------------------------------------
+namespace plat {
+
+// Control ids inside the layer's own dialogs, for scripts that drive them.
+constexpr int kFileListId = 0x460;      // the files of the folder (LISTBOX)
+constexpr int kFileTypesId = 0x470;     // the filters (COMBOBOX)
+constexpr int kFileNameId = 0x480;      // the name (EDIT)
+constexpr int kStoreCustomId = 0x2C8;   // the colour chooser's "Store as custom" button
+
+}  // namespace plat
+
 #ifdef UNICODE
 #define OPENFILENAME OPENFILENAMEW
 #define LPOPENFILENAME LPOPENFILENAMEW
