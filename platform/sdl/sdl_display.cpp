@@ -21,6 +21,7 @@
 #include <memory>
 #include <vector>
 
+#include "foreign_windows.h"
 #include "paths.h"
 #include "plat/display.h"
 #include "surface.h"
@@ -55,6 +56,8 @@ State& S() {
 }
 
 std::atomic<uint32_t> g_wakeType{0};
+// Raised by a second instance's activation request (from the request listener's thread).
+std::atomic<uint32_t> g_raiseType{0};
 
 int64_t NowUs() {
   return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -321,6 +324,7 @@ void Handle(const SDL_Event& e) {
       }
       break;
     default:
+      if (e.type == g_raiseType.load(std::memory_order_relaxed) && st.window) SDL_RaiseWindow(st.window);
       break;  // the wake event, text input, SDL_QUIT (the close comes as the window event) ...
   }
 }
@@ -378,7 +382,7 @@ bool Start(int scale) {
     std::fprintf(stderr, "platform: the SDL display cannot start: %s\n", SDL_GetError());
     return false;
   }
-  const uint32_t wake = SDL_RegisterEvents(1);
+  const uint32_t wake = SDL_RegisterEvents(2);  // the wake and the raise events
   st.scale = std::clamp(scale, 1, 16);
   const SIZE size = ScreenSize();
   if (wake != static_cast<uint32_t>(-1)) {
@@ -392,6 +396,13 @@ bool Start(int scale) {
   }
   SDL_StopTextInput();  // characters come from TranslateMessage, as headless
   g_wakeType.store(wake, std::memory_order_relaxed);
+  g_raiseType.store(wake + 1, std::memory_order_relaxed);
+  // A second instance asks this one to come to the front: raise the window on the UI thread.
+  SetActivateRequestHook([](const std::wstring&) {
+    SDL_Event e{};
+    e.type = g_raiseType.load(std::memory_order_relaxed);
+    SDL_PushEvent(&e);
+  });
   st.size = size;
   st.mustPresent = true;
   st.presents.store(0);
@@ -408,6 +419,7 @@ bool Start(int scale) {
 void Stop() {
   State& st = S();
   if (!st.window) return;
+  SetActivateRequestHook(nullptr);
   SetDisplayWaiter(nullptr);
   if (st.scaled) SDL_FreeSurface(st.scaled);
   st.scaled = nullptr;
