@@ -5,6 +5,7 @@
 #include "plat/kernel.h"
 #include "plat/gdi.h"
 #include "plat/user.h"
+#include "plat/controls.h"
 #include "plat/resources.h"
 #include "plat/dialogs.h"
 #include "plat/boxes.h"

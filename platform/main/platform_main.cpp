@@ -1,4 +1,13 @@
 // main() of every program: hands over to the layer's start-up.
 #include <windows.h>
 
-int main() { plat::RunMain(PlatAppEntry()); }
+#ifdef PLAT_HAVE_SDL
+#include <plat/display.h>
+#endif
+
+int main() {
+#ifdef PLAT_HAVE_SDL
+  plat::RegisterSdlDisplay();
+#endif
+  plat::RunMain(PlatAppEntry());
+}

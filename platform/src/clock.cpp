@@ -219,7 +219,11 @@ std::mutex& KernelMutex() { return K().m; }
 
 void Kick() {
   Kernel& k = K();
-  for (ThreadCtx* w : k.waiting) w->pending = true;
+  for (ThreadCtx* w : k.waiting) {
+    // A thread waiting through its display is woken through it, once until it re-checks.
+    if (w->display && !w->pending && w != t_self) w->display->wake();
+    w->pending = true;
+  }
   k.cv.notify_all();
   k.idleCv.notify_all();
 }
@@ -228,7 +232,13 @@ uint64_t NowMs() { return Virtual() ? C().virtualNow.load(std::memory_order_acqu
 
 bool ClockIsVirtual() { return Virtual(); }
 
-bool KernelWait(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::function<bool()>& ready) {
+namespace {
+
+thread_local const DisplayWaiter* t_displayWaiter = nullptr;
+
+// KernelWait, through the display waiter dw when given.
+bool WaitCore(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::function<bool()>& ready,
+              const DisplayWaiter* dw) {
   Kernel& k = K();
   if (lk.mutex() != &k.m || !lk.owns_lock()) {
     std::fprintf(stderr, "plat: KernelWait called without the kernel lock\n");
@@ -241,6 +251,7 @@ bool KernelWait(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::
   t_inWait = true;
   me->inWait = true;
   me->deadline = deadline;
+  me->display = dw;
   k.waiting.push_back(me);
   bool ok = false;
   for (;;) {
@@ -251,7 +262,19 @@ bool KernelWait(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::
     if (now >= deadline) break;
     k.idleCv.notify_all();  // this thread may be the last one to block
     auto rechecks = [me] { return me->pending; };
-    if (Virtual()) {
+    if (dw) {
+      if (Virtual()) MaybeAutoStepLocked();
+      if (me->pending) continue;  // the step above woke this thread itself
+      // A Kick while the display waits pushes a wake into the display's own event queue, so
+      // none is lost between the unlock and the display wait.
+      int timeout = -1;
+      if (!Virtual() && deadline != kNoDeadline) {
+        timeout = static_cast<int>(std::min(deadline - now, kRealWaitCapMs));
+      }
+      lk.unlock();
+      dw->wait(timeout);
+      lk.lock();
+    } else if (Virtual()) {
       MaybeAutoStepLocked();
       k.cv.wait(lk, rechecks);
     } else if (deadline == kNoDeadline) {
@@ -265,9 +288,22 @@ bool KernelWait(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::
   me->inWait = false;
   me->pending = false;
   me->deadline = kNoDeadline;
+  me->display = nullptr;
   t_inWait = false;
   return ok;
 }
+
+}  // namespace
+
+bool KernelWait(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::function<bool()>& ready) {
+  return WaitCore(lk, deadline, ready, nullptr);
+}
+
+bool KernelWaitForMessages(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::function<bool()>& ready) {
+  return WaitCore(lk, deadline, ready, t_displayWaiter);
+}
+
+void SetDisplayWaiter(const DisplayWaiter* waiter) { t_displayWaiter = waiter; }
 
 int RealPollTimeout(uint64_t deadline) {
   if (Virtual()) return kPollVirtualMs;

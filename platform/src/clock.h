@@ -19,6 +19,7 @@ struct ThreadCtx {
   bool ended = false;
   DWORD exitCode = STILL_ACTIVE;
   DWORD suspendCount = 0;
+  const DisplayWaiter* display = nullptr;  // set while the thread waits through its display
 };
 
 // The calling thread's record; made on first use for threads the layer did not start.

@@ -1,6 +1,7 @@
 // The screen, composed on demand from the window surfaces: black desktop, then every visible
 // top-level window bottom first with its frame and caption, its client surface and its children,
 // each clipped to its parent's client area. Also the screenshots.
+#include <algorithm>
 #include <atomic>
 
 #include "surface.h"
@@ -150,12 +151,19 @@ RECT CaptionBoxRectScreen(const RECT& window, DWORD style) {
   return RECT{window.right - f - w, window.top + f, window.right - f, window.top + f + ch};
 }
 
+// A client surface holds at most this many pixels per side. Windows may be larger (a template's
+// size comes from data), but pixels beyond any screen are never shown, and an uncapped surface of
+// a huge window would exhaust memory; drawing past the cap is clipped away.
+constexpr int kMaxSurfaceSide = 4096;
+
 std::shared_ptr<Surface> MakeClientSurface(int cx, int cy) {
   if (!g_hookSet.exchange(true)) SetSurfaceChangedHook(&OnSurfaceChanged);
-  return std::make_shared<Surface>(cx, cy);
+  return std::make_shared<Surface>(std::min(cx, kMaxSurfaceSide), std::min(cy, kMaxSurfaceSide));
 }
 
-void ResizeClientSurface(Surface& s, int cx, int cy) { s.Resize(cx, cy); }
+void ResizeClientSurface(Surface& s, int cx, int cy) {
+  s.Resize(std::min(cx, kMaxSurfaceSide), std::min(cy, kMaxSurfaceSide));
+}
 
 void MarkScreenDirtyLocked() { ++S().layout; }
 

@@ -60,6 +60,21 @@ bool KernelWait(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::
 // Converts a platform-clock deadline into a real wait in ms for poll() (real mode only), capped.
 int RealPollTimeout(uint64_t deadline);
 
+// A thread whose message waits go through a display backend (the SDL UI thread) instead of the
+// condition variable: wait() runs with KernelMutex released and returns when a display event or a
+// wake arrived, or after timeoutMs (-1: no limit), having handled the display events that came.
+// While such a thread waits, every Kick from another thread calls wake() once (KernelMutex held),
+// so work queued for it from anywhere ends the display wait. wait() must not call window
+// procedures or block in a layer wait: it runs inside KernelWait.
+struct DisplayWaiter {
+  void (*wait)(int timeoutMs);
+  void (*wake)();
+};
+// Installs the calling thread's display waiter (nullptr removes it).
+void SetDisplayWaiter(const DisplayWaiter* waiter);
+// KernelWait for the message waits: through the calling thread's display waiter when it has one.
+bool KernelWaitForMessages(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::function<bool()>& ready);
+
 // ---- Threads (threads.cpp) -------------------------------------------------------------------
 // A suspended thread stops here, at the entry and at the exit of the layer calls that park.
 // Call it without KernelMutex held.

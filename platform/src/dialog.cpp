@@ -5,6 +5,7 @@
 
 #include "dialog_internal.h"
 #include "modal.h"
+#include "modal_script.h"
 #include "window_internal.h"
 
 namespace plat::detail {
@@ -204,7 +205,6 @@ INT_PTR RunDialog(HINSTANCE inst, const DlgTemplateT* t, HWND owner, DLGPROC pro
     DeleteObject(s->font);
     return value;
   };
-  SendMessageW(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(s->font), FALSE);
   for (uint16_t i = 0; i < t->count; ++i) {
     const DlgItemT& item = t->items[i];
     const wchar_t* cls = ClassOf(item.kind);
@@ -223,6 +223,7 @@ INT_PTR RunDialog(HINSTANCE inst, const DlgTemplateT* t, HWND owner, DLGPROC pro
       s->defId = item.id;
     }
   }
+  SendMessageW(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(s->font), FALSE);
   HWND first = FirstTabStop(dlg);
   const LRESULT init = SendMessageW(dlg, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);
   if (!IsWindow(dlg) || Ended(*s)) {
@@ -237,6 +238,7 @@ INT_PTR RunDialog(HINSTANCE inst, const DlgTemplateT* t, HWND owner, DLGPROC pro
       dlg, ModalKind::Dialog, [&s] { return Ended(*s); }, [dlg](MSG& m) { return DialogKeyFilter(dlg, m); },
       focusBefore);
   const INT_PTR value = Ended(*s) ? s->result : 0;
+  ReportModalResult(dlg, ModalKind::Dialog, value);
   return finish(value);
 }
 
@@ -260,8 +262,10 @@ using namespace plat::detail;
 
 namespace plat {
 
-DialogUnits DialogUnitsFor(int pointSize) {
-  if (pointSize <= 0) pointSize = CurrentProfile() == Profile::Handheld ? 9 : 10;
+DialogUnits DialogUnitsFor(int pointSize) { return DialogUnitsFor(pointSize, CurrentProfile()); }
+
+DialogUnits DialogUnitsFor(int pointSize, Profile profile) {
+  if (pointSize <= 0) pointSize = profile == Profile::Handheld ? 9 : 10;
   if (pointSize <= 8) return DialogUnits{6, 13, 13};
   if (pointSize == 9) return DialogUnits{6, 14, 14};
   return DialogUnits{7, 16, 16};

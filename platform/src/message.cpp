@@ -91,10 +91,39 @@ LRESULT SendCore(HWND h, UINT m, WPARAM wp, LPARAM lp) {
   return CallProc(w, m, wp, lp);  // sends to the window's own thread when that is another one
 }
 
+// The list and combo box messages that carry an item's text: strings in, and strings out (with
+// the message that gives the length the caller's buffer was sized for).
+bool ItemTextIn(UINT m) {
+  return m == CB_ADDSTRING || m == CB_INSERTSTRING || m == LB_ADDSTRING || m == LB_INSERTSTRING;
+}
+UINT ItemTextLengthFor(UINT m) {
+  return m == CB_GETLBTEXT ? CB_GETLBTEXTLEN : m == LB_GETTEXT ? LB_GETTEXTLEN : 0;
+}
+
+// An item text read in the window's type and handed over in the caller's. The caller's buffer
+// holds the item's length plus the NUL, as the length message says.
+LRESULT SendItemTextOut(HWND h, UINT m, WPARAM wp, LPARAM lp, bool callerWide) {
+  const LRESULT len = SendCore(h, ItemTextLengthFor(m), wp, 0);
+  if (len < 0 || !lp) return SendCore(h, m, wp, 0);  // the control's own error value
+  const size_t n = static_cast<size_t>(std::min<LRESULT>(len, 1 << 20)) + 1;
+  if (callerWide) {
+    std::vector<char> tmp(n, 0);
+    const LRESULT r = SendCore(h, m, wp, reinterpret_cast<LPARAM>(tmp.data()));
+    if (r < 0) return r;
+    tmp[n - 1] = 0;
+    return plat::Widen(tmp.data(), reinterpret_cast<wchar_t*>(lp), static_cast<int>(n));
+  }
+  std::vector<wchar_t> tmp(n, 0);
+  const LRESULT r = SendCore(h, m, wp, reinterpret_cast<LPARAM>(tmp.data()));
+  if (r < 0) return r;
+  tmp[n - 1] = 0;
+  return plat::Narrow(tmp.data(), reinterpret_cast<char*>(lp), static_cast<int>(n));
+}
+
 // Text messages carry the window's character type; a caller of the other type is converted.
 // Returns true when it handled the message.
 bool SendConverted(HWND h, UINT m, WPARAM wp, LPARAM lp, bool callerWide, LRESULT* out) {
-  if (m != WM_SETTEXT && m != WM_GETTEXT) return false;
+  if (m != WM_SETTEXT && m != WM_GETTEXT && !ItemTextIn(m) && !ItemTextLengthFor(m)) return false;
   bool wide;
   {
     std::lock_guard<std::mutex> lock(KernelMutex());
@@ -103,7 +132,11 @@ bool SendConverted(HWND h, UINT m, WPARAM wp, LPARAM lp, bool callerWide, LRESUL
     wide = w->wide;
   }
   if (wide == callerWide) return false;
-  if (m == WM_SETTEXT) {
+  if (ItemTextLengthFor(m)) {
+    *out = SendItemTextOut(h, m, wp, lp, callerWide);
+    return true;
+  }
+  if (m == WM_SETTEXT || ItemTextIn(m)) {
     if (callerWide) {
       std::string s = lp ? NarrowText(reinterpret_cast<const wchar_t*>(lp)) : std::string();
       *out = SendCore(h, m, wp, lp ? reinterpret_cast<LPARAM>(s.c_str()) : 0);
@@ -312,7 +345,8 @@ void WaitForWorkLocked(std::unique_lock<std::mutex>& lk, Queue* q) {
   const uint64_t deadline = NextTimerDueLocked(q);
   q->inMessageWait = true;
   // A timer set meanwhile for an earlier time ends the wait too, so its deadline is taken up.
-  KernelWait(lk, deadline, [q, deadline] { return HasWorkLocked(q) || NextTimerDueLocked(q) < deadline; });
+  KernelWaitForMessages(lk, deadline,
+                        [q, deadline] { return HasWorkLocked(q) || NextTimerDueLocked(q) < deadline; });
   q->inMessageWait = false;
 }
 

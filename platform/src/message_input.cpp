@@ -12,6 +12,8 @@ std::array<uint8_t, 256> g_keys{};  // 0x80 down, 0x01 toggled
 HWND g_focus = nullptr;
 HWND g_active = nullptr;
 HWND g_capture = nullptr;  // the window that took the button-down, until the button-up
+HWND g_watchPopup = nullptr;    // a popup that closes on a click anywhere else
+HWND g_watchPartner = nullptr;  // ... and the window told so with WM_CANCELMODE
 
 constexpr uint8_t kDown = 0x80;
 constexpr uint8_t kToggled = 0x01;
@@ -96,7 +98,20 @@ Route RouteLocked(Queue* q, const InputEvent& e, MSG* msg, HWND* nonClientClose,
   return Route::Mine;
 }
 
+// A button-down elsewhere than on the watched popup or its partner: the partner hears of it once.
+void CheckOutsideClickLocked(UINT msg, HWND target) {
+  if (msg != WM_LBUTTONDOWN || !g_watchPopup || target == g_watchPopup || target == g_watchPartner) return;
+  if (auto p = FindWindowLocked(g_watchPartner)) PostLocked(p.get(), WM_CANCELMODE, 0, 0);
+  g_watchPopup = g_watchPartner = nullptr;
+}
+
 }  // namespace
+
+void WatchOutsideClicks(HWND popup, HWND partner) {
+  std::lock_guard<std::mutex> lock(KernelMutex());
+  g_watchPopup = popup && partner ? popup : nullptr;
+  g_watchPartner = popup && partner ? partner : nullptr;
+}
 
 void InjectInput(const InputEvent& e) {
   std::lock_guard<std::mutex> lock(KernelMutex());
@@ -112,6 +127,7 @@ bool TakeInputLocked(Queue* q, MSG* msg, bool remove) {
     if (r == Route::Other) return false;
     if (r == Route::Drop) {
       g_input.pop_front();
+      CheckOutsideClickLocked(e.msg, nullptr);
       if (auto w = FindWindowLocked(close)) PostLocked(w.get(), WM_CLOSE, 0, 0);
       if (auto w = FindWindowLocked(ok)) PostLocked(w.get(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
       continue;
@@ -123,10 +139,13 @@ bool TakeInputLocked(Queue* q, MSG* msg, bool remove) {
     } else if (e.msg == WM_LBUTTONDOWN) {
       g_keys[0x01] |= kDown;  // VK_LBUTTON
       g_capture = msg->hwnd;
-      // A click activates the top-level window it lands in (after this message is handled).
+      CheckOutsideClickLocked(e.msg, msg->hwnd);
+      // A click activates the top-level window it lands in (after this message is handled),
+      // unless that window never takes the activation.
       std::shared_ptr<Window> w = FindWindowLocked(msg->hwnd);
-      HWND top = TopLevelOf(w.get())->hwnd;
-      if (top != g_active) q->pendingActivate = top;
+      Window* topWindow = TopLevelOf(w.get());
+      HWND top = topWindow->hwnd;
+      if (top != g_active && !(topWindow->exStyle & WS_EX_NOACTIVATE)) q->pendingActivate = top;
     } else if (e.msg == WM_LBUTTONUP) {
       g_keys[0x01] &= static_cast<uint8_t>(~kDown);
       g_capture = nullptr;
@@ -255,6 +274,7 @@ void ResetInput() {
   g_focus = nullptr;
   g_active = nullptr;
   g_capture = nullptr;
+  g_watchPopup = g_watchPartner = nullptr;
 }
 
 // ---- Characters from keys ----

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core.h"
+#include "plat/display.h"
 
 namespace plat {
 namespace detail {
@@ -22,6 +23,7 @@ constexpr int kShowNormal = 1;  // SW_SHOWNORMAL
 
 StartConfig g_config;
 std::atomic<ExitHook> g_exitHook{nullptr};
+std::atomic<const DisplayBackend*> g_backend{nullptr};  // the build's window backend, if any
 
 [[noreturn]] void FlushAndExit(UINT code) {
   std::fflush(nullptr);
@@ -72,13 +74,20 @@ void ReadConfiguration(Profile profile) {
     }
   }
   const char* display = std::getenv("PLAT_DISPLAY");
+  const bool haveSdl = g_backend.load() != nullptr;
   if (display && std::strcmp(display, "sdl") == 0) {
-    c.display = DisplayMode::Sdl;
+    if (haveSdl) {
+      c.display = DisplayMode::Sdl;
+    } else {
+      std::fprintf(stderr, "platform: this build has no SDL display; running headless\n");
+    }
   } else if (display && std::strcmp(display, "headless") != 0) {
     Ignored("PLAT_DISPLAY", display);
     display = nullptr;
   }
-  if (!display && (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"))) c.display = DisplayMode::Sdl;
+  if (!display && haveSdl && (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"))) {
+    c.display = DisplayMode::Sdl;
+  }
   g_config = c;
 }
 
@@ -92,10 +101,25 @@ void CheckLocale() {
   }
 }
 
-// The display backend starts after the root folders and shuts down after WinMain. Headless needs
-// neither step; the SDL backend plugs in here.
-void StartDisplay(const StartConfig& /*config*/) {}
-void StopDisplay() {}
+// The display backend starts after the root folders and shuts down after WinMain, both on the UI
+// thread. Headless needs neither step. A backend that cannot open leaves the program headless.
+bool g_displayStarted = false;
+
+void StartDisplay(StartConfig& config) {
+  const DisplayBackend* b = g_backend.load();
+  if (config.display != DisplayMode::Sdl || !b) return;
+  g_displayStarted = b->start(config.scale);
+  if (!g_displayStarted) {
+    std::fprintf(stderr, "platform: running headless\n");
+    config.display = DisplayMode::Headless;
+  }
+}
+
+void StopDisplay() {
+  if (!g_displayStarted) return;
+  g_displayStarted = false;
+  if (const DisplayBackend* b = g_backend.load()) b->stop();
+}
 
 }  // namespace
 
@@ -104,6 +128,8 @@ const StartConfig& StartupConfig() { return g_config; }
 }  // namespace detail
 
 void SetExitHook(ExitHook hook) { detail::g_exitHook.store(hook); }
+
+void RegisterDisplayBackend(const DisplayBackend* backend) { detail::g_backend.store(backend); }
 
 void RunMain(const AppEntry& app) {
   detail::CheckLocale();

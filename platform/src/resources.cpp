@@ -52,28 +52,24 @@ bool IdMatches(LPCWSTR query, uint16_t id) {
   return IS_INTRESOURCE(query) && reinterpret_cast<uintptr_t>(query) == id;
 }
 
+template <class T, class Match>
+const void* Scan(const T* entries, size_t count, Match match) {
+  for (size_t i = 0; i < count; ++i) {
+    if (match(entries[i])) return &entries[i];
+  }
+  return nullptr;
+}
+
 const void* FindEntryLocked(ResType type, LPCWSTR name) {
   switch (type) {
     case ResType::Dialog:
-      for (size_t i = 0; i < g_table.dialogCount; ++i) {
-        if (NameMatches(name, g_table.dialogs[i].name)) return &g_table.dialogs[i];
-      }
-      break;
+      return Scan(g_table.dialogs, g_table.dialogCount, [&](const DlgTemplateT& e) { return NameMatches(name, e.name); });
     case ResType::Menu:
-      for (size_t i = 0; i < g_table.menuCount; ++i) {
-        if (IdMatches(name, g_table.menus[i].id)) return &g_table.menus[i];
-      }
-      break;
+      return Scan(g_table.menus, g_table.menuCount, [&](const MenuT& e) { return IdMatches(name, e.id); });
     case ResType::Bitmap:
-      for (size_t i = 0; i < g_table.bitmapCount; ++i) {
-        if (NameMatches(name, g_table.bitmaps[i].name)) return &g_table.bitmaps[i];
-      }
-      break;
+      return Scan(g_table.bitmaps, g_table.bitmapCount, [&](const BitmapT& e) { return NameMatches(name, e.name); });
     case ResType::Icon:
-      for (size_t i = 0; i < g_table.iconCount; ++i) {
-        if (IdMatches(name, g_table.icons[i].id)) return &g_table.icons[i];
-      }
-      break;
+      return Scan(g_table.icons, g_table.iconCount, [&](const IconT& e) { return IdMatches(name, e.id); });
   }
   return nullptr;
 }

@@ -57,6 +57,7 @@ ATOM AddClassLocked(std::shared_ptr<WndClass> c) {
 }
 
 ATOM RegisterCore(const WndClass& proto) {
+  if (!proto.system) EnsureControlClasses();  // a program's class never takes a control's name
   if (proto.name.empty() || !proto.proc) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -140,6 +141,7 @@ struct CreateArgs {
 };
 
 HWND CreateCore(const CreateArgs& a) {
+  EnsureControlClasses();
   std::shared_ptr<Queue> q = CurrentQueue();
   auto w = std::make_shared<Window>();
   std::unique_lock<std::mutex> lk(KernelMutex());
@@ -322,7 +324,7 @@ int Metric(int index) {
   }
 }
 
-void MoveCore(HWND h, int x, int y, int cx, int cy, UINT flags, bool repaint, bool toTop) {
+void MoveCore(HWND h, int x, int y, int cx, int cy, UINT flags, bool repaint, bool toTop, bool toBottom = false) {
   std::shared_ptr<Window> w = LookupWindow(h);
   if (!w) return;
   bool sized = false, moved = false;
@@ -358,6 +360,12 @@ void MoveCore(HWND h, int x, int y, int cx, int cy, UINT flags, bool repaint, bo
       w->update = kept;
     }
     if (toTop && !(flags & SWP_NOZORDER)) BringToTopLocked(w.get());
+    if (toBottom && !(flags & SWP_NOZORDER)) {
+      // Below its siblings: it no longer covers any of them, and only the composition changes.
+      auto& sib = w->parent ? w->parent->children : g_top;
+      sib.erase(std::remove(sib.begin(), sib.end(), w.get()), sib.end());
+      sib.push_back(w.get());
+    }
     if (wasVisible && (moved || sized || toTop)) {
       if (repaint) InvalidateLocked(w.get(), nullptr, true, true);
       for (const RECT& part : Subtract({oldScreen}, WindowRectScreen(w.get()))) ExposeLocked(part);
@@ -802,7 +810,7 @@ BOOL ShowWindow(HWND h, int cmd) {
     }
     MarkScreenDirtyLocked();
   }
-  if (show && topLevel) {
+  if (show && topLevel && cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE) {
     ActivateWindow(h);
   } else if (!show) {
     MoveFocusOff(h, false);
@@ -856,7 +864,7 @@ BOOL SetWindowPos(HWND h, HWND insertAfter, int x, int y, int cx, int cy, UINT f
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
-  MoveCore(h, x, y, cx, cy, flags, true, insertAfter == HWND_TOP);
+  MoveCore(h, x, y, cx, cy, flags, true, insertAfter == HWND_TOP, insertAfter == HWND_BOTTOM);
   return TRUE;
 }
 

@@ -134,6 +134,11 @@ void SetScreenSize(Profile profile, int cx, int cy);
 // Registers a class of the layer's own (controls, dialogs) that survives a harness reset.
 ATOM RegisterSystemClass(const wchar_t* name, WNDPROC proc, HBRUSH background);
 
+// ---- Predefined controls (controls.cpp) ------------------------------------------------------
+// Registers the control classes ("Button", "Static", "Edit", "ComboBox", "ListBox") once, before
+// the first class is registered or looked up.
+void EnsureControlClasses();
+
 // ---- Queues and sends (message.cpp) ----------------------------------------------------------
 // The calling thread's queue, made on first use.
 std::shared_ptr<Queue> CurrentQueue();
@@ -187,6 +192,9 @@ void MoveFocusOff(HWND h, bool destroying);
 HWND FocusLocked();
 HWND ActiveLocked();
 void ResetInput();
+// Until the next button-down that lands anywhere but on popup or partner, which posts
+// WM_CANCELMODE to partner once (a combo box and its open list). NULL clears.
+void WatchOutsideClicks(HWND popup, HWND partner);
 
 // ---- Timers (timer.cpp) ----------------------------------------------------------------------
 bool TakeTimerLocked(Queue* q, MSG* msg, bool remove);

@@ -8,13 +8,6 @@
 namespace plat::test {
 namespace {
 
-DialogUnits UnitsFor(int pointSize, Profile profile) {
-  if (pointSize <= 0) pointSize = profile == Profile::Handheld ? 9 : 10;
-  if (pointSize <= 8) return DialogUnits{6, 13, 13};
-  if (pointSize == 9) return DialogUnits{6, 14, 14};
-  return DialogUnits{7, 16, 16};
-}
-
 // The frame the profile puts around a client area of this style.
 RECT Insets(DWORD style, Profile profile) {
   const bool handheld = profile == Profile::Handheld;
@@ -54,7 +47,7 @@ std::vector<std::string> CheckTemplate(const DlgTemplateT& t, Profile profile, S
     report("has no item array");
     return problems;
   }
-  const DialogUnits u = UnitsFor(t.pointSize, profile);
+  const DialogUnits u = DialogUnitsFor(t.pointSize, profile);
   const RECT client{0, 0, MulDiv(t.cx, u.baseX, 4), MulDiv(t.cy, u.baseY, 8)};
   std::vector<RECT> rects(t.count);
   for (uint16_t i = 0; i < t.count; ++i) {

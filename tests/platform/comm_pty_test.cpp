@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cwchar>
@@ -452,16 +453,21 @@ TEST_F(PtyPort, CloseWakesBlockedCallsAndTheNumberReopens) {
     BOOL ok = TRUE;
     DWORD err = 0;
     Clock::time_point returned{};
+    std::atomic<bool> started{false};
     std::thread blocked([&] {
       char buf[16] = "0123456789abcde";
       DWORD n = 0;
+      started = true;
       if (call == Call::Read) ok = ReadPort(h, buf, 1, &n);  // no time-outs: waits for the byte
       if (call == Call::WaitEvent) ok = WaitCommEvent(h, &n, nullptr);
       if (call == Call::HeldWrite) ok = WritePort(h, buf, 15, &n);  // bound 1150 ms
       err = GetLastError();
       returned = Clock::now();
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Close only once the thread is inside its call (a close before it would be a plain stale
+    // handle): wait for it to start, then give it time to block.
+    while (!started) std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const auto closed = Clock::now();
     EXPECT_TRUE(CloseHandle(h));
     HANDLE again = OpenCom(3);

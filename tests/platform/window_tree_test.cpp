@@ -40,6 +40,23 @@ TEST_F(TreeTest, CreateRunsWmCreateInsideTheCallThenSizeMoveAndShow) {
   EXPECT_EQ(GetActiveWindow(), h);
 }
 
+TEST_F(TreeTest, AHugeWindowIsMadeAndDrawnWithoutExhaustingMemory) {
+  // Sizes from data (a damaged template) can be absurd; the window still works.
+  HWND h = CreateWindowExW(0, L"testwnd", L"Huge", WS_POPUP | WS_VISIBLE, 0, 0, 1000000, 1000000, nullptr,
+                           nullptr, nullptr, nullptr);
+  ASSERT_NE(h, nullptr);
+  HDC dc = GetDC(h);
+  RECT all{0, 0, 1000000, 1000000};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  EXPECT_TRUE(FillRect(dc, &all, red));
+  ReleaseDC(h, dc);
+  DeleteObject(red);
+  EXPECT_EQ(plat::test::WindowPixel(h, 10, 10), RGB(255, 0, 0));
+  EXPECT_TRUE(SetWindowPos(h, nullptr, 0, 0, 2000000, 3000000, SWP_NOMOVE | SWP_NOZORDER));
+  EXPECT_EQ(plat::test::WindowPixel(h, 10, 10), RGB(255, 0, 0));
+  EXPECT_TRUE(DestroyWindow(h));
+}
+
 TEST_F(TreeTest, ChildrenMadeEarlierLieAboveLaterSiblings) {
   HWND first = nullptr;
   On(WM_CREATE, [&](HWND h, WPARAM, LPARAM l, LRESULT*) {

@@ -2,6 +2,7 @@
 // dialog item functions.
 #pragma once
 
+#include "plat/controls.h"
 #include "plat/resources.h"
 #include "plat/user.h"
 
@@ -9,28 +10,6 @@
 #define DM_GETDEFID (WM_USER + 0)
 #define DM_SETDEFID (WM_USER + 1)
 #define DC_HASDEFID 0x534B
-
-// WM_GETDLGCODE answers (wParam: the key, lParam: the MSG, or 0 when the dialog only asks).
-#define DLGC_WANTARROWS 0x0001
-#define DLGC_WANTTAB 0x0002
-#define DLGC_WANTALLKEYS 0x0004
-#define DLGC_WANTMESSAGE 0x0004
-#define DLGC_HASSETSEL 0x0008
-#define DLGC_DEFPUSHBUTTON 0x0010
-#define DLGC_UNDEFPUSHBUTTON 0x0020
-#define DLGC_RADIOBUTTON 0x0040
-#define DLGC_WANTCHARS 0x0080
-#define DLGC_STATIC 0x0100
-#define DLGC_BUTTON 0x2000
-
-// Control messages the dialog manager and the item functions send.
-#define BM_GETCHECK 0x00F0
-#define BM_SETCHECK 0x00F1
-#define BM_SETSTYLE 0x00F4
-#define BM_CLICK 0x00F5
-#define BST_UNCHECKED 0
-#define BST_CHECKED 1
-#define EM_SETSEL 0x00B1
 
 // ---- Templates as the dialog calls take them ------------------------------------------------
 typedef DlgTemplateT DLGTEMPLATE;
@@ -103,5 +82,6 @@ struct DialogUnits {
   int cell;
 };
 DialogUnits DialogUnitsFor(int pointSize);
+DialogUnits DialogUnitsFor(int pointSize, Profile profile);
 
 }  // namespace plat

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "plat/controls.h"
 #include "plat/menu_resources.h"
 #include "plat/user.h"
 
@@ -15,31 +16,6 @@
 #define RT_MENU MAKEINTRESOURCE(4)
 #define RT_DIALOG MAKEINTRESOURCE(5)
 #define RT_GROUP_ICON MAKEINTRESOURCE(14)
-
-// ---- Control styles used by the templates ----------------------------------------------------
-#define BS_PUSHBUTTON 0x0
-#define BS_DEFPUSHBUTTON 0x1
-#define BS_AUTOCHECKBOX 0x3
-#define BS_GROUPBOX 0x7
-#define BS_OWNERDRAW 0xB
-#define BS_TYPEMASK 0xF
-#define BS_LEFTTEXT 0x20
-#define BS_CENTER 0x300
-#define BS_NOTIFY 0x4000
-#define SS_LEFT 0
-#define SS_CENTER 1
-#define SS_RIGHT 2
-#define SS_NOPREFIX 0x80
-#define ES_LEFT 0x0
-#define ES_AUTOHSCROLL 0x80
-#define ES_READONLY 0x800
-#define ES_NUMBER 0x2000
-#define CBS_DROPDOWN 2
-#define CBS_DROPDOWNLIST 3
-#define CBS_SORT 0x100
-#define LBS_NOTIFY 0x1
-#define LBS_SORT 0x2
-#define LBS_EXTENDEDSEL 0x800
 
 // ---- Dialog styles ---------------------------------------------------------------------------
 #define DS_SETFONT 0x40

@@ -33,4 +33,5 @@ void InstallTestExitHook();
 #include "plat/test_gdi.h"
 #include "plat/test_window.h"
 #include "plat/test_modal.h"
+#include "plat/test_controls.h"
 #include "plat/test_dialogs.h"

@@ -105,6 +105,13 @@
 #define SM_CXFIXEDFRAME 7
 #define SM_CYFIXEDFRAME 8
 
+// ---- Popups that do not take the activation (a combo box's open list), z-order bottom ----------
+#define WM_CANCELMODE 0x001F
+#define WS_EX_NOACTIVATE 0x08000000u
+#define SW_SHOWNOACTIVATE 4
+#define SW_SHOWNA 8
+#define HWND_BOTTOM ((HWND)1)
+
 // ---- Retrieval, painting, timers -------------------------------------------------------------
 #define PM_NOREMOVE 0x0
 #define PM_REMOVE 0x1
