@@ -9,3 +9,4 @@
 #include "plat/resources.h"
 #include "plat/dialogs.h"
 #include "plat/boxes.h"
+#include "plat/commdlg_api.h"

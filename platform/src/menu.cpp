@@ -278,8 +278,11 @@ void EnsureClass() {
   std::call_once(once, [] { RegisterSystemClass(kMenuClass, MenuProc, nullptr); });
 }
 
-// The resource table's menu tree by name or id; none exist until the registry provides them.
-const MenuT* FindMenuTree(HINSTANCE, LPCWSTR) { return nullptr; }
+// The resource table's menu tree by MAKEINTRESOURCE id, or nullptr.
+const MenuT* FindMenuTree(HINSTANCE inst, LPCWSTR name) {
+  HRSRC res = FindResourceW(inst, name, reinterpret_cast<LPCWSTR>(RT_MENU));
+  return res ? static_cast<const MenuT*>(LockResource(LoadResource(inst, res))) : nullptr;
+}
 
 }  // namespace
 
@@ -437,6 +440,7 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPAR
     chosen = end == ModalEnd::Ended ? t->chosen : 0;
   }
   forget();
+  ReportModalResult(wnd, ModalKind::Menu, static_cast<INT_PTR>(chosen));
   if (flags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);
   if (chosen) PostMessageW(owner, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
   return TRUE;

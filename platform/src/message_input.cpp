@@ -2,6 +2,7 @@
 // state, TranslateMessage, and the focus and activation rules.
 #include <array>
 
+#include "foreign_windows.h"
 #include "window_internal.h"
 
 namespace plat::detail {
@@ -363,6 +364,8 @@ HWND SetActiveWindow(HWND h) {
 // The low bit asks for the owned windows too: handles never have it set, so it is masked off.
 BOOL SetForegroundWindow(HWND h) {
   h = reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(h) & ~uintptr_t{1});
+  // Another instance's window: the request goes to that process.
+  if (BOOL sent; SetForegroundForeign(h, &sent)) return sent;
   if (!IsWindow(h)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;

@@ -405,6 +405,7 @@ int RunBox(HWND owner, std::wstring text, std::wstring caption, UINT type) {
     std::lock_guard<std::mutex> lock(g_mutex);
     result = b->result;
   }
+  ReportModalResult(h, ModalKind::MessageBox, result);
   forget();
   UpdateCall(b->call, [result](BoxCall& c) {
     c.box = nullptr;

@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "foreign_windows.h"
 #include "surface.h"
 #include "window_internal.h"
 
@@ -213,6 +214,8 @@ HWND CreateCore(const CreateArgs& a) {
   }
   const HWND h = w->hwnd;
   lk.unlock();
+  // A program class's top-level window takes the class's single-instance lock.
+  if (!parent && !cls->system) InstanceWindowCreated(h, cls->name);
 
   CREATESTRUCTW csw{};
   CREATESTRUCTA csa{};
@@ -308,6 +311,7 @@ void DestroyCore(const std::shared_ptr<Window>& w, bool messages) {
     Kick();
   }
   for (auto& x : all) RetireWindowDcs(x->hwnd);
+  if (!w->parent && !w->cls->system) InstanceWindowDestroyed(w->hwnd);
 }
 
 int Metric(int index) {
@@ -777,11 +781,16 @@ BOOL DestroyWindow(HWND h) {
 }
 
 BOOL IsWindow(HWND h) {
-  std::lock_guard<std::mutex> lock(KernelMutex());
-  return FindWindowLocked(h) ? TRUE : FALSE;
+  {
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    if (FindWindowLocked(h)) return TRUE;
+  }
+  // A shell stand-in, or the proxy of another instance's window.
+  return IsForeignWindow(h) ? TRUE : FALSE;
 }
 
 BOOL ShowWindow(HWND h, int cmd) {
+  if (BOOL previous; ShowForeignWindow(h, cmd, &previous)) return previous;  // a shell stand-in
   std::shared_ptr<Window> w = LookupWindow(h);
   if (!w) return FALSE;
   const bool show = cmd != SW_HIDE;
@@ -819,9 +828,13 @@ BOOL ShowWindow(HWND h, int cmd) {
 }
 
 BOOL IsWindowVisible(HWND h) {
-  std::lock_guard<std::mutex> lock(KernelMutex());
-  std::shared_ptr<Window> w = FindWindowLocked(h);
-  return w && VisibleLocked(w.get()) ? TRUE : FALSE;
+  {
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    std::shared_ptr<Window> w = FindWindowLocked(h);
+    if (w) return VisibleLocked(w.get()) ? TRUE : FALSE;
+  }
+  BOOL visible = FALSE;
+  return ForeignWindowVisible(h, &visible) ? visible : FALSE;  // a shell stand-in
 }
 
 BOOL EnableWindow(HWND h, BOOL enable) {
@@ -999,13 +1012,16 @@ LONG SetWindowLongA(HWND h, int index, LONG value) { return SetWindowLongW(h, in
 namespace {
 
 HWND FindCore(const std::wstring* cls, const std::wstring* title) {
-  std::lock_guard<std::mutex> lock(KernelMutex());
-  for (Window* t : g_top) {
-    if (cls && !EqualsIgnoringCase(t->cls->name, *cls)) continue;
-    if (title && t->text != *title) continue;
-    return t->hwnd;
+  {
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    for (Window* t : g_top) {
+      if (cls && !EqualsIgnoringCase(t->cls->name, *cls)) continue;
+      if (title && t->text != *title) continue;
+      return t->hwnd;
+    }
   }
-  return nullptr;
+  // Not one of the process's windows: the shell stand-ins, then another instance's window.
+  return FindForeignWindow(cls, title);
 }
 
 }  // namespace

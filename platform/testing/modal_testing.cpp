@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "modal_script.h"
-#include "modal_standins_tmp.h"
 #include "window_internal.h"
 
 namespace plat::test {
@@ -368,6 +367,15 @@ std::wstring ClassOf(HWND h) {
   return w && w->cls ? w->cls->name : std::wstring();
 }
 
+enum class ItemBox { None, Combo, List };
+
+ItemBox ItemBoxOf(HWND h) {
+  const std::wstring cls = ClassOf(h);
+  if (detail::EqualsIgnoringCase(cls, L"ComboBox")) return ItemBox::Combo;
+  if (detail::EqualsIgnoringCase(cls, L"ListBox")) return ItemBox::List;
+  return ItemBox::None;
+}
+
 }  // namespace
 
 // ---- ModalContext ----
@@ -452,28 +460,26 @@ bool ModalContext::SetText(int id, const std::wstring& s) {
 bool ModalContext::Select(int id, int index) {
   HWND h = NeedControl(*this, id, "Select");
   if (!h) return false;
-  const std::wstring cls = ClassOf(h);
-  if (detail::EqualsIgnoringCase(cls, L"ComboBox")) {
-    const LRESULT before = SendMessageW(h, CB_GETCURSEL, 0, 0);
-    if (SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0) == CB_ERR) {
-      ADD_FAILURE() << "Select: combo box " << id << " has no item " << index;
-      return false;
-    }
-    // The user's selection on the closed box notifies the dialog; CB_SETCURSEL alone does not.
-    if (before != index) {
-      SendMessageW(GetParent(h), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(h));
-    }
-    return true;
+  const ItemBox kind = ItemBoxOf(h);
+  if (kind == ItemBox::None) {
+    ADD_FAILURE() << "Select: control " << id << " is no combo or list box";
+    return false;
   }
-  if (detail::EqualsIgnoringCase(cls, L"ListBox")) {
-    if (SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(index), 0) == LB_ERR) {
-      ADD_FAILURE() << "Select: list box " << id << " has no item " << index;
-      return false;
-    }
-    return true;
+  const bool combo = kind == ItemBox::Combo;
+  // Checked first, so that a failed Select leaves the selection as it was.
+  const LRESULT count = SendMessageW(h, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+  if (index < 0 || index >= count) {
+    ADD_FAILURE() << "Select: " << (combo ? "combo" : "list") << " box " << id << " has no item " << index;
+    return false;
   }
-  ADD_FAILURE() << "Select: control " << id << " is no combo or list box";
-  return false;
+  const LRESULT before = SendMessageW(h, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
+  SendMessageW(h, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  // The user's selection on a closed combo box notifies the dialog; CB_SETCURSEL alone does not.
+  // A list box sends nothing (no LBS_NOTIFY).
+  if (combo && before != index) {
+    SendMessageW(GetParent(h), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(h));
+  }
+  return true;
 }
 
 bool ModalContext::Check(int id, bool checked) {
@@ -589,55 +595,40 @@ void ExpectMessageBox(const BoxExpectation& box) {
   Push(std::move(e));
 }
 
-void ExpectSaveFile(const std::wstring& name) {
+namespace {
+
+void PushFile(bool save, const std::wstring* name) {
   Expectation e = Make(ModalKind::OpenSave, Expectation::Act::File);
-  e.save = true;
-  e.name = name;
+  e.save = save;
+  e.cancel = !name;
+  if (name) e.name = *name;
   Push(std::move(e));
 }
 
-void ExpectSaveFile(CancelChoice) {
-  Expectation e = Make(ModalKind::OpenSave, Expectation::Act::File);
-  e.save = true;
-  e.cancel = true;
-  Push(std::move(e));
-}
-
-void ExpectOpenFile(const std::wstring& name) {
-  Expectation e = Make(ModalKind::OpenSave, Expectation::Act::File);
-  e.name = name;
-  Push(std::move(e));
-}
-
-void ExpectOpenFile(CancelChoice) {
-  Expectation e = Make(ModalKind::OpenSave, Expectation::Act::File);
-  e.cancel = true;
-  Push(std::move(e));
-}
-
-void ExpectColour(COLORREF rgb) {
+void PushColour(std::optional<COLORREF> rgb) {
   Expectation e = Make(ModalKind::Colour, Expectation::Act::Colour);
-  e.rgb = rgb;
+  e.cancel = !rgb;
+  e.rgb = rgb.value_or(0);
   Push(std::move(e));
 }
 
-void ExpectColour(CancelChoice) {
-  Expectation e = Make(ModalKind::Colour, Expectation::Act::Colour);
-  e.cancel = true;
-  Push(std::move(e));
-}
-
-void ExpectMenu(UINT id) {
+void PushMenu(std::optional<UINT> id) {
   Expectation e = Make(ModalKind::Menu, Expectation::Act::Menu);
-  e.id = id;
+  e.cancel = !id;
+  e.id = id.value_or(0);
   Push(std::move(e));
 }
 
-void ExpectMenu(CancelChoice) {
-  Expectation e = Make(ModalKind::Menu, Expectation::Act::Menu);
-  e.cancel = true;
-  Push(std::move(e));
-}
+}  // namespace
+
+void ExpectSaveFile(const std::wstring& name) { PushFile(true, &name); }
+void ExpectSaveFile(CancelChoice) { PushFile(true, nullptr); }
+void ExpectOpenFile(const std::wstring& name) { PushFile(false, &name); }
+void ExpectOpenFile(CancelChoice) { PushFile(false, nullptr); }
+void ExpectColour(COLORREF rgb) { PushColour(rgb); }
+void ExpectColour(CancelChoice) { PushColour(std::nullopt); }
+void ExpectMenu(UINT id) { PushMenu(id); }
+void ExpectMenu(CancelChoice) { PushMenu(std::nullopt); }
 
 void ExpectDialog(const std::wstring& title, ModalHandler handler) {
   Expectation e = Make(ModalKind::Dialog, Expectation::Act::Handler);
@@ -660,6 +651,40 @@ std::vector<ModalRecord> ModalLog() {
   std::lock_guard<std::mutex> lock(S().m);
   return S().log;
 }
+
+// ---- Reading controls ----
+
+int CheckState(HWND button) { return IsWindow(button) ? static_cast<int>(SendMessageW(button, BM_GETCHECK, 0, 0)) : 0; }
+
+std::vector<std::wstring> Items(HWND h) {
+  const ItemBox kind = ItemBoxOf(h);
+  if (kind == ItemBox::None) return {};
+  const bool combo = kind == ItemBox::Combo;
+  const LRESULT n = SendMessageW(h, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+  std::vector<std::wstring> out;
+  for (LRESULT i = 0; i < n; ++i) {
+    const LRESULT len = SendMessageW(h, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring text(static_cast<size_t>(std::max<LRESULT>(len, 0)) + 1, L'\0');
+    const LRESULT got = SendMessageW(h, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(i),
+                                     reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, len < 0 ? 0 : len)));
+    out.push_back(std::move(text));
+  }
+  return out;
+}
+
+int Selection(HWND h) {
+  const ItemBox kind = ItemBoxOf(h);
+  if (kind == ItemBox::None) return -1;
+  const LRESULT sel = SendMessageW(h, kind == ItemBox::Combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
+  return sel < 0 ? -1 : static_cast<int>(sel);
+}
+
+int TopIndex(HWND h) {
+  return ItemBoxOf(h) == ItemBox::List ? static_cast<int>(SendMessageW(h, LB_GETTOPINDEX, 0, 0)) : -1;
+}
+
+bool IsReadOnly(HWND edit) { return (Style(edit) & ES_READONLY) != 0; }
 
 const char* KindName(ModalKind kind) {
   switch (kind) {

@@ -3,6 +3,7 @@
 #include <plat/testing.h>
 
 #include "boxes_internal.h"
+#include "commdlg_internal.h"
 #include "core.h"
 
 namespace plat::test {
@@ -18,6 +19,7 @@ void Reset(Profile profile, Screen screen) {
   // Fails the test when a queued modal expectation was never met; clears the modal scripts and log.
   ResetModalAutomation();
   detail::ResetBoxes();  // message box records and menus
+  detail::ResetCommonDialogs();
   // Threads next: they may still hold handles that the later steps close.
   if (!detail::WaitThreadsEnded(2000)) {
     ADD_FAILURE() << "a platform thread was still alive at the end of the test";

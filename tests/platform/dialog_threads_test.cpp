@@ -65,6 +65,7 @@ TEST_F(DialogThreadsTest, InsideADialogAWorkersSendCompletesAndA300MsTimerTicks)
   });
   SetFocus(field);
   SetTimer(main, 1, 300, nullptr);
+  plat::test::OnModalStart([](HWND, plat::test::ModalKind) {});  // the timer ends the dialog
   EXPECT_EQ(Run(t, main), IDOK);
   KillTimer(main, 1);
   ASSERT_NE(thread, nullptr);

@@ -236,6 +236,14 @@ TEST_F(MessageBoxTest, ConfirmExitDestroyedUnderItsLoopEndsCleanlyWithNo) {
   EXPECT_EQ(GetFocus(), button);
   EXPECT_EQ(plat::test::Children(main).size(), 1u);
   EXPECT_TRUE(plat::test::FindTop(L"PlatMessageBox") == nullptr);
+  const auto log = plat::test::ModalLog();  // both calls reported what they returned
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].caption, L"Confirm Exit");
+  EXPECT_EQ(log[0].owner, main);
+  EXPECT_TRUE(log[0].hasResult);
+  EXPECT_EQ(log[0].result, IDNO);
+  EXPECT_EQ(log[1].caption, L"NO CONNECTION");
+  EXPECT_EQ(log[1].result, IDOK);
 }
 
 TEST_F(MessageBoxTest, InsideABoxAWorkersSendCompletesAndATimerKeepsTicking) {

@@ -98,6 +98,18 @@ enum class Unscripted {
 };
 void AllowUnscripted(Unscripted policy);
 
+// ---- Reading controls (in dialogs or ordinary windows) ---------------------------------------
+// BST_CHECKED or BST_UNCHECKED; 0 for a missing window.
+int CheckState(HWND button);
+// The items of a combo or list box in their order; empty for anything else.
+std::vector<std::wstring> Items(HWND comboOrList);
+// The selected index of a combo or list box; -1 for none or anything else.
+int Selection(HWND comboOrList);
+// The list box's top index; -1 for anything else.
+int TopIndex(HWND list);
+// The edit's ES_READONLY (set by the style or EM_SETREADONLY).
+bool IsReadOnly(HWND edit);
+
 // ---- The modal log ----------------------------------------------------------------------------
 enum class ModalHandledBy { Expectation, Script, TestHook, Policy, Unexpected };
 enum class ModalEnding { Open, Ended, Destroyed, Quit };

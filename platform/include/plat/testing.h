@@ -33,5 +33,6 @@ void InstallTestExitHook();
 #include "plat/test_gdi.h"
 #include "plat/test_window.h"
 #include "plat/test_modal.h"
-#include "plat/test_controls.h"
 #include "plat/test_dialogs.h"
+#include "plat/test_commdlg.h"
+#include "plat/test_controls.h"
