@@ -39,6 +39,16 @@ bool TrackingMenuRows(HWND menuWnd, std::vector<MenuRow>* out);
 void ResetBoxes();
 void ResetMessageBoxes();  // the boxes' part
 
+// The upper-case letter after a label's '&' ("&&" is a plain '&'), or 0.
+inline wchar_t MnemonicOf(const wchar_t* label) {
+  for (const wchar_t* p = label; p && *p && p[1]; ++p) {
+    if (*p != L'&') continue;
+    if (p[1] != L'&') return p[1] >= L'a' && p[1] <= L'z' ? static_cast<wchar_t>(p[1] - L'a' + L'A') : p[1];
+    ++p;
+  }
+  return 0;
+}
+
 // Fills rc with a solid colour (a brush made and freed on the spot).
 inline void FillSolid(HDC hdc, const RECT& rc, COLORREF colour) {
   HBRUSH b = CreateSolidBrush(colour);

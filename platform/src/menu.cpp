@@ -2,7 +2,6 @@
 // the modal engine with their keys, clicks and drawing. The choice is posted after the menu has
 // closed; a cancel posts nothing.
 #include <algorithm>
-#include <cwctype>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -113,16 +112,6 @@ bool Done(Tracker& t) {
   return t.done;
 }
 
-wchar_t Mnemonic(const std::wstring& text) {
-  for (size_t i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] == L'&') {
-      if (text[i + 1] != L'&') return static_cast<wchar_t>(std::towupper(text[i + 1]));
-      ++i;
-    }
-  }
-  return 0;
-}
-
 void SetHighlight(Tracker& t, int row) {
   if (row == t.highlight) return;
   t.highlight = row;
@@ -162,7 +151,7 @@ void OnKey(Tracker& t, WPARAM vk) {
       return;
     default:
       for (const Row& r : t.rows) {
-        if (Choosable(r.item) && vk == static_cast<WPARAM>(Mnemonic(r.item.text))) {
+        if (Choosable(r.item) && vk == static_cast<WPARAM>(MnemonicOf(r.item.text.c_str()))) {
           Finish(t, r.item.id);
           return;
         }

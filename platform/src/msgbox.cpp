@@ -13,9 +13,7 @@ namespace plat::detail {
 namespace {
 
 constexpr wchar_t kBoxClass[] = L"PlatMessageBox";
-constexpr wchar_t kButtonClass[] = L"PlatBoxButton";
 constexpr DWORD kBoxStyle = WS_POPUP | WS_CAPTION;
-constexpr DWORD kDefPushButton = 0x1;
 constexpr int kMargin = 8;
 constexpr int kButtonW = 56;
 constexpr int kButtonH = 20;
@@ -41,7 +39,7 @@ struct Box {
   UINT icon = 0;
   RECT textRect{};
   RECT iconRect{};
-  HWND focus = nullptr;  // the button that had the focus last
+  HWND focus = nullptr;  // the button the box passes its focus on to
   bool ended = false;
   int result = 0;
   uint64_t call = 0;  // number of the call in the record
@@ -88,74 +86,6 @@ void End(Box& b, int id) {
 bool Ended(Box& b) {
   std::lock_guard<std::mutex> lock(g_mutex);
   return b.ended;
-}
-
-// The letter after the label's '&', upper case.
-wchar_t Mnemonic(const wchar_t* label) {
-  for (const wchar_t* p = label; *p; ++p) {
-    if (*p == L'&' && p[1] && p[1] != L'&') return static_cast<wchar_t>(std::towupper(p[1]));
-  }
-  return 0;
-}
-
-// ---- The push button the box uses --------------------------------------------------------------
-
-void Notify(HWND button) {
-  SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
-               reinterpret_cast<LPARAM>(button));
-}
-
-LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_LBUTTONDOWN:
-      SetFocus(h);
-      return 0;
-    case WM_LBUTTONUP: {
-      RECT rc;
-      GetClientRect(h, &rc);
-      const POINT p{static_cast<SHORT>(LOWORD(lp)), static_cast<SHORT>(HIWORD(lp))};
-      if (p.x >= 0 && p.y >= 0 && p.x < rc.right && p.y < rc.bottom) Notify(h);
-      return 0;
-    }
-    case WM_KEYUP:
-      if (wp == VK_SPACE) Notify(h);
-      return 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      InvalidateRect(h, nullptr, FALSE);
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(h, &ps);
-      if (!dc) return 0;
-      RECT rc;
-      GetClientRect(h, &rc);
-      FillSolid(dc, rc, GetSysColor(COLOR_BTNFACE));
-      const int frame = (GetWindowLongW(h, GWL_STYLE) & 0xF) == kDefPushButton ? 2 : 1;
-      for (int i = 0; i < frame; ++i) {
-        const RECT r{rc.left + i, rc.top + i, rc.right - i, rc.bottom - i};
-        FillSolid(dc, RECT{r.left, r.top, r.right, r.top + 1}, GetSysColor(COLOR_BTNTEXT));
-        FillSolid(dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, GetSysColor(COLOR_BTNTEXT));
-        FillSolid(dc, RECT{r.left, r.top, r.left + 1, r.bottom}, GetSysColor(COLOR_BTNTEXT));
-        FillSolid(dc, RECT{r.right - 1, r.top, r.right, r.bottom}, GetSysColor(COLOR_BTNTEXT));
-      }
-      wchar_t label[64];
-      GetWindowTextW(h, label, 64);
-      SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-      DrawTextW(dc, label, -1, &rc, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
-      if (GetFocus() == h) {
-        const RECT f{rc.left + 3, rc.top + 3, rc.right - 3, rc.bottom - 3};
-        DrawFocusRect(dc, &f);
-      }
-      EndPaint(h, &ps);
-      return 0;
-    }
-    default:
-      return DefWindowProcW(h, msg, wp, lp);
-  }
 }
 
 // ---- The box window --------------------------------------------------------------------------
@@ -239,7 +169,8 @@ LRESULT CALLBACK BoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 // Escape and the buttons' mnemonics end the box. Space reaches the focused button itself.
 bool BoxKey(Box& b, const MSG& m) {
   if (m.message != WM_KEYDOWN && m.message != WM_SYSKEYDOWN) return false;
-  if (m.hwnd != b.hwnd && GetParent(m.hwnd) != b.hwnd) return false;
+  const bool button = (GetWindowLongW(m.hwnd, GWL_STYLE) & WS_CHILD) && GetParent(m.hwnd) == b.hwnd;
+  if (m.hwnd != b.hwnd && !button) return false;
   if (b.buttons.empty()) return false;
   size_t at = 0;
   for (size_t i = 0; i < b.buttons.size(); ++i) {
@@ -261,7 +192,7 @@ bool BoxKey(Box& b, const MSG& m) {
       return true;
     default:
       for (const Button& k : b.buttons) {
-        if (m.wParam == static_cast<WPARAM>(Mnemonic(k.label))) {
+        if (m.wParam == static_cast<WPARAM>(MnemonicOf(k.label))) {
           End(b, k.id);
           return true;
         }
@@ -274,7 +205,6 @@ void EnsureClasses() {
   static std::once_flag once;
   std::call_once(once, [] {
     RegisterSystemClass(kBoxClass, BoxProc, nullptr);
-    RegisterSystemClass(kButtonClass, ButtonProc, nullptr);
   });
 }
 
@@ -385,10 +315,15 @@ int RunBox(HWND owner, std::wstring text, std::wstring caption, UINT type) {
     return 0;
   }
   for (Button& k : b->buttons) {
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (&k == &b->buttons[0] ? kDefPushButton : 0);
-    k.hwnd = CreateWindowExW(0, kButtonClass, k.label, style, k.rect.left, k.rect.top, k.rect.right - k.rect.left,
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (&k == &b->buttons[0] ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    k.hwnd = CreateWindowExW(0, L"BUTTON", k.label, style, k.rect.left, k.rect.top, k.rect.right - k.rect.left,
                              k.rect.bottom - k.rect.top, h, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(k.id)),
                              nullptr, nullptr);
+    if (!k.hwnd) {
+      DestroyWindow(h);
+      forget();
+      return 0;
+    }
   }
   b->focus = b->buttons[0].hwnd;
   UpdateCall(b->call, [h](BoxCall& c) {

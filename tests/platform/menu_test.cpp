@@ -2,8 +2,6 @@
 // keys and clicks, the choice posted after the call returns (or returned), cancelling by another
 // modal UI, and the loop serving sends and timers.
 // test-labels: threads
-#include <atomic>
-
 #include "boxes_test_util.h"
 
 namespace {
@@ -271,45 +269,9 @@ TEST_F(MenuTest, ScriptedChoicesFollowTheSameRules) {
 }
 
 TEST_F(MenuTest, InsideAMenuAWorkersSendCompletesAndATimerKeepsTicking) {
-  StartClock();
-  std::vector<DWORD> ticks;
-  std::atomic<bool> sendInsideMenu{false};
-  HWND menuWnd = nullptr;
-  On(WM_USER + 10, [&](HWND, WPARAM, LPARAM, LRESULT* r) {
-    sendInsideMenu = IsWindow(menuWnd) != FALSE;
-    *r = 77;
-    return true;
+  ExpectSendsAndTicksInside([](HWND m) { plat::detail::ScriptChooseMenuItem(m, 1101); }, [&] {
+    EXPECT_EQ(TrackPopupMenuEx(Popup(), TPM_RETURNCMD, 20, 10, main, nullptr), 1101);
   });
-  On(WM_TIMER, [&](HWND, WPARAM, LPARAM, LRESULT*) {
-    ticks.push_back(GetTickCount() - 10000);
-    if (ticks.size() == 3) plat::detail::ScriptChooseMenuItem(menuWnd, 1101);
-    return true;
-  });
-  struct Job {
-    HWND target;
-    std::atomic<LRESULT> result{0};
-  } job{main};
-  HANDLE worker = nullptr;
-  Then([&](HWND m, ModalKind) {
-    menuWnd = m;
-    SetTimer(main, 1, 300, nullptr);
-    worker = CreateThread(
-        nullptr, 0,
-        [](LPVOID p) -> DWORD {
-          auto* j = static_cast<Job*>(p);
-          j->result = SendMessageW(j->target, WM_USER + 10, 0, 0);
-          return 0;
-        },
-        &job, 0, nullptr);
-  });
-  EXPECT_EQ(TrackPopupMenuEx(Popup(), TPM_RETURNCMD, 20, 10, main, nullptr), 1101);
-  KillTimer(main, 1);
-  ASSERT_NE(worker, nullptr);
-  EXPECT_EQ(WaitForSingleObject(worker, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
-  CloseHandle(worker);
-  EXPECT_EQ(job.result, 77);
-  EXPECT_TRUE(sendInsideMenu);
-  EXPECT_EQ(ticks, (std::vector<DWORD>{300, 600, 900}));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Message boxes: the window and its layout, buttons, keys and clicks, the non-Yes result of
 // closing or destroying, the call record, nesting, and the loop serving sends and timers.
 // test-labels: threads
-#include <atomic>
 #include <string>
 
 #include "boxes_test_util.h"
@@ -166,10 +165,13 @@ TEST_F(MessageBoxTest, EveryCallIsRecordedAndBadCallsOpenNothing) {
   EXPECT_EQ(MessageBoxW(gone, L"stale owner", L"Bad", MB_OK), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
   EXPECT_EQ(MessageBoxA(main, "three buttons", "Bad", 0x3), 0);  // a button set the layer does not have
+  plat::test::FailCreateWindow(L"BUTTON");
+  EXPECT_EQ(MessageBoxW(main, L"no buttons", L"Bad", MB_OK), 0);
   EXPECT_EQ(FindWindowW(nullptr, L"Bad"), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(main));
 
   const auto calls = plat::detail::BoxCalls();
-  ASSERT_EQ(calls.size(), 3u);
+  ASSERT_EQ(calls.size(), 4u);
   EXPECT_EQ(calls[0].record.owner, child);
   EXPECT_EQ(calls[0].record.text, L"Port error");
   EXPECT_EQ(calls[0].record.type, static_cast<UINT>(MB_OKCANCEL | MB_ICONHAND));
@@ -180,6 +182,8 @@ TEST_F(MessageBoxTest, EveryCallIsRecordedAndBadCallsOpenNothing) {
   EXPECT_EQ(calls[2].record.caption, L"Bad");
   EXPECT_EQ(calls[2].record.text, L"three buttons");
   EXPECT_EQ(calls[2].result, 0);
+  EXPECT_EQ(calls[3].result, 0);
+  EXPECT_FALSE(calls[3].open);
 }
 
 TEST_F(MessageBoxTest, ABoxOpenedFromATimerInsideADialogNests) {
@@ -247,45 +251,8 @@ TEST_F(MessageBoxTest, ConfirmExitDestroyedUnderItsLoopEndsCleanlyWithNo) {
 }
 
 TEST_F(MessageBoxTest, InsideABoxAWorkersSendCompletesAndATimerKeepsTicking) {
-  StartClock();
-  std::vector<DWORD> ticks;
-  std::atomic<bool> sendInsideBox{false};
-  HWND box = nullptr;
-  On(WM_USER + 10, [&](HWND, WPARAM, LPARAM, LRESULT* r) {
-    sendInsideBox = plat::test::ModalStack().size() == 1;
-    *r = 77;
-    return true;
-  });
-  On(WM_TIMER, [&](HWND, WPARAM, LPARAM, LRESULT*) {
-    ticks.push_back(GetTickCount() - 10000);
-    if (ticks.size() == 3) PostMessageW(box, WM_CLOSE, 0, 0);
-    return true;
-  });
-  struct Job {
-    HWND target;
-    std::atomic<LRESULT> result{0};
-  } job{main};
-  HANDLE worker = nullptr;
-  Then([&](HWND b, ModalKind) {
-    box = b;
-    SetTimer(main, 1, 300, nullptr);
-    worker = CreateThread(
-        nullptr, 0,
-        [](LPVOID p) -> DWORD {
-          auto* j = static_cast<Job*>(p);
-          j->result = SendMessageW(j->target, WM_USER + 10, 0, 0);
-          return 0;
-        },
-        &job, 0, nullptr);
-  });
-  EXPECT_EQ(MessageBoxW(main, L"Waiting", L"Box", MB_OK), IDOK);
-  ASSERT_NE(worker, nullptr);
-  EXPECT_EQ(WaitForSingleObject(worker, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
-  CloseHandle(worker);
-  EXPECT_EQ(job.result, 77);
-  EXPECT_TRUE(sendInsideBox);
-  EXPECT_EQ(ticks, (std::vector<DWORD>{300, 600, 900}));
-  KillTimer(main, 1);
+  ExpectSendsAndTicksInside([](HWND box) { PostMessageW(box, WM_CLOSE, 0, 0); },
+                            [&] { EXPECT_EQ(MessageBoxW(main, L"Waiting", L"Box", MB_OK), IDOK); });
 }
 
 }  // namespace
