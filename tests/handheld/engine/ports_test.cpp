@@ -84,6 +84,8 @@ class PortsTest : public ::testing::Test {
     EXPECT_EQ(log[0].caption, L"Serial Port");
     EXPECT_EQ(log[0].flags, UINT{MB_OK});
     EXPECT_EQ(log[0].owner, monitor_);
+    EXPECT_TRUE(log[0].hasResult);
+    EXPECT_EQ(log[0].result, IDOK);
   }
 
   HWND monitor_ = nullptr;
