@@ -2,7 +2,7 @@
 # apt-get update runs only when something is missing.
 survey_install_deps() {
   local wanted=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
-                libsdl2-dev xvfb xauth xdotool "$@")
+                libsdl2-dev xvfb xauth xdotool clang libclang-rt-14-dev "$@")
   local missing=()
   for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

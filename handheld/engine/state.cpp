@@ -14,6 +14,8 @@ ScreenLayoutData ScreenLayout;
 Rz27Mk2CalibrationData Rz27Mk2Calibration;
 WorkerThreadsData WorkerThreads;
 TraceSetData TraceSet;
+AppWindowsData AppWindows;
+WatchdogData Watchdog;
 
 void FillBuildConfig(const BuildSwitches& s) {
   BuildConfig.modelIndex = s.modelIndex;
@@ -73,6 +75,12 @@ void ResetWorkerThreads() {
 }
 
 void ResetTraceSet() { TraceSet = TraceSetData{}; }
+void ResetAppWindows() { AppWindows = AppWindowsData{}; }
+
+void ResetWatchdog() {
+  Watchdog.periodMs = 300;
+  Watchdog.missCount = 0;
+}
 
 void ResetEngineState() {
   ResetBuildConfig();
@@ -85,6 +93,8 @@ void ResetEngineState() {
   ResetRz27Mk2Calibration();
   ResetWorkerThreads();
   ResetTraceSet();
+  ResetAppWindows();
+  ResetWatchdog();
 }
 
 }  // namespace handheld

@@ -94,7 +94,7 @@ struct LinkStateData {
   std::atomic<HANDLE> gpsPort{INVALID_HANDLE_VALUE};
   static constexpr int kFrameMax = 14;
   unsigned char frame[kFrameMax + 2] = {};  // the latest frame as kept, then a NUL
-  int32_t frameLength = 12;
+  std::atomic<int32_t> frameLength{12};  // written by each reader at its start, read by the handlers
   float framePeriodMs = 91.0f;
   std::atomic<uint32_t> lastFrameTick{0};
   std::atomic<int32_t> frameCount{0};
@@ -167,6 +167,26 @@ struct WorkerThreadsData {
   HANDLE keepAliveThread = nullptr;
 };
 extern WorkerThreadsData WorkerThreads;
+
+// The program's windows that the engine addresses (owner: the shell, set as it creates them).
+struct AppWindowsData {
+  HINSTANCE instance = nullptr;
+  HWND loggingWnd = nullptr;     // target of every reader thread's message
+  HWND monitorGpsWnd = nullptr;  // the GPS monitor; also owns the serial port error boxes
+  HWND viewFilesWnd = nullptr;
+  HWND curveWnd = nullptr;
+};
+extern AppWindowsData AppWindows;
+void ResetAppWindows();
+
+// The connection watchdog (owner: the logging screen). The readers clear missCount on every
+// accepted frame; the watchdog timer counts it up.
+struct WatchdogData {
+  int32_t periodMs = 300;
+  std::atomic<int32_t> missCount{0};
+};
+extern WatchdogData Watchdog;
+void ResetWatchdog();
 
 // Test resets: each puts its object back to the initial values.
 void ResetBuildConfig();
