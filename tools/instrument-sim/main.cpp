@@ -18,6 +18,8 @@ const char kUsage[] =
     "  --values LIST     meters: STATUS,FIELD1[,FIELD2]; ZOL12: THICKNESS,INPHASE;\n"
     "                    RZ27MK2: STATUS,C1,C2,C3,C4,C5,C6 (numbers, 0x for hex)\n"
     "  --ramp            frame i adds i to the last value\n"
+    "  --start MS        first frame MS after the port opens (default one period, so the\n"
+    "                    program's purge as its reader starts takes no frame)\n"
     "  --short           RZ27: the old 7-byte frames\n"
     "  --trigger K/N     marker bit 0x40 in K of every N meter frames\n"
     "  --garbage RATE    share of the gaps with a garbage burst (0 to 1)\n"
@@ -59,6 +61,7 @@ bool SetValues(sim::InstrumentOptions& o, const std::vector<long>& v, sim::Famil
 
 int main(int argc, char** argv) {
   sim::InstrumentOptions o;
+  o.startMs = -1;  // one period
   sim::cli::CommonOptions common;
   const sim::ModelInfo* model = nullptr;
   std::string values;
@@ -71,6 +74,8 @@ int main(int argc, char** argv) {
           if (!(model = sim::FindModelByName(v.c_str()))) return "unknown model";
         } else if (name == "period") {
           if (!sim::cli::ParseDouble(v, &o.periodMs) || o.periodMs <= 0) return "bad --period";
+        } else if (name == "start") {
+          if (!sim::cli::ParseDouble(v, &o.startMs) || o.startMs < 0) return "bad --start";
         } else if (name == "count") {
           if (!sim::cli::ParseLong(v, &o.count) || o.count < 0) return "bad --count";
         } else if (name == "values") {

@@ -95,7 +95,9 @@ int KeptLength(const InstrumentOptions& o) {
 }
 
 InstrumentStream::InstrumentStream(const InstrumentOptions& options)
-    : o_(options), info_(FindModel(options.model)), period_(PeriodMs(options)), rng_(options.seed) {
+    : o_(options), info_(FindModel(options.model)), period_(PeriodMs(options)),
+      start_(options.startMs < 0 ? period_ : options.startMs),
+      rng_(options.seed) {
   if (!info_) info_ = FindModel(0);
 }
 
@@ -145,7 +147,7 @@ std::string InstrumentStream::Frame(long i) const {
 void InstrumentStream::PlanGap(long i) {
   pendingCount_ = 0;
   pendingNext_ = 0;
-  const double at = static_cast<double>(i) * period_ + period_ / 2;
+  const double at = start_ + static_cast<double>(i) * period_ + period_ / 2;
   const Family family = info_->family;
   int used = 0;
   if (rng_.Chance(o_.partialRate)) {
@@ -187,7 +189,7 @@ bool InstrumentStream::Next(Chunk* out) {
   }
   if (o_.count > 0 && next_ >= o_.count) return false;
   const long i = next_++;
-  out->atMs = static_cast<double>(i) * period_;
+  out->atMs = start_ + static_cast<double>(i) * period_;
   out->kind = ChunkKind::kFrame;
   out->index = i;
   out->bytes = Frame(i);

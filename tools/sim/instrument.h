@@ -42,6 +42,7 @@ struct InstrumentOptions {
   bool shortFrames = false;  // RZ27: the old 7-byte frames (72 ms)
   double periodMs = 0;       // 0: the model's period
   long count = 0;            // frames; 0: no end
+  double startMs = 0;        // when frame 0 is due; negative: one period after the start
 
   // Meter frames: the status byte and the two fields (written as " -200" or "00500").
   unsigned status = 0x74;
@@ -87,6 +88,7 @@ class InstrumentStream : public Stream {
   InstrumentOptions o_;
   const ModelInfo* info_;
   double period_;
+  double start_;
   Rng rng_;
   long next_ = 0;
   // Chunks of the gap after the latest frame, waiting to be handed out.
