@@ -59,6 +59,16 @@ void ResetSurveyRun() {
   SurveyRun.state = kRunMonitor;
   SurveyRun.framesPerReading = 1;
   SurveyRun.softMarkerHeld = 0;
+  SurveyRun.runActive = 0;
+  SurveyRun.recordFlag = 0;
+  SurveyRun.averaging = 0;
+  SurveyRun.modeAtStart = 0;
+  SurveyRun.readingsAtStation = 0;
+  SurveyRun.stationHasReading = 0;
+  SurveyRun.gpsFixCount = 0;
+  SurveyRun.beepCounter = 0;
+  SurveyRun.lastBatteryTick = 0;
+  SurveyRun.markerOpened = 0;
 }
 
 void ResetPlotState() { PlotState = PlotStateData{}; }
@@ -66,12 +76,21 @@ void ResetScreenLayout() { ScreenLayout = ScreenLayoutData{}; }
 
 void ResetRz27Mk2Calibration() {
   for (auto& p : Rz27Mk2Calibration.previous) p = 0;
+  for (auto& p : Rz27Mk2Calibration.backup) p = 0;
   Rz27Mk2Calibration.active = 0;
+  Rz27Mk2Calibration.phase = 0;
+  Rz27Mk2Calibration.stage = 0;
+  Rz27Mk2Calibration.startTick = 0;
+  for (auto& v : Rz27Mk2Calibration.sums) v = 0;
+  Rz27Mk2Calibration.count = 0;
 }
 
 void ResetWorkerThreads() {
   WorkerThreads.keepAliveRun = 0;
-  WorkerThreads.keepAliveThread = nullptr;
+  WorkerThreads.keepAlive = nullptr;
+  WorkerThreads.reader = INVALID_HANDLE_VALUE;
+  WorkerThreads.gps = INVALID_HANDLE_VALUE;
+  WorkerThreads.marker = INVALID_HANDLE_VALUE;
 }
 
 void ResetTraceSet() { TraceSet = TraceSetData{}; }

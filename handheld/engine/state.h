@@ -126,6 +126,16 @@ struct SurveyRunData {
   std::atomic<int32_t> state{kRunMonitor};
   std::atomic<int32_t> framesPerReading{1};
   std::atomic<int32_t> softMarkerHeld{0};
+  int32_t runActive = 0;          // 1 from the run's start until StopLogging
+  int32_t recordFlag = 0;         // 1 record this reading, 0 do not, -1 the trigger is still held
+  int32_t averaging = 0;          // 1: Manual-mode readings are averaged
+  int32_t modeAtStart = 0;        // the survey mode at the run's start
+  int32_t readingsAtStation = 0;  // readings recorded at the current station
+  int32_t stationHasReading = 0;  // 1 when the current station has a recorded reading
+  int32_t gpsFixCount = 0;        // GGA sentences received while Logging
+  int32_t beepCounter = 0;        // recorded readings since the last beep
+  uint32_t lastBatteryTick = 0;   // tick of the last battery display
+  int32_t markerOpened = 0;       // 1 when the run opened a separate marker port
 };
 extern SurveyRunData SurveyRun;
 
@@ -134,20 +144,38 @@ struct PlotStateData {
   float pxPerUnit0 = 1.0f;
   float pxPerUnit1 = 1.0f;
   float pxPerUnitIce = 1.0f;
+  int32_t started = 0;                   // 0: the next plotted reading starts the curves
+  int32_t havePrev[8] = {};              // per channel: a previous row exists
+  int32_t prevRow[8] = {};               // per channel: the previous row
+  int32_t traceShown[8] = {};            // per channel: plotted
+  int32_t groupsPerStation = 1;          // readings per station (SelectTraces)
 };
 extern PlotStateData PlotState;
 
 // Screen layout (owner: the shell, set from the main window's client rectangle).
 struct ScreenLayoutData {
+  int32_t portrait = 1;         // client width <= height
+  int32_t windowWidth = 240;    // 320 x 240 landscape, 240 x 320 portrait
+  int32_t windowHeight = 320;
+  int32_t usableHeight = 298;   // windowHeight - 22
+  int32_t textHeight = 14;      // tmHeight of the main window's default font
+  int32_t plotLeft = 4;
+  int32_t plotTop = 0;
+  int32_t plotWidth = 232;
   int32_t plotHeight = 0;
-  int32_t portrait = 1;
 };
 extern ScreenLayoutData ScreenLayout;
 
 // RZ27-MK2 calibration (owner: the logging screen's calibration).
 struct Rz27Mk2CalibrationData {
-  float previous[6] = {0, 0, 0, 0, 0, 0};
-  std::atomic<int32_t> active{0};
+  float previous[6] = {0, 0, 0, 0, 0, 0};  // the offsets last replaced
+  float backup[6] = {0, 0, 0, 0, 0, 0};    // the offsets in force when the calibration started
+  std::atomic<int32_t> active{0};          // -1 while the calibration runs
+  int32_t phase = 0;
+  int32_t stage = 0;
+  uint32_t startTick = 0;
+  double sums[6] = {};
+  int32_t count = 0;
 };
 extern Rz27Mk2CalibrationData Rz27Mk2Calibration;
 
@@ -161,10 +189,14 @@ struct TraceSetData {
 extern TraceSetData TraceSet;
 void ResetTraceSet();
 
-// Worker threads (owner: the shell).
+// Worker threads (owner: the shell; the run's threads are closed by the logging screen's
+// StopLogging). Handles are INVALID_HANDLE_VALUE when not held.
 struct WorkerThreadsData {
   std::atomic<int32_t> keepAliveRun{0};
-  HANDLE keepAliveThread = nullptr;
+  HANDLE keepAlive = nullptr;
+  HANDLE reader = INVALID_HANDLE_VALUE;
+  HANDLE gps = INVALID_HANDLE_VALUE;     // the run's GPS reader, or the GPS monitor's
+  HANDLE marker = INVALID_HANDLE_VALUE;
 };
 extern WorkerThreadsData WorkerThreads;
 
@@ -174,7 +206,12 @@ struct AppWindowsData {
   HWND loggingWnd = nullptr;     // target of every reader thread's message
   HWND monitorGpsWnd = nullptr;  // the GPS monitor; also owns the serial port error boxes
   HWND viewFilesWnd = nullptr;
-  HWND curveWnd = nullptr;
+  HWND curveWnd = nullptr;       // the profile plot, child of the logging window
+  HFONT fontNormal = nullptr;    // "MS Sans Serif" 14 px, weight 400
+  HFONT fontBold = nullptr;      // the same, weight 700
+  HWND menuButtons[7] = {};      // the main menu's buttons, ids 420 to 426
+  HMODULE commdlgModule = nullptr;
+  FARPROC chooseColorProc = nullptr;  // "ChooseColor" of COMMDLG.DLL; null when missing
 };
 extern AppWindowsData AppWindows;
 void ResetAppWindows();

@@ -1,0 +1,76 @@
+// The logging window: the survey screen of a run, its run states and commands, and the profile
+// plot child. Program-wide state of this module that the engine never touches lives here; the
+// records the engine shares (SurveyRun, PlotState, Rz27Mk2Calibration, ...) are in engine/state.h.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace handheld {
+
+// Button ids: button i of every set is 460 + i, so a button's command means what the run state
+// makes of it.
+constexpr int kLoggingButtonIdBase = 460;
+
+// The three button sets of the logging window and the keyboard selection (owner: this module).
+struct LoggingButtonsData {
+  HWND monitor[4] = {};   // two created, four on the RZ27-MK2
+  HWND standBy[6] = {};   // "&Go", "&Line", "&NStn", "&Cmnt", "&Menu", "E&xit"
+  HWND pause[8] = {};     // one is shown while Logging
+  int32_t selected = 0;   // the button with the default-button frame in the set on show
+  int32_t first = 0;      // first index for keyboard selection; always 0
+  int32_t count = 2;      // buttons in the set on show (4 on the RZ27-MK2 in Monitor, 6 Stand By)
+};
+extern LoggingButtonsData LoggingButtons;
+void ResetLoggingButtons();
+
+// Field rectangles of the logging window, recomputed by every paint (owner: this module).
+struct LoggingLayoutData {
+  int32_t topRowY = 0, lineRowY = 0, thirdRowY = 0, valuesRowY = 0, secondValuesRowY = 0, gpsRowY = 0;
+  RECT stateRect{}, modeRect{}, batteryRect{}, lineNameRect{}, dipoleRect{}, readingCountRect{},
+      markerRect{}, stationRect{}, valuesRowRect{}, value1Rect{}, value2Rect{}, iceRect{},
+      rangeRect{}, value4Rect{}, temp1Rect{}, temp2Rect{}, gpsRowRect{}, gpsMarkRect{},
+      gpsCountRect{}, gpsFixRect{}, gpsPdopRect{}, gpsSatRect{};
+};
+extern LoggingLayoutData LoggingLayout;
+void ResetLoggingLayout();
+
+// Registers "LoggingWnd" then "CurveWnd": 0 both, 1 LoggingWnd failed, 2 CurveWnd failed.
+int RegisterLoggingClasses(HINSTANCE instance);
+int RegisterCurveWnd(HINSTANCE instance);
+
+LRESULT CALLBACK LoggingWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK CurveWndProc(HWND, UINT, WPARAM, LPARAM);
+
+LRESULT LoggingOnCreate(HWND, UINT, WPARAM, LPARAM);
+LRESULT LoggingOnPaint(HWND, UINT, WPARAM, LPARAM);
+LRESULT LoggingOnCommand(HWND, UINT, WPARAM, LPARAM);
+LRESULT LoggingOnKeyUp(HWND, UINT, WPARAM, LPARAM);
+LRESULT LoggingOnTimer(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnReading(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnZol12Reading(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM);
+LRESULT CurveOnPaint(HWND, UINT, WPARAM, LPARAM);
+
+// The run start's view of the logging window: hides the Stand By set, shows and enables the
+// Monitor set, and starts the keyboard selection afresh on "&Create File".
+void ShowMonitorButtons();
+
+// Ends the survey run: closes the data file, the ports, the timer (unless quiet) and the thread
+// handles, and hides the logging window. Quiet asks no question. Does nothing without a run.
+void StopLogging(int quiet);
+
+// Plot channels and scales: the two pixels-per-unit factors from the settings, and the channels
+// to plot with the readings per station.
+void SetDefaultSettings();
+void SelectTraces();
+
+// Redraws the current line of the open data file on the plot window.
+void RedrawProfile(HWND curveWnd);
+
+// Creates the run's data file through the save dialog; on success the run state is Stand By.
+void CreateDataFile(HWND loggingWnd);
+
+}  // namespace handheld
