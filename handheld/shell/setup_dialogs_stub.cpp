@@ -1,0 +1,12 @@
+// Placeholders of the setup dialogs until they land: their templates do not exist yet, so
+// nothing opens them; a dialog run with one of them handles nothing.
+#include "shell/shell.h"
+
+namespace handheld {
+
+INT_PTR CALLBACK SurveySetupDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK LoggerSetupDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK GpsPortSetupDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK DisplayOptionsDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+}  // namespace handheld
