@@ -74,13 +74,14 @@ void Run(uint32_t ms) { EXPECT_TRUE(plat::test::RunFor(ms)); }
 void EndRun() {
   plat::test::OnUiThread([] {
     KillTimer(AppWindows.loggingWnd, kWatchdogTimerId);
-    ClosePortField(LinkState.gpsPort);
-    ClosePortField(LinkState.markerPort);
-    ClosePortField(LinkState.instrumentPort);
     SurveyRun.runActive = 0;
     ShowWindow(AppWindows.loggingWnd, SW_HIDE);
     return LRESULT{0};
   });
+  // The ports also after the program has ended: a reader may still be reading one.
+  ClosePortField(LinkState.gpsPort);
+  ClosePortField(LinkState.markerPort);
+  ClosePortField(LinkState.instrumentPort);
   for (HANDLE* slot : {&WorkerThreads.reader, &WorkerThreads.gps, &WorkerThreads.marker}) {
     if (!Valid(*slot)) continue;
     EXPECT_TRUE(WaitEnded(*slot, 6000)) << "a run's thread did not end";
@@ -90,8 +91,8 @@ void EndRun() {
 }
 
 int EndApp(HANDLE program) {
+  EndRun();
   if (!Ended(program)) {
-    EndRun();
     plat::test::OnUiThread([] {
       WorkerThreads.keepAliveRun = 0;
       DestroyWindow(MainWindow());
