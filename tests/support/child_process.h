@@ -54,16 +54,9 @@ class Child {
   // The first line of its output, within a few seconds.
   std::string Line() {
     std::string line;
-    for (int waited = 0; waited < 5000;) {
-      pollfd p{out_, POLLIN, 0};
-      if (poll(&p, 1, 50) <= 0) {
-        waited += 50;
-        continue;
-      }
-      char c;
-      if (read(out_, &c, 1) != 1 || c == '\n') break;
-      line.push_back(c);
-    }
+    waitedMs_ = 0;
+    char c;
+    while (ReadOutput(&c, 1) == 1 && c != '\n') line.push_back(c);
     return line;
   }
   // Whether it is still running.
@@ -79,17 +72,9 @@ class Child {
   // Everything it writes to its standard output until it closes it, within a few seconds.
   std::string Output() {
     std::string out;
-    for (int waited = 0; waited < 5000;) {
-      pollfd p{out_, POLLIN, 0};
-      if (poll(&p, 1, 50) <= 0) {
-        waited += 50;
-        continue;
-      }
-      char buf[512];
-      const ssize_t n = read(out_, buf, sizeof buf);
-      if (n <= 0) break;
-      out.append(buf, static_cast<size_t>(n));
-    }
+    waitedMs_ = 0;
+    char buf[512];
+    for (ssize_t n; (n = ReadOutput(buf, sizeof buf)) > 0;) out.append(buf, static_cast<size_t>(n));
     return out;
   }
   // Its exit code, or -1.
@@ -103,7 +88,21 @@ class Child {
   }
 
  private:
+  // Reads what its output holds; the calls of one Line or Output wait a few seconds at most in
+  // all. 0 at the end or when nothing came.
+  ssize_t ReadOutput(char* buf, size_t n) {
+    for (; waitedMs_ < 5000; waitedMs_ += 50) {
+      pollfd p{out_, POLLIN, 0};
+      if (poll(&p, 1, 50) > 0) {
+        const ssize_t got = read(out_, buf, n);
+        return got > 0 ? got : 0;
+      }
+    }
+    return 0;
+  }
+
   pid_t pid_ = -1;
+  int waitedMs_ = 0;
   int out_ = -1;
   int code_ = -1;
 };
