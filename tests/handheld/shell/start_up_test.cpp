@@ -109,7 +109,12 @@ INSTANTIATE_TEST_SUITE_P(Classes, StartUpFaults,
                          ::testing::Values(Fault{true, L"RZ56", 1}, Fault{true, L"MonitorGPSWnd", 2},
                                            Fault{true, L"LoggingWnd", 2}, Fault{true, L"CurveWnd", 2},
                                            Fault{true, L"ViewCurveWnd", 2}, Fault{false, L"RZ56", 16},
-                                           Fault{false, L"LoggingWnd", 0}, Fault{false, L"ViewFilesWnd", 0}));
+                                           Fault{false, L"LoggingWnd", 0}, Fault{false, L"ViewFilesWnd", 0}),
+                         [](const ::testing::TestParamInfo<Fault>& info) {
+                           std::string name = info.param.registration ? "Register" : "Create";
+                           for (const wchar_t* c = info.param.cls; *c; ++c) name.push_back(static_cast<char>(*c));
+                           return name;
+                         });
 
 TEST_F(AppTest, AMissingColourChooserIsLeftNull) {
   plat::test::RemoveModuleExport(L"COMMDLG.DLL", "ChooseColor");
@@ -191,7 +196,10 @@ TEST_P(Layout, FollowsTheOrientationAndTheFont) {
 
 INSTANTIATE_TEST_SUITE_P(Screens, Layout,
                          ::testing::Values(Screen{320, 240, 0}, Screen{240, 320, 1}, Screen{240, 240, 1},
-                                           Screen{480, 640, 1}));
+                                           Screen{480, 640, 1}),
+                         [](const ::testing::TestParamInfo<Screen>& info) {
+                           return std::to_string(info.param.cx) + "x" + std::to_string(info.param.cy);
+                         });
 
 // ---- The uptime --------------------------------------------------------------------------------
 
@@ -243,7 +251,8 @@ TEST_P(UptimeAtStart, SetsTheFlagOnlyAboveTwentyDays) {
 
 INSTANTIATE_TEST_SUITE_P(Ticks, UptimeAtStart,
                          ::testing::Values(Uptime{1728000000u, 0}, Uptime{1728000001u, 1}, Uptime{0x80000000u, 1},
-                                           Uptime{0xFFFFFF00u, 1}));
+                                           Uptime{0xFFFFFF00u, 1}),
+                         [](const ::testing::TestParamInfo<Uptime>& info) { return "Tick" + std::to_string(info.param.tick); });
 
 // Monitor/Log looks at the tick itself: a program started in time stops there, before any port.
 TEST_F(AppTest, MonitorLogStopsTheProgramAfterTwentyDays) {
