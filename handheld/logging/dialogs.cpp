@@ -44,10 +44,22 @@ const wchar_t* LoggingDialogTemplate(LoggingDialog dialog) {
   return LoggingDialogTemplate(dialog, b);
 }
 
-INT_PTR CALLBACK NewLineDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-INT_PTR CALLBACK NewStationDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-INT_PTR CALLBACK CommentDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-INT_PTR CALLBACK ProfileScaleDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-INT_PTR CALLBACK DisplayOptionsDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+namespace {
+
+// OK ends with 1 and Cancel (also a closed dialog) with 0; nothing else is taken.
+INT_PTR EndOnOkOrCancel(HWND dialog, UINT message, WPARAM wParam) {
+  if (message != WM_COMMAND) return FALSE;
+  if (LOWORD(wParam) == IDOK) return EndDialog(dialog, 1);
+  if (LOWORD(wParam) == IDCANCEL) return EndDialog(dialog, 0);
+  return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK NewLineDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
+INT_PTR CALLBACK NewStationDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
+INT_PTR CALLBACK CommentDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
+INT_PTR CALLBACK ProfileScaleDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
+INT_PTR CALLBACK DisplayOptionsDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
 
 }  // namespace handheld

@@ -23,8 +23,8 @@ const wchar_t* LoggingDialogTemplate(LoggingDialog dialog, const DialogBuild& bu
 // The same for the build and settings in force.
 const wchar_t* LoggingDialogTemplate(LoggingDialog dialog);
 
-// Dialog procedures of the run's dialogs. Until their dialogs are built they take no message
-// (FALSE), so a template that opened would run on the dialog manager's defaults.
+// Dialog procedures of the run's dialogs. Until their dialogs are built each only ends on OK (1)
+// and on Cancel or a close (0).
 INT_PTR CALLBACK NewLineDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK NewStationDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK CommentDlgProc(HWND, UINT, WPARAM, LPARAM);
