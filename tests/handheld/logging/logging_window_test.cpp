@@ -242,7 +242,9 @@ TEST_F(Paint, ModeWordsAndTheManualCount) {
     for (const wchar_t* w : {L"Auto", L"Wheel", L"Manual"}) {
       const auto e = Find(w);
       EXPECT_EQ(static_cast<bool>(e), c.word != nullptr && std::wstring(w) == c.word) << "word";
-      if (e) EXPECT_EQ(e->x, 130);
+      if (e) {
+        EXPECT_EQ(e->x, 130);
+      }
     }
     const auto label = Find(c.label);
     ASSERT_TRUE(label);

@@ -107,7 +107,9 @@ TEST_P(RunCycle, StartCreateGoPauseExit) {
   EXPECT_EQ(file.size(), SurveyRun.dataFile.Size());
   EXPECT_NE(file.find("X$STARTED"), std::string::npos);
   EXPECT_NE(file.find("X$PAUSED"), std::string::npos);
-  if (c.gps) EXPECT_NE(file.find("$GPGGA"), std::string::npos);
+  if (c.gps) {
+    EXPECT_NE(file.find("$GPGGA"), std::string::npos);
+  }
   PumpFor(300);
 
   // Exit, answered Yes: the closes in the order of the end of a run.
@@ -157,8 +159,12 @@ TEST_P(RunCycle, StartCreateGoPauseExit) {
   EXPECT_EQ(WorkerThreads.marker, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(plat::test::IsVisible(logging_));
   EXPECT_FALSE(instrument_->IsOpen());
-  if (gps_) EXPECT_FALSE(gps_->IsOpen());
-  if (marker_) EXPECT_FALSE(marker_->IsOpen());
+  if (gps_) {
+    EXPECT_FALSE(gps_->IsOpen());
+  }
+  if (marker_) {
+    EXPECT_FALSE(marker_->IsOpen());
+  }
 
   // The readers end on their closed ports (Reset fails the test for any thread left).
   PumpFor(200);
