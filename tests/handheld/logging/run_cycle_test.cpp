@@ -27,6 +27,7 @@ struct CycleCase {
   int32_t model;
   bool gps;
   bool markerPort;  // the RZ27-MK2 with a marker port of its own
+  bool gpsOpens = true;  // false: GPS input is on, but its port did not open
 };
 void PrintTo(const CycleCase& c, std::ostream* os) { *os << c.name; }
 
@@ -37,7 +38,11 @@ class RunCycle : public LoggingFixture, public ::testing::WithParamInterface<Cyc
     LoggingSetup s;
     s.model = c.model;
     SetUpLogging(s);
+    // Every setting is in place before the first thread starts, as at the run start.
     SurveySettings.instrumentPort = 0;
+    SurveySettings.markerPort = c.markerPort ? 2 : 0;
+    SurveySettings.gpsEnabled = c.gps ? 1 : 0;
+    SurveySettings.gpsPort = 2;
     instrument_ = plat::test::AttachVirtualPort(1);
     ASSERT_EQ(OpenInstrumentPort(), 1);
     LinkState.lastFrameTick = GetTickCount();
@@ -45,15 +50,12 @@ class RunCycle : public LoggingFixture, public ::testing::WithParamInterface<Cyc
                                         nullptr, 0, nullptr);
     ASSERT_NE(WorkerThreads.reader, nullptr);
     if (c.markerPort) {
-      SurveySettings.markerPort = 2;
       marker_ = plat::test::AttachVirtualPort(2);
       ASSERT_EQ(OpenMarkerPort(), 1);
       WorkerThreads.marker = CreateThread(nullptr, 0, MarkerPollThread, nullptr, 0, nullptr);
       SurveyRun.markerOpened = 1;
     }
-    if (c.gps) {
-      SurveySettings.gpsEnabled = 1;
-      SurveySettings.gpsPort = 2;
+    if (c.gps && c.gpsOpens) {
       gps_ = plat::test::AttachVirtualPort(3);
       ASSERT_EQ(OpenGpsPort(), 1);
       WorkerThreads.gps = CreateThread(nullptr, 0, GpsReaderThread, nullptr, 0, nullptr);
@@ -67,7 +69,7 @@ class RunCycle : public LoggingFixture, public ::testing::WithParamInterface<Cyc
     o.ramp = true;
     sim::InstrumentStream frames(o);
     sim::FeedVirtualPort(*instrument_, frames, now, nullptr, 10000);
-    if (c.gps) {
+    if (gps_) {
       sim::GpsOptions g;
       sim::NmeaStream sentences(g);
       sim::FeedVirtualPort(*gps_, sentences, now + 50, nullptr, 10000);
@@ -179,8 +181,7 @@ INSTANTIATE_TEST_SUITE_P(Table, RunCycle,
 
 // GPS input enabled, but no GPS port was opened (the opener failed): nothing of the GPS is closed.
 TEST_F(RunCycle, OnlyOpenedHandlesAreClosed) {
-  StartOnPorts(CycleCase{"", kModelRz12, false, false});
-  SurveySettings.gpsEnabled = 1;
+  StartOnPorts(CycleCase{"", kModelRz12, true, false, false});
   PumpFor(300);
   const size_t before = plat::test::Releases().size();
   Key('X');  // Monitor: no question
