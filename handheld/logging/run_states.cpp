@@ -4,7 +4,6 @@
 // A run can end inside any modal call of these commands (the connection watchdog ends it from its
 // timer, which keeps running in modal loops), so each command checks SurveyRun.runActive after
 // every modal call and stops there.
-#include <cstdio>
 #include <cwchar>
 
 #include "engine/gps_reader.h"
