@@ -1,7 +1,7 @@
 // A small stand-in for the handheld program around the logging window: a visible top-level
 // window in the main window's place, the fonts and screen layout the main window's creation
-// sets, the logging window as its hidden child 4, and a resource table with the popup menus (and,
-// on request, stand-in templates of the run's dialogs). The test thread is the UI thread.
+// sets, the logging window as its hidden child 4, and the build's resource table (on request with
+// stand-in templates of the run's dialogs). The test thread is the UI thread.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,6 +22,7 @@
 #include "engine/timing.h"
 #include "engine_test_support.h"
 #include "logging/logging.h"
+#include "resources/resources.h"
 
 namespace handheld::test {
 
@@ -33,17 +34,6 @@ struct LoggingSetup {
   int32_t diagnostics = 0;
   bool dialogs = false;  // register stand-in templates of the run's dialogs
 };
-
-// The run's popup menus as the program's resources hold them.
-inline constexpr MenuItemT kFileItems[] = {MenuString(L"&Scale", 1101), MenuString(L"&Display Options", 1102),
-                                           MenuSeparator(), MenuString(L"&Hide Menu", 1106)};
-inline constexpr MenuItemT kFileItemsMk2[] = {
-    MenuString(L"&Scale", 1101),       MenuString(L"&Display Options", 1102),     MenuSeparator(),
-    MenuString(L"C&alibrate RZ27-MK2", 1111), MenuString(L"D&elete Calibration", 1112), MenuSeparator(),
-    MenuString(L"&Hide Menu", 1106)};
-inline constexpr MenuItemT kFileTop[] = {MenuPopup(L"&File", kFileItems)};
-inline constexpr MenuItemT kFileTopMk2[] = {MenuPopup(L"&File", kFileItemsMk2)};
-inline constexpr MenuT kMenus[] = {MenuDef(1100, kFileTop), MenuDef(1110, kFileTopMk2)};
 
 // Stand-in templates: one label, ended by the test's script.
 inline constexpr DlgItemT kStandInItems[] = {DlgLText(100, L"Stand-in", 4, 4, 60, 10)};
@@ -95,8 +85,7 @@ class LoggingFixture : public ::testing::Test {
     SurveySettings.readingInterval = 0.2f;
     ComputeSampleDivisor();
 
-    resources_.menus = kMenus;
-    resources_.menuCount = std::size(kMenus);
+    resources_ = HandheldResources();  // the build's table: its popup menu, no dialog templates yet
     if (s.dialogs) {
       resources_.dialogs = kStandInDialogs;
       resources_.dialogCount = std::size(kStandInDialogs);
