@@ -13,6 +13,9 @@ namespace handheld {
 // makes of it.
 constexpr int kLoggingButtonIdBase = 460;
 
+// The logging window's connection watchdog timer (set by the run start, killed by StopLogging).
+constexpr UINT_PTR kWatchdogTimer = 1;
+
 // The three button sets of the logging window and the keyboard selection (owner: this module).
 struct LoggingButtonsData {
   HWND monitor[4] = {};   // two created, four on the RZ27-MK2

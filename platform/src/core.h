@@ -38,7 +38,8 @@ std::shared_ptr<T> Lookup(HANDLE h, Kind kind) {
 // The kind of a live handle, or false.
 bool HandleKind(HANDLE h, Kind* kind);
 // Retires h: later lookups fail at once; OnClose runs; the object dies with its last reference.
-bool RetireHandle(HANDLE h);
+// With kind given, it receives the retired handle's kind.
+bool RetireHandle(HANDLE h, Kind* kind = nullptr);
 // Harness: retires every handle still open. Returns how many there were.
 size_t RetireAllHandles();
 size_t LiveHandleCount();
@@ -128,6 +129,17 @@ void SetBatteryOverride(int percent);
 // (type, tick) of every MessageBeep, oldest first (the most recent ones when the log is full).
 std::vector<std::pair<UINT, DWORD>> BeepLog();
 uint64_t IdleTimerResetCount();
+// Releases the program made (CloseHandle of a file, port or thread; a KillTimer that stopped a
+// timer), oldest first (the most recent ones when the log is full).
+enum class ReleaseOp : uint8_t { File, Port, Thread, Timer };
+struct ReleaseEntry {
+  ReleaseOp op;
+  HANDLE handle;  // File, Port, Thread
+  HWND window;    // Timer
+  UINT_PTR timerId;
+};
+void RecordRelease(const ReleaseEntry& entry);
+std::vector<ReleaseEntry> ReleaseLog();
 
 // ---- Module resets, used by plat::test::Reset ------------------------------------------------
 void ResetClock();

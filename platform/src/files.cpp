@@ -37,6 +37,8 @@ std::vector<CreateFault> g_createFaults;
 bool g_writeBudgetOn = false;
 uint64_t g_writeBudget = 0;
 DWORD g_writeError = ERROR_DISK_FULL;
+int g_flushFaults = 0;
+DWORD g_flushError = ERROR_GEN_FAILURE;
 
 bool TakeCreateFault(const CodePoints& path) {
   std::lock_guard<std::mutex> lock(g_faultMutex);
@@ -58,6 +60,15 @@ size_t TakeWriteAllowance(size_t n, DWORD* error) {
   g_writeBudget -= allowed;
   *error = g_writeError;
   return allowed;
+}
+
+// Whether this flush is to fail; *error gets the code.
+bool TakeFlushFault(DWORD* error) {
+  std::lock_guard<std::mutex> lock(g_faultMutex);
+  if (g_flushFaults <= 0) return false;
+  --g_flushFaults;
+  *error = g_flushError;
+  return true;
 }
 
 // ---- Helpers ---------------------------------------------------------------------------------
@@ -279,9 +290,17 @@ void SetWriteBudget(uint64_t bytes, DWORD error) {
   g_writeError = error;
 }
 
+void SetFlushFaults(int count, DWORD error) {
+  std::lock_guard<std::mutex> lock(g_faultMutex);
+  g_flushFaults = count;
+  g_flushError = error;
+}
+
 void ClearFileFaults() {
   std::lock_guard<std::mutex> lock(g_faultMutex);
   g_createFaults.clear();
+  g_flushFaults = 0;
+  g_flushError = ERROR_GEN_FAILURE;
   g_writeBudgetOn = false;
   g_writeBudget = 0;
   g_writeError = ERROR_DISK_FULL;
@@ -412,6 +431,8 @@ BOOL SetEndOfFile(HANDLE h) {
 BOOL FlushFileBuffers(HANDLE h) {
   auto f = LookupFile(h);
   if (!f) return FALSE;
+  DWORD faultError = ERROR_SUCCESS;
+  if (plat::detail::TakeFlushFault(&faultError)) return Fail(faultError, FALSE);
   if (fdatasync(f->fd) != 0) return Fail(plat::detail::ErrnoToError(errno), FALSE);
   return TRUE;
 }

@@ -49,7 +49,7 @@ bool HandleKind(HANDLE h, Kind* kind) {
   return true;
 }
 
-bool RetireHandle(HANDLE h) {
+bool RetireHandle(HANDLE h, Kind* kind) {
   std::shared_ptr<Object> obj;
   {
     std::lock_guard<std::mutex> lock(g_tableMutex);
@@ -61,6 +61,7 @@ bool RetireHandle(HANDLE h) {
     obj = std::move(it->second);
     g_table.erase(it);
   }
+  if (kind) *kind = obj->kind;
   obj->OnClose();
   return true;
 }
@@ -108,4 +109,14 @@ void SetProfile(Profile p) { g_profile = p; }
 DWORD GetLastError() { return plat::detail::t_lastError; }
 void SetLastError(DWORD code) { plat::detail::t_lastError = code; }
 
-BOOL CloseHandle(HANDLE h) { return plat::detail::RetireHandle(h) ? TRUE : FALSE; }
+BOOL CloseHandle(HANDLE h) {
+  using plat::detail::Kind;
+  using plat::detail::ReleaseOp;
+  Kind kind = Kind::File;
+  if (!plat::detail::RetireHandle(h, &kind)) return FALSE;
+  if (kind == Kind::File || kind == Kind::Port || kind == Kind::Thread) {
+    const ReleaseOp op = kind == Kind::File ? ReleaseOp::File : kind == Kind::Port ? ReleaseOp::Port : ReleaseOp::Thread;
+    plat::detail::RecordRelease({op, h, nullptr, 0});
+  }
+  return TRUE;
+}

@@ -66,6 +66,8 @@ void SetRootOverride(const std::string& root, const std::string& devDir);
 void ClearRootOverride();
 void AddCreateFileFault(const CodePoints& glob, DWORD error, int count);
 void SetWriteBudget(uint64_t bytes, DWORD error);
+// The next `count` FlushFileBuffers calls on valid handles fail with `error`.
+void SetFlushFaults(int count, DWORD error);
 void ClearFileFaults();
 
 }  // namespace plat::detail

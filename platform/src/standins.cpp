@@ -1,4 +1,5 @@
-// Recorded stand-ins for device services: battery status, beeps and the idle timer.
+// Recorded stand-ins for device services: battery status, beeps and the idle timer; and the log
+// of the handles and timers the program released.
 #include <dirent.h>
 
 #include <algorithm>
@@ -21,6 +22,9 @@ std::atomic<int> g_batteryOverride{-1};
 std::mutex g_beepMutex;
 std::deque<std::pair<UINT, DWORD>> g_beeps;
 std::atomic<uint64_t> g_idleResets{0};
+std::mutex g_releaseMutex;
+std::deque<ReleaseEntry> g_releases;
+constexpr size_t kMaxReleases = 1024;
 
 // The capacity of the first battery (BAT* in name order), or 255 when there is none or it reads oddly.
 int SystemBatteryPercent() {
@@ -63,6 +67,17 @@ std::vector<std::pair<UINT, DWORD>> BeepLog() {
 
 uint64_t IdleTimerResetCount() { return g_idleResets.load(std::memory_order_relaxed); }
 
+void RecordRelease(const ReleaseEntry& entry) {
+  std::lock_guard<std::mutex> lock(g_releaseMutex);
+  if (g_releases.size() == kMaxReleases) g_releases.pop_front();
+  g_releases.push_back(entry);
+}
+
+std::vector<ReleaseEntry> ReleaseLog() {
+  std::lock_guard<std::mutex> lock(g_releaseMutex);
+  return {g_releases.begin(), g_releases.end()};
+}
+
 void ResetStandIns() {
   g_batteryOverride.store(-1, std::memory_order_relaxed);
   {
@@ -70,6 +85,8 @@ void ResetStandIns() {
     g_beeps.clear();
   }
   g_idleResets.store(0, std::memory_order_relaxed);
+  std::lock_guard<std::mutex> lock(g_releaseMutex);
+  g_releases.clear();
 }
 
 }  // namespace plat::detail

@@ -85,20 +85,23 @@ UINT_PTR SetTimer(HWND h, UINT_PTR id, UINT ms, TIMERPROC) {
 }
 
 BOOL KillTimer(HWND h, UINT_PTR id) {
-  std::lock_guard<std::mutex> lock(KernelMutex());
-  std::shared_ptr<Window> w = FindWindowLocked(h);
-  if (!w) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  auto& timers = w->queue->timers;
-  for (auto it = timers.begin(); it != timers.end(); ++it) {
-    if (it->hwnd == h && it->id == id) {
-      timers.erase(it);
-      Kick();
-      return TRUE;
+  {
+    std::lock_guard<std::mutex> lock(KernelMutex());
+    std::shared_ptr<Window> w = FindWindowLocked(h);
+    if (!w) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
     }
+    auto& timers = w->queue->timers;
+    auto it = timers.begin();
+    while (it != timers.end() && !(it->hwnd == h && it->id == id)) ++it;
+    if (it == timers.end()) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    timers.erase(it);
+    Kick();
   }
-  SetLastError(ERROR_INVALID_PARAMETER);
-  return FALSE;
+  RecordRelease({ReleaseOp::Timer, nullptr, h, id});
+  return TRUE;
 }

@@ -57,6 +57,8 @@ void FailCreateFile(const char* glob, DWORD error, int count) {
 
 void FailWritesAfter(uint64_t bytes, DWORD error) { detail::SetWriteBudget(bytes, error); }
 
+void FailFlushes(DWORD error, int count) { detail::SetFlushFaults(count, error); }
+
 void ClearFaults() { detail::ClearFileFaults(); }
 
 }  // namespace plat::test

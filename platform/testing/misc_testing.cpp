@@ -31,4 +31,12 @@ std::vector<Beep> Beeps() {
 
 uint64_t IdleTimerResets() { return detail::IdleTimerResetCount(); }
 
+std::vector<ReleaseRecord> Releases() {
+  std::vector<ReleaseRecord> out;
+  for (const detail::ReleaseEntry& e : detail::ReleaseLog()) {
+    out.push_back(ReleaseRecord{static_cast<ReleaseKind>(e.op), e.handle, e.window, e.timerId});
+  }
+  return out;
+}
+
 }  // namespace plat::test

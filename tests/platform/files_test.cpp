@@ -551,4 +551,24 @@ TEST_F(FilesTest, WriteFaultsFailShortUntilCleared) {
   CloseHandle(h);
 }
 
+TEST_F(FilesTest, InjectedFlushFailuresLeaveTheContentAlone) {
+  HANDLE h = Open(L"\\Storage\\F.R12", kRW, CREATE_NEW);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD put = 0;
+  ASSERT_TRUE(WriteFile(h, "abc", 3, &put, nullptr));
+  plat::test::FailFlushes(ERROR_DISK_FULL, 2);
+  EXPECT_FALSE(FlushFileBuffers(INVALID_HANDLE_VALUE));  // an invalid handle takes no fault
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_FALSE(FlushFileBuffers(h));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  EXPECT_FALSE(FlushFileBuffers(h));
+  EXPECT_TRUE(FlushFileBuffers(h));
+  EXPECT_EQ(Slurp(dir_ + "/F.R12"), "abc");
+
+  plat::test::FailFlushes();
+  plat::test::ClearFaults();
+  EXPECT_TRUE(FlushFileBuffers(h));
+  CloseHandle(h);
+}
+
 }  // namespace

@@ -237,4 +237,50 @@ TEST_F(StandIns, IdleTimerResetsAreCountedAcrossThreads) {
   EXPECT_EQ(plat::test::IdleTimerResets(), 0u);
 }
 
+DWORD WINAPI EndAtOnce(LPVOID) { return 0; }
+
+TEST_F(StandIns, ReleasesAreLoggedInCallOrder) {
+  plat::test::UseTempRoot();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = L"ReleaseLogWnd";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  HWND wnd = CreateWindowW(L"ReleaseLogWnd", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(wnd, nullptr);
+  ASSERT_EQ(SetTimer(wnd, 7, 100, nullptr), 7u);
+  plat::test::AttachVirtualPort(3);
+  HANDLE port = CreateFileW(L"COM3:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file = CreateFileW(L"\\Storage\\R.TXT", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, nullptr);
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_NE(port, INVALID_HANDLE_VALUE);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
+
+  EXPECT_TRUE(CloseHandle(port));
+  EXPECT_TRUE(CloseHandle(event));      // not a file, port or thread: not logged
+  EXPECT_FALSE(CloseHandle(port));      // a second close fails and is not logged
+  EXPECT_FALSE(KillTimer(wnd, 8));      // no such timer
+  EXPECT_TRUE(KillTimer(wnd, 7));
+  EXPECT_TRUE(CloseHandle(file));
+  EXPECT_TRUE(CloseHandle(thread));
+
+  using plat::test::ReleaseKind;
+  const auto log = plat::test::Releases();
+  ASSERT_EQ(log.size(), 4u);
+  EXPECT_EQ(log[0].kind, ReleaseKind::Port);
+  EXPECT_EQ(log[0].handle, port);
+  EXPECT_EQ(log[1].kind, ReleaseKind::Timer);
+  EXPECT_EQ(log[1].window, wnd);
+  EXPECT_EQ(log[1].timerId, 7u);
+  EXPECT_EQ(log[2].kind, ReleaseKind::File);
+  EXPECT_EQ(log[2].handle, file);
+  EXPECT_EQ(log[3].kind, ReleaseKind::Thread);
+  EXPECT_EQ(log[3].handle, thread);
+
+  plat::test::Reset();
+  EXPECT_TRUE(plat::test::Releases().empty());
+}
+
 }  // namespace

@@ -19,6 +19,10 @@ void FailCreateFile(const char* glob, DWORD error, int count = 1);
 // that they write what still fits and fail with `error`, until the faults are cleared.
 void FailWritesAfter(uint64_t bytes, DWORD error = ERROR_DISK_FULL);
 
+// The next `count` FlushFileBuffers calls on valid file handles fail with `error`, writing nothing
+// out; the file's content is untouched.
+void FailFlushes(DWORD error = ERROR_GEN_FAILURE, int count = 1);
+
 // Ends every file fault injection.
 void ClearFaults();
 

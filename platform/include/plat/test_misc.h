@@ -22,4 +22,16 @@ std::vector<Beep> Beeps();
 // SystemIdleTimerReset calls since the last Reset.
 uint64_t IdleTimerResets();
 
+// What the program released, in call order: every CloseHandle that closed a file, port or thread
+// handle, and every KillTimer that stopped a timer, since the last Reset (the log keeps the latest
+// 1024). Handles retired by Reset itself are not logged.
+enum class ReleaseKind { File, Port, Thread, Timer };
+struct ReleaseRecord {
+  ReleaseKind kind;
+  HANDLE handle;     // File, Port, Thread
+  HWND window;       // Timer
+  UINT_PTR timerId;  // Timer
+};
+std::vector<ReleaseRecord> Releases();
+
 }  // namespace plat::test

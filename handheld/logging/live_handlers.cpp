@@ -1,0 +1,33 @@
+// The logging window's live handlers: the reading and GPS messages of the reader threads and the
+// watchdog timer. For now each only takes its message: a reading frame is marked as taken, a
+// sentence is cleared, and the timer counts nothing.
+#include <cstring>
+
+#include "engine/state.h"
+#include "logging/logging.h"
+
+namespace handheld {
+
+LRESULT OnReading(HWND, UINT, WPARAM, LPARAM) {
+  LinkState.frame[0] = 0;
+  return 0;
+}
+
+LRESULT OnZol12Reading(HWND, UINT, WPARAM, LPARAM) {
+  LinkState.frame[0] = 0;
+  return 0;
+}
+
+LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM) {
+  LinkState.frame[0] = 0;
+  return 0;
+}
+
+LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM) {
+  memset(GpsState.sentence, 0, sizeof GpsState.sentence);
+  return 0;
+}
+
+LRESULT LoggingOnTimer(HWND, UINT, WPARAM, LPARAM) { return 1; }
+
+}  // namespace handheld
