@@ -83,8 +83,10 @@ TEST_F(LinksE2e, EveryFrameOfBothModelsIsAnnouncedOnceInOrder) {
     for (size_t i = 0; i < got.size(); ++i) {
       EXPECT_EQ(got[i].msg, s.modelIndex == kModelRz27Mk2 ? WM_RZ27MK2_READING : WM_READING);
       EXPECT_EQ(got[i].bytes, expected.Frame(static_cast<long>(i)).substr(0, kept)) << i;
+      // A reader that was held up reads two buffered frames within one millisecond, so ticks
+      // never fall but may tie.
       if (i > 0) {
-        EXPECT_GT(got[i].frameTick, got[i - 1].frameTick) << i;
+        EXPECT_GE(got[i].frameTick, got[i - 1].frameTick) << i;
       }
     }
   }
