@@ -30,8 +30,6 @@ LRESULT CALLBACK LoggingWndProc(HWND h, UINT m, WPARAM w, LPARAM l) { return Def
 LRESULT CALLBACK CurveWndProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 void ShowMonitorButtons() {}
 void StopLogging(int) {}
-void SetDefaultSettings() {}
-void SelectTraces() {}
 void RedrawProfile(HWND) {}
 void CreateDataFile(HWND) {}
 
