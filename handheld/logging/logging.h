@@ -73,8 +73,17 @@ void TracesToRows(int32_t rows[8]);
 // nothing is changed but, after an opened chooser, the custom colours.
 BOOL PickColour(HWND owner, int channel);
 
+// Grid rows into PlotState.grid and the grid lines, with the scale labels when withLabels is 1.
+void DrawPlotGrid(HDC dc, int withLabels, float min, float max, float pxPerUnit);
+// Adds one recorded reading to the scrolling profile: scrolls 2 columns when a station completed
+// (not before the first point), then draws each plotted channel's segment at the newest column.
+void PlotReadingPoint(HDC dc, const int32_t rows[8]);
+
 // Redraws the current line of the open data file on the plot window.
 void RedrawProfile(HWND curveWnd);
+// Draws points[first] to points[end - 1] as one polyline in the channel's pen; a single point as
+// a dot.
+void DrawTracePolyline(HWND window, const POINT* points, int first, int end, int channel);
 
 // Creates the run's data file through the save dialog; on success the run state is Stand By.
 void CreateDataFile(HWND loggingWnd);

@@ -27,7 +27,6 @@ int RegisterCurveWnd(HINSTANCE instance) {
   return RegisterPlain(instance, L"CurveWnd", CurveWndProc, WHITE_BRUSH);
 }
 LRESULT CALLBACK LoggingWndProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
-LRESULT CALLBACK CurveWndProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 void ShowMonitorButtons() {}
 void StopLogging(int) {}
 void RedrawProfile(HWND) {}
