@@ -29,7 +29,6 @@ int RegisterCurveWnd(HINSTANCE instance) {
 LRESULT CALLBACK LoggingWndProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 void ShowMonitorButtons() {}
 void StopLogging(int) {}
-void RedrawProfile(HWND) {}
 void CreateDataFile(HWND) {}
 
 }  // namespace handheld
