@@ -149,6 +149,11 @@ struct PlotStateData {
   int32_t prevRow[8] = {};               // per channel: the previous row
   int32_t traceShown[8] = {};            // per channel: plotted
   int32_t groupsPerStation = 1;          // readings per station (SelectTraces)
+  // Grid rows of the last paint: [0] index of the last row in use, [1] the zero line (or the
+  // first of four even rows), [2..9] the other rows.
+  int32_t grid[10] = {};
+  COLORREF pickedColour[8] = {};         // per channel: the last colour confirmed in the chooser
+  COLORREF customColours[16] = {};       // the chooser's custom colours
 };
 extern PlotStateData PlotState;
 

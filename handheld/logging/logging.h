@@ -65,13 +65,28 @@ void ShowMonitorButtons();
 // handles, and hides the logging window. Quiet asks no question. Does nothing without a run.
 void StopLogging(int quiet);
 
-// Plot channels and scales: the two pixels-per-unit factors from the settings, and the channels
-// to plot with the readings per station.
+// Plot channels and scales: the per-model defaults set before the settings file is read (with the
+// pixels-per-unit factors), and the channels to plot with the readings per station.
 void SetDefaultSettings();
 void SelectTraces();
+// The plot row of every channel the model has, from TraceSet; the other entries are left alone.
+void TracesToRows(int32_t rows[8]);
+// Runs the colour chooser for `channel` (0 to 7). TRUE: the confirmed colour is in
+// PlotState.pickedColour[channel]. FALSE (cancelled, no chooser at start-up, or no such channel):
+// nothing is changed but, after an opened chooser, the custom colours.
+BOOL PickColour(HWND owner, int channel);
+
+// Grid rows into PlotState.grid and the grid lines, with the scale labels when withLabels is 1.
+void DrawPlotGrid(HDC dc, int withLabels, float min, float max, float pxPerUnit);
+// Adds one recorded reading to the scrolling profile: scrolls 2 columns when a station completed
+// (not before the first point), then draws each plotted channel's segment at the newest column.
+void PlotReadingPoint(HDC dc, const int32_t rows[8]);
 
 // Redraws the current line of the open data file on the plot window.
 void RedrawProfile(HWND curveWnd);
+// Draws points[first] to points[end - 1] as one polyline in the channel's pen; a single point as
+// a dot.
+void DrawTracePolyline(HWND window, const POINT* points, int first, int end, int channel);
 
 // Creates the run's data file through the save dialog; on success the run state is Stand By.
 void CreateDataFile(HWND loggingWnd);
