@@ -112,7 +112,7 @@ void CreateDataFile(HWND owner) {
     path[MAX_PATH - 1] = L'\0';
 
     SurveyRun.dataFileName = DataFileBaseName(path);
-    if (!DataFileTaken(path)) break;
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) break;  // nothing of that name there
     MessageBoxW(owner, L"The file already exisits. Please enter another name", L"WARNING", MB_ICONEXCLAMATION);
     if (SurveyRun.runActive == 0) return;
   }
