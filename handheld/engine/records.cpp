@@ -99,7 +99,7 @@ void FormatHeaderRecord(char* rec, int length) {
 void FormatHeaderNameRecord(char* rec, int length) {
   Blank(rec, length);
   rec[0] = 'H';
-  PutWide(rec, 2, 9, SurveyRun.dataFileName);
+  PutText(rec, 2, 9, SurveyRun.dataFileName.data(), SurveyRun.dataFileName.size());
   switch (SurveySettings.surveyMode) {
     case 0:
       PutFormat(rec, 11, 7, "%7.3f", static_cast<double>(SurveySettings.readingInterval));

@@ -54,7 +54,7 @@ void ResetSurveyRun() {
   SurveyRun.dataFile.Close();
   SurveyRun.dataFile.ClearWriteFailed();
   SurveyRun.dataFilePath[0] = 0;
-  SurveyRun.dataFileName[0] = 0;
+  SurveyRun.dataFileName.clear();
   SurveyRun.station = 0.0;
   SurveyRun.state = kRunMonitor;
   SurveyRun.framesPerReading = 1;

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "engine/data_file.h"
 
@@ -121,7 +122,7 @@ enum RunState : int32_t { kRunMonitor = 0, kRunStandBy = -1, kRunLogging = 1 };
 struct SurveyRunData {
   DataFile dataFile;
   wchar_t dataFilePath[MAX_PATH] = {};
-  wchar_t dataFileName[MAX_PATH] = {};  // base name, as the header's name record shows it
+  std::string dataFileName;  // base name, 8-bit; the header keeps 9 characters, the paint 8
   double station = 0.0;
   std::atomic<int32_t> state{kRunMonitor};
   std::atomic<int32_t> framesPerReading{1};

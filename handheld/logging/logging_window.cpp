@@ -1,6 +1,7 @@
 // The logging window: its classes, message table, creation (the plot child and the three button
 // sets) and paint, and the drawing pieces that the run-state commands share.
 #include <cwchar>
+#include <string>
 
 #include "engine/readers.h"
 #include "engine/state.h"
@@ -183,10 +184,13 @@ void DrawStateField(HDC dc, int32_t state) {
 }
 
 void DrawFileName(HDC dc) {
-  wchar_t text[16];
-  swprintf(text, 16, L"File:%.8ls", SurveyRun.dataFileName);
+  // The name's bytes widened one by one, as they were narrowed from the dialog's path.
+  std::wstring text = L"File:";
+  for (size_t i = 0; i < SurveyRun.dataFileName.size() && i < 8; ++i) {
+    text += static_cast<wchar_t>(static_cast<unsigned char>(SurveyRun.dataFileName[i]));
+  }
   SelectNormal(dc);
-  DrawTextAt(dc, 5, LoggingLayout.topRowY, text);
+  DrawTextAt(dc, 5, LoggingLayout.topRowY, text.c_str());
 }
 
 void DrawLineName(HDC dc, bool erase) {

@@ -84,7 +84,7 @@ TEST_F(DataFileTest, ClosedObjectDoesNothingAndReturnsFalse) {
 
 TEST_F(DataFileTest, ShortWriteRollsBackToTheLastWholeRecordAndLatches) {
   DataFile& file = SurveyRun.dataFile;
-  wcscpy(SurveyRun.dataFileName, L"030514A");
+  SurveyRun.dataFileName = "030514A";
   ASSERT_TRUE(file.Create(L"\\RUN.DAT"));
   ASSERT_TRUE(WriteFileHeader());
   const std::string header = RootFileBytes("RUN.DAT");

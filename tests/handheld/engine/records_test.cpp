@@ -54,7 +54,7 @@ class RecordsTest : public ::testing::Test {
     test::UseBuild(model, zolOption, storageRoot);
     plat::test::SetTick(kTick);
     plat::test::SetLocalTime(LocalTimeAt(250));
-    wcscpy(SurveyRun.dataFileName, L"030514A");
+    SurveyRun.dataFileName = "030514A";
     DeleteFileW(L"\\RUN.DAT");
     ASSERT_TRUE(SurveyRun.dataFile.Create(L"\\RUN.DAT"));
   }
@@ -94,7 +94,7 @@ TEST_F(RecordsTest, EveryRecordKindHasItsBytesWithL24) {
          SurveySettings.surveyMode = 2;
          SurveySettings.zolEnabled = 1;
          SurveySettings.seaWaterIndex = 10;
-         wcscpy(SurveyRun.dataFileName, L"LONGNAME1234");
+         SurveyRun.dataFileName = "LONGNAME1234";
          return WriteFileHeader();
        },
        {"RZ12MK2iW211GPS11201A 3\n", "H LONGNAME1     10     \n"}},

@@ -366,7 +366,7 @@ TEST_F(RunStates, SaveDialogFolderAndExtensionByModel) {
     Start(s);
     ASSERT_TRUE(CreateFile(c.typed));
     EXPECT_EQ(plat::test::ModalLog().back().detail, c.path);
-    EXPECT_EQ(std::wstring(SurveyRun.dataFileName), std::wstring(c.baseName, c.baseName + strlen(c.baseName)));
+    EXPECT_EQ(SurveyRun.dataFileName, c.baseName);
     EXPECT_FALSE(test::RootFileBytes(c.onDisk).empty());
     TearDown();
   }
@@ -380,13 +380,15 @@ TEST_F(RunStates, NoFileStaysInMonitor) {
   // A folder that does not exist.
   plat::test::ExpectSaveFile(L"\\Storage\\NOFOLDER\\X.R12");
   Key('C');
-  // A name that exists: its file is left as it was.
+  // A name that exists: the warning, the dialog again (cancelled), and its file is left as it was.
   CreateDirectoryW(L"\\Storage\\DATA12", nullptr);
   HANDLE h = ::CreateFileW(L"\\Storage\\DATA12\\OLD.R12", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   DWORD put = 0;
   WriteFile(h, "keep", 4, &put, nullptr);
   CloseHandle(h);
   plat::test::ExpectSaveFile(L"OLD");
+  plat::test::ExpectMessageBox({L"WARNING", L"", IDOK});
+  plat::test::ExpectSaveFile(plat::test::kCancel);
   Key('C');
 
   EXPECT_EQ(SurveyRun.state.load(), kRunMonitor);

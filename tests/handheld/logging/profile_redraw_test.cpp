@@ -110,7 +110,7 @@ class RedrawTest : public ::testing::Test {
     for (int c = 0; c < 8; ++c) SurveySettings.traceColour[c] = kColours[c];
     SelectTraces();
     LinkState.frameLength = model == kModelRz27Mk2 ? 14 : 12;
-    wcscpy(SurveyRun.dataFileName, L"RUN");
+    SurveyRun.dataFileName = "RUN";
     ASSERT_TRUE(SurveyRun.dataFile.Create(L"\\RUN.DAT"));
     ASSERT_TRUE(WriteFileHeader());
     ASSERT_TRUE(WriteLineHeader());
