@@ -312,6 +312,38 @@ TEST_F(Watchdog_, EndClosesTheOpenDialogAsCancelled) {
   }
 }
 
+// A window whose title is not in the end's list (here the RZ27-MK2 calibration question) stays
+// open after the run has ended, and returns normally when the operator closes it.
+TEST_F(Watchdog_, OtherWindowsStayOpen) {
+  Start(kModelRz27Mk2);
+  for (int i = 0; i < 6; ++i) SurveySettings.mk2Offset[i] = static_cast<float>(i + 1);
+  plat::test::OnModal(ModalKind::MessageBox, L"CALIBRATION", [](ModalContext&) {});  // left open
+  ExpectNoConnectionBox();
+  {
+    LeftOpenGuard guard(L"CALIBRATION");
+    Key('A');
+    EXPECT_TRUE(guard.Closed());
+  }
+  EXPECT_EQ(SurveyRun.runActive, 0);
+  const auto log = plat::test::ModalLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].caption, L"CALIBRATION");
+  EXPECT_EQ(log[0].result, IDNO);
+  EXPECT_EQ(Rz27Mk2Calibration.active.load(), 0);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(SurveySettings.mk2Offset[i], static_cast<float>(i + 1));
+}
+
+// A quiet end leaves the timer; its ticks without a run count nothing and stop it.
+TEST_F(Watchdog_, TicksAfterTheRunDoNothing) {
+  StartStandBy(kModelRz12);
+  StopLogging(1);
+  ASSERT_FALSE(plat::test::Timers(logging_).empty());
+  PumpFor(2500);  // a box would be unexpected
+  EXPECT_EQ(Watchdog.missCount.load(), 0);
+  EXPECT_TRUE(plat::test::Timers(logging_).empty());
+  EXPECT_EQ(ConnectionEvents(DataFileBytes()), std::vector<std::string>{});
+}
+
 // ---- The whole program -------------------------------------------------------------------------
 
 class WatchdogApp : public test::AppTest {};
