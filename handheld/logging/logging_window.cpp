@@ -248,16 +248,29 @@ void RedrawPlot(HWND loggingWnd) {
 
 // ---- Classes and procedure ---------------------------------------------------------------------
 
-int RegisterLoggingClasses(HINSTANCE instance) {
+namespace {
+
+// No class style, no extra bytes, no icon, no menu, the arrow cursor, a stock background brush.
+bool RegisterPlainClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, int brush) {
   WNDCLASSW wc{};
   wc.style = 0;
-  wc.lpfnWndProc = LoggingWndProc;
+  wc.lpfnWndProc = proc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
-  wc.lpszClassName = L"LoggingWnd";
-  if (RegisterClassW(&wc) == 0) return 1;
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(brush));
+  wc.lpszClassName = name;
+  return RegisterClassW(&wc) != 0;
+}
+
+}  // namespace
+
+int RegisterLoggingClasses(HINSTANCE instance) {
+  if (!RegisterPlainClass(instance, L"LoggingWnd", LoggingWndProc, LTGRAY_BRUSH)) return 1;
   return RegisterCurveWnd(instance) != 0 ? 2 : 0;
+}
+
+int RegisterCurveWnd(HINSTANCE instance) {
+  return RegisterPlainClass(instance, L"CurveWnd", CurveWndProc, WHITE_BRUSH) ? 0 : 1;
 }
 
 LRESULT CALLBACK LoggingWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
