@@ -1,6 +1,5 @@
-// The logging window's live handlers: the reading and GPS messages of the reader threads and the
-// watchdog timer. For now each only takes its message: a reading frame is marked as taken, a
-// sentence is cleared, and the timer counts nothing.
+// The logging window's live handlers: the reading and GPS messages of the reader threads. For now
+// each only takes its message: a reading frame is marked as taken and a sentence is cleared.
 #include <cstring>
 
 #include "engine/state.h"
@@ -27,7 +26,5 @@ LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM) {
   memset(GpsState.sentence, 0, sizeof GpsState.sentence);
   return 0;
 }
-
-LRESULT LoggingOnTimer(HWND, UINT, WPARAM, LPARAM) { return 1; }
 
 }  // namespace handheld
