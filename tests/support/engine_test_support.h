@@ -19,4 +19,8 @@ void UseBuild(int modelIndex, int zolOptionAvailable = 0, int storageRoot = 1);
 // Linux side so the layer under test is not involved. `path` uses '/' separators.
 std::string RootFileBytes(const char* path);
 
+// Expects what the end of a survey run leaves: no run, Monitor state with every frame a reading,
+// the data file closed, and every port and thread handle of the run invalid.
+void ExpectRunReleased();
+
 }  // namespace handheld::test

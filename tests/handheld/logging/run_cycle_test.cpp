@@ -149,16 +149,7 @@ TEST_P(RunCycle, StartCreateGoPauseExit) {
   }
 
   // Afterwards: Monitor state, every handle invalid, the window hidden, the ports closed.
-  EXPECT_EQ(SurveyRun.runActive, 0);
-  EXPECT_EQ(SurveyRun.state.load(), kRunMonitor);
-  EXPECT_EQ(SurveyRun.framesPerReading.load(), 1);
-  EXPECT_FALSE(SurveyRun.dataFile.IsOpen());
-  EXPECT_EQ(LinkState.instrumentPort.load(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(LinkState.gpsPort.load(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(LinkState.markerPort.load(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(WorkerThreads.reader, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(WorkerThreads.gps, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(WorkerThreads.marker, INVALID_HANDLE_VALUE);
+  test::ExpectRunReleased();
   EXPECT_FALSE(plat::test::IsVisible(logging_));
   EXPECT_FALSE(instrument_->IsOpen());
   if (gps_) {
