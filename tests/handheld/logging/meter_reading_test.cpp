@@ -367,6 +367,20 @@ TEST_F(MeterReading, AutoRecordsEveryAnnouncedFrame) {
   EXPECT_DOUBLE_EQ(SurveyRun.station, station + 5 * 2.5);
 }
 
+// With audio on at 5 readings per second: one beep every 5 recorded readings.
+TEST_F(MeterReading, AudioBeepsEveryFifthRecordedReading) {
+  Start(2, 1);
+  SurveySettings.audio = 1;
+  LinkState.readingsPerSecond = 5;
+  const size_t before = plat::test::Beeps().size();  // the start's beep
+  for (int i = 0; i < 11; ++i) {
+    Send(kPressed);
+    Send(kReleased);
+  }
+  EXPECT_EQ(ReadingRecords().size(), 11u);
+  EXPECT_EQ(plat::test::Beeps().size(), before + 2);
+}
+
 // A pause in the middle of an average drops the series and gives the operator's Manual mode back:
 // the pause button of Manual shows at the next Go, and a new press averages afresh.
 TEST_F(MeterReading, PauseDuringAnAverageDropsTheSeries) {
