@@ -69,6 +69,10 @@ void ResetSurveyRun() {
   SurveyRun.beepCounter = 0;
   SurveyRun.lastBatteryTick = 0;
   SurveyRun.markerOpened = 0;
+  SurveyRun.sampleCount = 0;
+  SurveyRun.fieldSum[0] = SurveyRun.fieldSum[1] = 0;
+  SurveyRun.valueSum[0] = SurveyRun.valueSum[1] = 0.0f;
+  SurveyRun.fieldMean[0] = SurveyRun.fieldMean[1] = 0.0f;
 }
 
 void ResetPlotState() { PlotState = PlotStateData{}; }

@@ -137,6 +137,12 @@ struct SurveyRunData {
   int32_t beepCounter = 0;        // recorded readings since the last beep
   uint32_t lastBatteryTick = 0;   // tick of the last battery display
   int32_t markerOpened = 0;       // 1 when the run opened a separate marker port
+  // Manual-mode averaging: samples summed so far, the sums of the two frame fields as numbers and
+  // of the two decoded values, and the fields' means of the last complete series.
+  int32_t sampleCount = 0;
+  int64_t fieldSum[2] = {};
+  float valueSum[2] = {};
+  float fieldMean[2] = {};
 };
 extern SurveyRunData SurveyRun;
 

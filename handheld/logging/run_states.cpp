@@ -13,6 +13,7 @@
 #include "logging/commands.h"
 #include "logging/dialogs.h"
 #include "logging/logging.h"
+#include "logging/meter_reading.h"
 #include "logging/screen.h"
 #include "shell/dialog_support.h"
 
@@ -109,6 +110,7 @@ void StartRecording(HWND hwnd) {
 void PauseRecording(HWND hwnd) {
   WriteEventRecord(L"$PAUSED", 'X');
   SurveyRun.state = kRunStandBy;
+  DropSampleSeries();  // a Manual average cut short: the operator's mode back, the series dropped
   SurveyRun.framesPerReading = 1;
   LinkState.frameCount = 0;
   const bool saved = SurveyRun.dataFile.Flush() && !SurveyRun.dataFile.WriteFailed();
@@ -365,6 +367,7 @@ void StopLogging(int quiet) {
 
   SurveyRun.dataFile.Close();
   SurveyRun.runActive = 0;
+  DropSampleSeries();
   if (SurveySettings.gpsEnabled == 1 || LinkState.gpsPort.load() != INVALID_HANDLE_VALUE) {
     CloseGpsPortAndWaitForReader();
     CloseThreadHandle(WorkerThreads.gps);

@@ -1,0 +1,356 @@
+// The meter reading handler: decodes the frame of a conductivity meter, decides whether the
+// reading is recorded, averages Manual-mode samples, writes the reading record and advances the
+// station while Logging, and shows the values, the mode, the marker and the battery.
+#include <windows.h>
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+#include "engine/decoders.h"
+#include "engine/records.h"
+#include "engine/state.h"
+#include "logging/logging.h"
+#include "logging/meter_reading.h"
+#include "logging/screen.h"
+
+namespace handheld {
+
+namespace {
+
+constexpr int kRecordFrameBytes = 12;
+constexpr uint32_t kBatteryPeriodMs = 180000;
+
+unsigned char StatusValue(unsigned char status) { return status > 127 ? status - 128 : status; }
+
+std::wstring Format(const wchar_t* format, ...) {
+  wchar_t text[96];
+  va_list args;
+  va_start(args, format);
+  const int n = vswprintf(text, 96, format, args);
+  va_end(args);
+  return n < 0 ? std::wstring() : std::wstring(text);
+}
+
+// The frame copy padded with blanks to the 12 record bytes.
+void PaddedFrame(const unsigned char* frame, int32_t frameLength, unsigned char out[kRecordFrameBytes]) {
+  const int n = frameLength < 0 ? 0 : (frameLength > kRecordFrameBytes ? kRecordFrameBytes : frameLength);
+  for (int i = 0; i < kRecordFrameBytes; ++i) out[i] = i < n && frame != nullptr ? frame[i] : ' ';
+}
+
+// Range texts of the RZ27 family and the RZ45: by dipole letter and orientation.
+std::wstring DipoleRangeText(char dipole, bool portrait, int32_t range) {
+  if (dipole == 'V') return Format(portrait ? L"Vertical Dipoles   Range:%-4d" : L"Vertical  G%-4d", range);
+  return Format(portrait ? L"Horizontal Dipoles   Range:%-4d" : L"Horizontal  G%-4d", range);
+}
+
+std::wstring Rz12RangeText(char dipole, bool portrait, bool ice, int32_t range) {
+  if (dipole != 'V' && dipole != 'H') return {};
+  const bool v = dipole == 'V';
+  if (portrait) {
+    if (ice) return Format(v ? L"Mode:V  R:%-4d" : L"Mode:H  R:%-4d", range);
+    return Format(v ? L"Vertical Dipoles   Range:%-4d" : L"Horizontal Dipoles   Range:%-4d", range);
+  }
+  if (ice) return Format(v ? L"V G%-4d" : L"H G%-4d", range);
+  return Format(v ? L"Vertical  G%-4d" : L"Horizontal  G%-4d", range);
+}
+
+std::wstring IceText(const ReadingView& v) {
+  const bool p = v.portrait;
+  if (v.dipole != 'H') return p ? L"Th: N/A in mode V" : L"T:N/A in V";
+  if (v.thickness < 0) return p ? L"T: Out of Range" : L"T:Off Range";
+  if (v.displayUnits == 1) return Format(p ? L"Th: %-8.2fft" : L"T[ft]:%-8.2f", v.thickness / 0.3048);
+  return Format(p ? L"Th: %-8.2fm" : L"T[m]:%-8.2f", static_cast<double>(v.thickness));
+}
+
+// Ice thickness from the RZ12's horizontal-dipole reading. No ice curve is loaded in this build
+// (LoadIceCurve keeps none), so every reading lies outside the curve: below 0.
+float IceThickness(float, int32_t) { return -1.0f; }
+
+void DrawIn(HDC dc, const RECT& rect, const std::wstring& text) {
+  if (!text.empty()) DrawTextAt(dc, rect.left, rect.top, text.c_str());
+}
+
+}  // namespace
+
+int32_t NextRecordFlag(unsigned char status, int32_t surveyMode, int32_t flag) {
+  const bool manual = surveyMode == 2;
+  if (StatusValue(status) < 64) return manual ? 0 : 1;
+  if (!manual) return 1;
+  return flag == 0 ? 1 : -1;
+}
+
+int32_t FieldNumber(const unsigned char* field) {
+  char text[6];
+  for (int i = 0; i < 5; ++i) text[i] = field[i] == 0 ? ' ' : static_cast<char>(field[i]);
+  text[5] = 0;
+  return static_cast<int32_t>(strtol(text, nullptr, 10));
+}
+
+void FormatFieldMean(char out[5], float mean) {
+  double m = std::isfinite(mean) ? std::trunc(static_cast<double>(mean)) : 0.0;
+  if (m < -9999) m = -9999;
+  if (m > 99999) m = 99999;
+  const int value = static_cast<int>(m);
+  char text[16];
+  snprintf(text, sizeof text, value >= 10000 ? "%05d" : "%+05d", value);
+  memcpy(out, text, 5);
+}
+
+void PrepareRecordFrame(const RecordFrameInput& in, unsigned char out[12]) {
+  PaddedFrame(in.frame, in.frameLength, out);
+  if (in.withMeans) {
+    FormatFieldMean(reinterpret_cast<char*>(out + 2), in.means[0]);
+    if (in.secondField) FormatFieldMean(reinterpret_cast<char*>(out + 7), in.means[1]);
+  }
+  if (in.readingAtStation >= 2 && in.readingAtStation <= 6) out[0] = static_cast<unsigned char>('0' + in.readingAtStation);
+}
+
+std::wstring ModeText(int32_t model, int32_t dipole, int32_t component, int32_t modeAtStart) {
+  static const wchar_t kDipoles[] = L"VHB";
+  static const wchar_t kComponents[] = L"BIC";
+  static const wchar_t* const kRz45[] = {L"M:V10", L"M:V20", L"M:V40", L"M:H10", L"M:H20", L"M:H40"};
+  switch (model) {
+    case kModelRz12:
+    case kModelRz27B:
+    case kModelRz27:
+      return dipole >= 0 && dipole <= 2 ? Format(L"Mode:%c", kDipoles[dipole]) : std::wstring();
+    case kModelRz27Dd:
+      return component >= 0 && component <= 2 ? Format(L"Mode:%c", kComponents[component]) : std::wstring();
+    case kModelRz45:
+      if (dipole < 0 || dipole > 5) return {};
+      return modeAtStart == 2 ? Format(L"Rdgs:%1d", dipole + 1) : std::wstring(kRz45[dipole]);
+    default:
+      return {};
+  }
+}
+
+ReadingTexts ReadingDisplayTexts(const ReadingView& v) {
+  ReadingTexts t;
+  const bool p = v.portrait;
+  const double v1 = v.value1, v2 = v.value2;
+  switch (v.model) {
+    case kModelRz12:
+      if (v.battery == 1) {
+        t.value1 = Format(p ? L"B:%-8.2fVolt" : L"B:%-8.2f", v1);
+        t.value2 = Format(p ? L"B:%-8.2fVolt" : L"B:%-8.2f", v2);
+        t.range = L"Battery Levels";
+      } else {
+        if (v.component == 0) t.value1 = Format(p ? L"C:%-8.2fmS/m" : L"C:%-8.2f", v1);
+        t.value2 = Format(p ? L"I:%-8.2fppt" : L"I:%-8.2f", v2);
+        t.range = Rz12RangeText(v.dipole, p, v.zolEnabled == 1, v.range);
+      }
+      if (v.zolEnabled == 1) t.ice = IceText(v);
+      break;
+    case kModelRz27B:
+      t.value1 = Format(L"C:%-8.2f", v1);
+      t.value2 = Format(L"I:%-8.2f", v2);
+      t.range = Format(v.dipole == 'V' ? L"Vertical G%-4d,%-4d" : L"Horizontal G%-4d,%-4d", v.range, v.range2);
+      break;
+    case kModelRz27Dd:
+      if (v.frameKind == 1) {
+        t.value1 = Format(L"IV:%-8.2f", v1);
+        t.value2 = Format(L"IH:%-8.2f", v2);
+        t.range = Format(p ? L"      Inphase [ppt]  Range:%-4d" : L"Inphase  G%-4d", v.range);
+      } else if (v.frameKind == 2) {
+        t.value1 = Format(L"CV:%-8.2f", v1);
+        t.value2 = Format(L"CH:%-8.2f", v2);
+        t.range = Format(p ? L"Conductivity [mS/m]  Range:%-4d" : L"Conductivity  G%-4d", v.range);
+      }
+      break;
+    case kModelRz27:
+      if (v.frameKind == 2) t.value1 = Format(p ? L"C:%-8.2fmS/m" : L"C:%-8.2f", v1);
+      if (v.frameKind == 1) t.value2 = Format(p ? L"I:%-8.2fppt" : L"I:%-8.2f", v2);
+      t.range = DipoleRangeText(v.dipole, p, v.range);
+      break;
+    case kModelRz45:
+      t.value1 = Format(p ? L"C:%-8.2fmS/m" : L"C:%-8.2f", v1);
+      t.value2 = Format(L"Sep:%2.0f m", v2);
+      t.range = DipoleRangeText(v.dipole, p, v.range);
+      break;
+    case kModelRz89:
+      t.value1 = Format(L"C:%-8.2f", v1);
+      t.value2 = Format(L"Sep:%-8.2f m", v2);
+      break;
+    case kModelZol12:
+      t.value1 = Format(L"Th:%-8.2f", v1);
+      t.value2 = Format(L"IP:%-8.2f", v2);
+      break;
+    default:
+      break;
+  }
+  return t;
+}
+
+void DropSampleSeries() {
+  if (SurveyRun.sampleCount == 0) return;
+  SurveySettings.surveyMode = SurveySettings.surveyModeChoice;
+  SurveyRun.sampleCount = 0;
+  SurveyRun.fieldSum[0] = SurveyRun.fieldSum[1] = 0;
+  SurveyRun.valueSum[0] = SurveyRun.valueSum[1] = 0.0f;
+}
+
+LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
+  const int32_t model = BuildConfig.modelIndex;
+  const int32_t frameLength = LinkState.frameLength.load();
+  const bool logging = SurveyRun.state.load() == kRunLogging;
+  HDC dc = GetDC(hwnd);
+  SetBkMode(dc, TRANSPARENT);
+
+  // 1-2: decode, and the ice thickness on an RZ12 with the ice option.
+  float value1 = 0, value2 = 0;
+  char dipole = 0, marker = 0;
+  int16_t range = 0;
+  int32_t frameKind = 0, battery = 0;
+  uint16_t range2 = 0;
+  DecodeMeterFrame(value1, value2, dipole, range, marker, frameKind, range2, battery);
+  float thickness = -99.0f;
+  if (SurveySettings.zolEnabled == 1) {
+    if (dipole == 'H') {
+      thickness = IceThickness(value1, SurveySettings.seaWaterIndex);
+      if (SurveySettings.showIceProfile == 1) {
+        TraceSet.traceValid[4] = 1;
+        TraceSet.traceValue[4] = thickness;
+      }
+    } else {
+      TraceSet.traceValid[4] = 0;
+      TraceSet.traceValue[4] = -99.0f;
+    }
+  }
+
+  // 3: the mode field.
+  SelectObject(dc, AppWindows.fontNormal);
+  EraseField(dc, LoggingLayout.modeRect);
+  DrawIn(dc, LoggingLayout.modeRect,
+         ModeText(model, SurveySettings.dipole, SurveySettings.component, SurveyRun.modeAtStart));
+
+  // 4: the record flag.
+  const unsigned char status = LinkState.frame[1];
+  SurveyRun.recordFlag = NextRecordFlag(status, SurveySettings.surveyMode, SurveyRun.recordFlag);
+
+  unsigned char padded[kRecordFrameBytes];
+  PaddedFrame(LinkState.frame, frameLength, padded);
+  const bool secondField = frameLength >= 8 && model != kModelRz27;
+
+  // 5: a Manual-mode sample.
+  bool sampleOnly = false;
+  bool averaged = false;
+  if (SurveyRun.averaging == 1 && logging && SurveyRun.recordFlag == 1) {
+    SurveySettings.surveyMode = 0;
+    const int32_t n = SurveySettings.samplesPerReading;
+    ++SurveyRun.sampleCount;
+    EraseField(dc, LoggingLayout.valuesRowRect);
+    const std::wstring counter = Format(L"Sample %-3d of %-3d", SurveyRun.sampleCount, n);
+    DrawTextAt(dc, LoggingLayout.rangeRect.left, LoggingLayout.valuesRowY, counter.c_str());
+    SurveyRun.fieldSum[0] += FieldNumber(padded + 2);
+    if (secondField) SurveyRun.fieldSum[1] += FieldNumber(padded + 7);
+    SurveyRun.valueSum[0] += value1;
+    SurveyRun.valueSum[1] += value2;
+    if (SurveyRun.sampleCount >= n) {
+      const float count = static_cast<float>(n > 0 ? n : 1);
+      value1 = SurveyRun.valueSum[0] / count;
+      value2 = SurveyRun.valueSum[1] / count;
+      SurveyRun.fieldMean[0] = static_cast<float>(SurveyRun.fieldSum[0]) / count;
+      SurveyRun.fieldMean[1] = static_cast<float>(SurveyRun.fieldSum[1]) / count;
+      SurveyRun.sampleCount = 0;
+      SurveyRun.fieldSum[0] = SurveyRun.fieldSum[1] = 0;
+      SurveyRun.valueSum[0] = SurveyRun.valueSum[1] = 0.0f;
+      SurveySettings.surveyMode = 2;
+      averaged = true;
+    } else {
+      sampleOnly = true;
+    }
+  }
+
+  // 6: the reading record and the station.
+  if (!sampleOnly && logging && SurveyRun.recordFlag == 1) {
+    RecordFrameInput in;
+    in.frame = LinkState.frame;
+    in.frameLength = frameLength;
+    in.withMeans = SurveyRun.averaging == 1 && averaged;
+    in.secondField = secondField;
+    in.means[0] = SurveyRun.fieldMean[0];
+    in.means[1] = SurveyRun.fieldMean[1];
+    in.readingAtStation = SurveyRun.readingsAtStation + 1;
+    ++SurveyRun.readingsAtStation;
+    PrepareRecordFrame(in, LinkState.frame);
+    LinkState.frame[kRecordFrameBytes] = 0;
+    WriteReadingRecord();
+    if (SurveySettings.audio == 1 && ++SurveyRun.beepCounter >= LinkState.readingsPerSecond) {
+      MessageBeep(MB_ICONHAND);
+      SurveyRun.beepCounter = 0;
+    }
+    if (SurveyRun.readingsAtStation >= PlotState.groupsPerStation) {
+      if (SurveyRun.stationHasReading == 1) SurveyRun.station += static_cast<double>(SurveySettings.stationIncrement);
+      SurveyRun.readingsAtStation = 0;
+    }
+    SurveyRun.stationHasReading = 1;
+    DrawStation(dc);
+    if (PlotState.groupsPerStation > 1) {
+      SelectObject(dc, AppWindows.fontNormal);
+      EraseField(dc, LoggingLayout.readingCountRect);
+      DrawIn(dc, LoggingLayout.readingCountRect, Format(L"%1d", SurveyRun.readingsAtStation));
+    }
+    if (AppWindows.curveWnd != nullptr) {
+      int32_t rows[8] = {};
+      TracesToRows(rows);
+      HDC curve = GetDC(AppWindows.curveWnd);
+      PlotReadingPoint(curve, rows);
+      ReleaseDC(AppWindows.curveWnd, curve);
+    }
+  }
+
+  // 7: the values.
+  if (!sampleOnly) {
+    ReadingView v;
+    v.model = model;
+    v.portrait = ScreenLayout.portrait != 0;
+    v.frameKind = frameKind;
+    v.battery = battery;
+    v.dipole = dipole;
+    v.range = range;
+    v.range2 = range2;
+    v.value1 = value1;
+    v.value2 = value2;
+    v.component = SurveySettings.component;
+    v.zolEnabled = SurveySettings.zolEnabled;
+    v.thickness = thickness;
+    v.displayUnits = SurveySettings.displayUnits;
+    const ReadingTexts t = ReadingDisplayTexts(v);
+    if (model == kModelRz12) EraseField(dc, LoggingLayout.valuesRowRect);
+    EraseField(dc, LoggingLayout.value1Rect);
+    EraseField(dc, LoggingLayout.value2Rect);
+    if (model == kModelRz12) EraseField(dc, LoggingLayout.iceRect);
+    EraseField(dc, LoggingLayout.rangeRect);
+    SelectObject(dc, AppWindows.fontBold);
+    DrawIn(dc, LoggingLayout.value1Rect, t.value1);
+    DrawIn(dc, LoggingLayout.value2Rect, t.value2);
+    DrawIn(dc, LoggingLayout.iceRect, t.ice);
+    DrawIn(dc, LoggingLayout.rangeRect, t.range);
+  }
+
+  // 8: the marker letter.
+  SelectObject(dc, AppWindows.fontNormal);
+  EraseField(dc, LoggingLayout.markerRect);
+  const bool blank = (logging && SurveySettings.surveyMode == 2) || StatusValue(status) < 64;
+  DrawTextAt(dc, LoggingLayout.markerRect.left, LoggingLayout.markerRect.top, blank ? L" " : L"M");
+
+  // 9: the battery, every 3 minutes.
+  const uint32_t now = GetTickCount();
+  if (now - SurveyRun.lastBatteryTick > kBatteryPeriodMs) {
+    EraseField(dc, LoggingLayout.batteryRect);
+    SYSTEM_POWER_STATUS_EX2 power{};
+    GetSystemPowerStatusEx2(&power, sizeof power, FALSE);
+    DrawIn(dc, LoggingLayout.batteryRect, Format(L"%3d%c", static_cast<int>(power.BatteryLifePercent), L'%'));
+    SurveyRun.lastBatteryTick = now;
+  }
+
+  ReleaseDC(hwnd, dc);
+  LinkState.frame[0] = 0;
+  return 0;
+}
+
+}  // namespace handheld

@@ -1,0 +1,417 @@
+// The meter reading handler: the record flag, the record bytes and the display texts as tables,
+// and whole readings on virtual ports: Manual averages, the held trigger, two readings per
+// station, Auto recording, and a pause or an end in the middle of an average.
+// test-labels: threads
+#include "logging/meter_reading.h"
+
+#include <gtest/gtest.h>
+#include <plat/testing.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "logging/screen.h"
+#include "logging_fixture.h"
+#include "sim/instrument.h"
+#include "sim/virtual_sink.h"
+
+namespace handheld {
+namespace {
+
+using test::LoggingFixture;
+using test::LoggingSetup;
+
+// ---- Pure rules --------------------------------------------------------------------------------
+
+TEST(RecordFlag, Table) {
+  struct Case {
+    unsigned char status;
+    int32_t mode, flag, expected;
+  } cases[] = {
+      {0x34, 0, 0, 1},  {0x34, 1, -1, 1}, {0x34, 2, 1, 0},   {0x34, 2, -1, 0},  // released
+      {0x74, 0, 0, 1},  {0x74, 1, 1, 1},  {0x74, 2, 0, 1},   {0x74, 2, 1, -1},  // pressed
+      {0x74, 2, -1, -1}, {0xF4, 2, 0, 1}, {0xB4, 2, 1, 0},   {0xC0, 2, -1, -1},  // high bit ignored
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NextRecordFlag(c.status, c.mode, c.flag), c.expected)
+        << std::hex << int(c.status) << " mode " << c.mode << " flag " << c.flag;
+  }
+}
+
+TEST(FieldText, EachFieldIsItsOwnFiveCharacters) {
+  const unsigned char frame[] = "Tt -20000500";
+  EXPECT_EQ(FieldNumber(frame + 2), -200);
+  EXPECT_EQ(FieldNumber(frame + 7), 500);
+  const unsigned char odd[] = "Tt12x45 abcd";
+  EXPECT_EQ(FieldNumber(odd + 2), 12);
+  EXPECT_EQ(FieldNumber(odd + 7), 0);
+
+  struct Case {
+    float mean;
+    const char* text;
+  } cases[] = {{-200.0f, "-0200"}, {500.0f, "+0500"}, {0.0f, "+0000"},     {-0.7f, "+0000"},
+               {9999.9f, "+9999"}, {-9999.0f, "-9999"}, {10000.0f, "10000"}, {99999.0f, "99999"},
+               {-12345.0f, "-9999"}, {123456.0f, "99999"}, {12.9f, "+0012"}};
+  for (const Case& c : cases) {
+    char out[6] = {'#', '#', '#', '#', '#', '#'};
+    FormatFieldMean(out, c.mean);
+    EXPECT_EQ(std::string(out, 5), c.text) << c.mean;
+    EXPECT_EQ(out[5], '#') << "writes exactly 5 characters";
+  }
+}
+
+TEST(RecordFrame, Table) {
+  struct Case {
+    const char* name;
+    const char* frame;
+    int32_t length;
+    bool means, second;
+    float m1, m2;
+    int32_t atStation;
+    const char* expected;
+  } cases[] = {
+      {"as received", "Tt -20000500", 12, false, false, 0, 0, 1, "Tt -20000500"},
+      {"old RZ27 frame padded", "Tt01234", 7, false, false, 0, 0, 1, "Tt01234     "},
+      {"means in both fields", "Tt -20000500", 12, true, true, -200, 500, 1, "Tt-0200+0500"},
+      {"wide mean keeps its 5 characters", "Tt -20000500", 12, true, true, 12345.6f, -3.5f, 1, "Tt12345-0003"},
+      {"first field only", "Tt01234", 7, true, false, 1234, 99, 1, "Tt+1234     "},
+      {"second reading tagged", "Tt -20000500", 12, false, false, 0, 0, 2, "2t -20000500"},
+      {"sixth reading tagged", "Tt -20000500", 12, false, false, 0, 0, 6, "6t -20000500"},
+      {"seventh not tagged", "Tt -20000500", 12, false, false, 0, 0, 7, "Tt -20000500"},
+      {"length beyond 12 cut", "Tt -20000500", 40, false, false, 0, 0, 1, "Tt -20000500"},
+  };
+  for (const Case& c : cases) {
+    unsigned char frame[16] = {};
+    memcpy(frame, c.frame, strlen(c.frame));
+    RecordFrameInput in;
+    in.frame = frame;
+    in.frameLength = c.length;
+    in.withMeans = c.means;
+    in.secondField = c.second;
+    in.means[0] = c.m1;
+    in.means[1] = c.m2;
+    in.readingAtStation = c.atStation;
+    unsigned char out[13] = {};
+    out[12] = '#';
+    PrepareRecordFrame(in, out);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), 12), c.expected) << c.name;
+    EXPECT_EQ(out[12], '#') << c.name;
+  }
+}
+
+// Out-of-range dipole and component indexes draw nothing in the mode field.
+TEST(ModeText, Table) {
+  struct Case {
+    int32_t model, dipole, component, modeAtStart;
+    const wchar_t* text;
+  } cases[] = {
+      {kModelRz12, 0, 0, 0, L"Mode:V"},   {kModelRz27B, 1, 0, 0, L"Mode:H"}, {kModelRz27, 2, 0, 0, L"Mode:B"},
+      {kModelRz12, 3, 0, 0, L""},         {kModelRz12, -1, 0, 0, L""},       {kModelRz27Dd, 9, 0, 0, L"Mode:B"},
+      {kModelRz27Dd, 0, 1, 0, L"Mode:I"}, {kModelRz27Dd, 0, 2, 0, L"Mode:C"}, {kModelRz27Dd, 0, 3, 0, L""},
+      {kModelRz45, 0, 0, 0, L"M:V10"},    {kModelRz45, 5, 0, 0, L"M:H40"},   {kModelRz45, 2, 0, 2, L"Rdgs:3"},
+      {kModelRz45, 6, 0, 0, L""},         {kModelRz45, 6, 0, 2, L""},        {kModelRz89, 0, 0, 0, L""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ModeText(c.model, c.dipole, c.component, c.modeAtStart), c.text)
+        << c.model << " " << c.dipole << " " << c.component;
+  }
+}
+
+TEST(DisplayTexts, ByModelOrientationAndFrameKind) {
+  auto view = [](int32_t model, bool portrait) {
+    ReadingView v;
+    v.model = model;
+    v.portrait = portrait;
+    v.value1 = 12.5f;
+    v.value2 = -3.25f;
+    v.range = 100;
+    v.range2 = 20;
+    return v;
+  };
+  struct Case {
+    const char* name;
+    ReadingView v;
+    ReadingTexts t;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"RZ12 portrait V", view(kModelRz12, true),
+                   {L"C:12.50   mS/m", L"I:-3.25   ppt", L"Vertical Dipoles   Range:100 ", L""}});
+  {
+    ReadingView v = view(kModelRz12, false);
+    v.dipole = 'H';
+    cases.push_back({"RZ12 landscape H", v, {L"C:12.50   ", L"I:-3.25   ", L"Horizontal  G100 ", L""}});
+    v.component = 1;
+    cases.push_back({"RZ12 component 1 hides value 1", v, {L"", L"I:-3.25   ", L"Horizontal  G100 ", L""}});
+    v.dipole = 'X';
+    cases.push_back({"RZ12 unknown dipole letter", v, {L"", L"I:-3.25   ", L"", L""}});
+  }
+  {
+    ReadingView v = view(kModelRz12, false);
+    v.zolEnabled = 1;
+    cases.push_back({"RZ12 ice, V, landscape", v, {L"C:12.50   ", L"I:-3.25   ", L"V G100 ", L"T:N/A in V"}});
+    v.portrait = true;
+    cases.push_back({"RZ12 ice, V, portrait", v,
+                     {L"C:12.50   mS/m", L"I:-3.25   ppt", L"Mode:V  R:100 ", L"Th: N/A in mode V"}});
+    v.dipole = 'H';
+    v.thickness = -1;
+    cases.push_back({"RZ12 ice off the curve", v,
+                     {L"C:12.50   mS/m", L"I:-3.25   ppt", L"Mode:H  R:100 ", L"T: Out of Range"}});
+    v.thickness = 1.524f;
+    cases.push_back({"RZ12 ice metres", v, {L"C:12.50   mS/m", L"I:-3.25   ppt", L"Mode:H  R:100 ", L"Th: 1.52    m"}});
+    v.displayUnits = 1;
+    v.portrait = false;
+    cases.push_back({"RZ12 ice feet", v, {L"C:12.50   ", L"I:-3.25   ", L"H G100 ", L"T[ft]:5.00    "}});
+  }
+  {
+    ReadingView v = view(kModelRz12, true);
+    v.battery = 1;
+    cases.push_back({"RZ12 battery", v, {L"B:12.50   Volt", L"B:-3.25   Volt", L"Battery Levels", L""}});
+  }
+  cases.push_back({"RZ27B", view(kModelRz27B, true), {L"C:12.50   ", L"I:-3.25   ", L"Vertical G100 ,20  ", L""}});
+  {
+    ReadingView v = view(kModelRz27Dd, true);
+    v.frameKind = 1;
+    cases.push_back({"RZ27-DD inphase", v, {L"IV:12.50   ", L"IH:-3.25   ", L"      Inphase [ppt]  Range:100 ", L""}});
+    v.frameKind = 2;
+    v.portrait = false;
+    cases.push_back({"RZ27-DD conductivity", v, {L"CV:12.50   ", L"CH:-3.25   ", L"Conductivity  G100 ", L""}});
+  }
+  {
+    ReadingView v = view(kModelRz27, true);
+    v.frameKind = 2;
+    cases.push_back({"RZ27 conductivity frame", v, {L"C:12.50   mS/m", L"", L"Vertical Dipoles   Range:100 ", L""}});
+    v.frameKind = 1;
+    v.dipole = 'H';
+    v.portrait = false;
+    cases.push_back({"RZ27 inphase frame", v, {L"", L"I:-3.25   ", L"Horizontal  G100 ", L""}});
+  }
+  {
+    ReadingView v = view(kModelRz45, false);
+    v.value2 = 20;
+    cases.push_back({"RZ45", v, {L"C:12.50   ", L"Sep:20 m", L"Vertical  G100 ", L""}});
+  }
+  cases.push_back({"RZ89", view(kModelRz89, true), {L"C:12.50   ", L"Sep:-3.25    m", L"", L""}});
+  for (const Case& c : cases) {
+    const ReadingTexts t = ReadingDisplayTexts(c.v);
+    EXPECT_EQ(t.value1, c.t.value1) << c.name;
+    EXPECT_EQ(t.value2, c.t.value2) << c.name;
+    EXPECT_EQ(t.range, c.t.range) << c.name;
+    EXPECT_EQ(t.ice, c.t.ice) << c.name;
+  }
+}
+
+// ---- Readings on virtual ports ------------------------------------------------------------------
+
+constexpr unsigned kReleased = 0x34;
+constexpr unsigned kPressed = 0x74;
+
+class MeterReading : public LoggingFixture {
+ protected:
+  void Start(int32_t surveyMode, int32_t samples, int32_t dipole = 0) {
+    LoggingSetup s;
+    s.model = kModelRz12;
+    SetUpLogging(s);
+    SurveySettings.surveyMode = SurveySettings.surveyModeChoice = surveyMode;
+    SurveySettings.samplesPerReading = samples;
+    SurveySettings.dipole = dipole;
+    SurveySettings.stationIncrement = 2.5f;
+    SurveySettings.instrumentPort = 0;
+    SurveyRun.averaging = surveyMode == 2 && samples >= 2 ? 1 : 0;
+    SelectTraces();
+    port_ = plat::test::AttachVirtualPort(1);
+    ASSERT_EQ(OpenInstrumentPort(), 1);
+    LinkState.lastFrameTick = GetTickCount();
+    WorkerThreads.reader = CreateThread(nullptr, 0, InstrumentReaderThread, nullptr, 0, nullptr);
+    ASSERT_NE(WorkerThreads.reader, nullptr);
+    ShowRun();
+    plat::test::EnableDrawLog(true);
+    ASSERT_TRUE(CreateFile(L"\\Storage\\METER.R12"));
+    Key('G');
+    ASSERT_EQ(SurveyRun.state.load(), kRunLogging);
+  }
+
+  static std::string FrameText(unsigned status, int field1 = -200, int field2 = 500) {
+    sim::InstrumentOptions o;
+    o.model = kModelRz12;
+    o.status = status;
+    o.field1 = field1;
+    o.field2 = field2;
+    return sim::InstrumentStream(o).Frame(0);
+  }
+
+  size_t Readings() const {
+    size_t n = 0;
+    for (const auto& s : plat::test::Sends()) {
+      if (s.hwnd == logging_ && s.msg == WM_READING) ++n;
+    }
+    return n;
+  }
+
+  // One frame that the reader announces; returns the frame's tick.
+  DWORD Send(unsigned status, int field1 = -200, int field2 = 500) {
+    EXPECT_TRUE(FeedFrame(status, field1, field2));
+    return LinkState.lastFrameTick.load();
+  }
+
+  // One frame on the port, served until the reader has taken it; true when it was announced.
+  bool FeedFrame(unsigned status, int field1, int field2) {
+    const size_t before = Readings();
+    const uint32_t previous = LinkState.lastFrameTick.load();
+    PumpFor(10);
+    port_->Feed(FrameText(status, field1, field2), GetTickCount());
+    for (int k = 0; k < 200 && LinkState.lastFrameTick.load() == previous; ++k) PumpFor(5);
+    PumpFor(20);
+    return Readings() > before;
+  }
+
+  void Pause() { Press(LoggingButtons.pause[PauseButtonIndex(SurveySettings.pauseKey, SurveySettings.surveyMode)]); }
+
+  // The reading records of the data file (the records whose byte 0 is 'T' or a tag '2' to '6').
+  std::vector<std::string> ReadingRecords() {
+    SurveyRun.dataFile.Flush();
+    const std::string file = test::RootFileBytes("Storage/METER.R12");
+    std::vector<std::string> out;
+    for (size_t i = 0; i + 24 <= file.size(); i += 24) {
+      const char c = file[i];
+      if (c == 'T' || (c >= '2' && c <= '6')) out.push_back(file.substr(i, 24));
+    }
+    return out;
+  }
+
+  static std::string Record(const std::string& frame12, DWORD tick) {
+    char tail[16];
+    snprintf(tail, sizeof tail, " %10u\n", static_cast<unsigned>(tick));
+    return frame12 + tail;
+  }
+
+  std::shared_ptr<plat::test::VirtualPort> port_;
+};
+
+TEST_F(MeterReading, ManualFiveSamplesWriteOneAveragedRecord) {
+  Start(2, 5);
+  Send(kReleased);
+  plat::test::ClearDrawLog();
+  Send(kPressed);  // the press; the next four frames are samples whatever the trigger does
+  Send(kReleased);
+  Send(kPressed);
+  Send(kReleased);
+  EXPECT_EQ(SurveySettings.surveyMode, 0);
+  EXPECT_TRUE(ReadingRecords().empty());
+  const DWORD fifth = Send(kReleased);
+  for (const wchar_t* counter : {L"Sample 1   of 5  ", L"Sample 2   of 5  ", L"Sample 3   of 5  ", L"Sample 4   of 5  "}) {
+    EXPECT_TRUE(Drawn(counter)) << counter;
+  }
+  EXPECT_EQ(ReadingRecords(), std::vector<std::string>{Record("T4-0200+0500", fifth)});
+  EXPECT_EQ(SurveySettings.surveyMode, 2);
+  EXPECT_EQ(SurveyRun.sampleCount, 0);
+  Send(kReleased);
+  EXPECT_EQ(ReadingRecords().size(), 1u);
+}
+
+TEST_F(MeterReading, ManualOneSampleRecordsOncePerPress) {
+  Start(2, 1);
+  const DWORD first = Send(kPressed);
+  Send(kPressed);
+  Send(kPressed);
+  EXPECT_EQ(ReadingRecords().size(), 1u);
+  Send(kReleased);
+  const DWORD second = Send(kPressed);
+  const std::string frame = FrameText(kPressed).substr(0, 12);
+  EXPECT_EQ(ReadingRecords(), (std::vector<std::string>{Record(frame, first), Record(frame, second)}));
+}
+
+TEST_F(MeterReading, BothDipolesTagTheSecondReadingAndAdvanceTheStation) {
+  Start(2, 1, 2);
+  ASSERT_EQ(PlotState.groupsPerStation, 2);
+  const double station = SurveyRun.station;
+  Send(kPressed);
+  EXPECT_EQ(SurveyRun.station, station);
+  Send(kReleased);
+  plat::test::ClearDrawLog();
+  Send(kPressed);
+  const auto records = ReadingRecords();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0][0], 'T');
+  EXPECT_EQ(records[1][0], '2');
+  EXPECT_DOUBLE_EQ(SurveyRun.station, station + 2.5);
+  EXPECT_EQ(SurveyRun.readingsAtStation, 0);
+  EXPECT_TRUE(Drawn(L"0"));
+  wchar_t shown[32];
+  swprintf(shown, 32, L"%-11.2f", station + 2.5);
+  EXPECT_TRUE(Drawn(shown));
+}
+
+// Auto: every announced frame makes one record, the frame as sent; the station advances by the
+// increment on each reading but the file's first.
+TEST_F(MeterReading, AutoRecordsEveryAnnouncedFrame) {
+  Start(0, 10);
+  ASSERT_EQ(SurveyRun.framesPerReading.load(), 2);
+  const double station = SurveyRun.station;
+  std::vector<DWORD> ticks;
+  for (int i = 0; i < 10; ++i) {
+    if (FeedFrame(kReleased, -200, i)) ticks.push_back(LinkState.lastFrameTick.load());
+  }
+  ASSERT_EQ(ticks.size(), 5u);
+  const auto records = ReadingRecords();
+  ASSERT_EQ(records.size(), 5u);
+  for (size_t r = 0; r < records.size(); ++r) {
+    EXPECT_EQ(records[r], Record(FrameText(kReleased, -200, static_cast<int>(2 * r + 1)).substr(0, 12), ticks[r])) << r;
+  }
+  EXPECT_DOUBLE_EQ(SurveyRun.station, station + 4 * 2.5);
+  Pause();
+  Key('G');
+  FeedFrame(kReleased, -200, 0);
+  EXPECT_TRUE(FeedFrame(kReleased, -200, 0));
+  EXPECT_EQ(ReadingRecords().size(), 6u);
+  EXPECT_DOUBLE_EQ(SurveyRun.station, station + 5 * 2.5);
+}
+
+// With audio on at 5 readings per second: one beep every 5 recorded readings.
+TEST_F(MeterReading, AudioBeepsEveryFifthRecordedReading) {
+  Start(2, 1);
+  SurveySettings.audio = 1;
+  LinkState.readingsPerSecond = 5;
+  const size_t before = plat::test::Beeps().size();  // the start's beep
+  for (int i = 0; i < 11; ++i) {
+    Send(kPressed);
+    Send(kReleased);
+  }
+  EXPECT_EQ(ReadingRecords().size(), 11u);
+  EXPECT_EQ(plat::test::Beeps().size(), before + 2);
+}
+
+// A pause in the middle of an average drops the series and gives the operator's Manual mode back:
+// the pause button of Manual shows at the next Go, and a new press averages afresh.
+TEST_F(MeterReading, PauseDuringAnAverageDropsTheSeries) {
+  Start(2, 3);
+  Send(kPressed);
+  Send(kReleased, 9000, 9000);
+  ASSERT_EQ(SurveySettings.surveyMode, 0);
+  Pause();
+  ASSERT_EQ(SurveyRun.state.load(), kRunStandBy);
+  EXPECT_EQ(SurveySettings.surveyMode, 2);
+  EXPECT_EQ(SurveyRun.sampleCount, 0);
+  for (HWND b : LoggingButtons.pause) EXPECT_FALSE(plat::test::IsVisible(b));
+  Key('G');
+  EXPECT_TRUE(plat::test::IsVisible(LoggingButtons.pause[PauseButtonIndex(SurveySettings.pauseKey, 2)]));
+  EXPECT_EQ(SurveyRun.framesPerReading.load(), 1);
+  Send(kReleased);  // the trigger counts again
+  EXPECT_EQ(SurveyRun.sampleCount, 0);
+  Send(kPressed, 30, 60);
+  Send(kReleased, 30, 60);
+  const DWORD tick = Send(kReleased, 30, 60);
+  EXPECT_EQ(ReadingRecords(), std::vector<std::string>{Record("T4+0030+0060", tick)});
+}
+
+TEST_F(MeterReading, EndOfRunDuringAnAverageRestoresTheMode) {
+  Start(2, 3);
+  Send(kPressed);
+  ASSERT_EQ(SurveySettings.surveyMode, 0);
+  StopLogging(1);
+  EXPECT_EQ(SurveySettings.surveyMode, 2);
+  EXPECT_EQ(SurveyRun.sampleCount, 0);
+}
+
+}  // namespace
+}  // namespace handheld
