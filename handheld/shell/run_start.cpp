@@ -14,7 +14,6 @@ namespace handheld {
 
 namespace {
 
-constexpr UINT_PTR kWatchdogTimerId = 1;
 constexpr UINT kWatchdogMs = 300;
 constexpr int32_t kZol12WatchdogMs = 2000;
 constexpr int kReaderStartDelayMs = 50;
@@ -98,10 +97,10 @@ bool StartInstrumentReader(HWND window) {
 
 void StartWatchdogTimer() {
   if (BuildConfig.modelIndex != kModelZol12) {
-    SetTimer(AppWindows.loggingWnd, kWatchdogTimerId, kWatchdogMs, nullptr);
+    SetTimer(AppWindows.loggingWnd, kWatchdogTimer, kWatchdogMs, nullptr);
   } else if (SurveySettings.surveyMode != 1) {
     Watchdog.periodMs = kZol12WatchdogMs;
-    SetTimer(AppWindows.loggingWnd, kWatchdogTimerId, static_cast<UINT>(kZol12WatchdogMs), nullptr);
+    SetTimer(AppWindows.loggingWnd, kWatchdogTimer, static_cast<UINT>(kZol12WatchdogMs), nullptr);
   }
 }
 

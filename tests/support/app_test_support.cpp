@@ -14,7 +14,6 @@ namespace handheld::test {
 
 namespace {
 
-constexpr UINT_PTR kWatchdogTimerId = 1;
 constexpr uint32_t kKeepAliveMs = 59000;
 
 bool Valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
@@ -73,7 +72,7 @@ void Run(uint32_t ms) { EXPECT_TRUE(plat::test::RunFor(ms)); }
 
 void EndRun() {
   plat::test::OnUiThread([] {
-    KillTimer(AppWindows.loggingWnd, kWatchdogTimerId);
+    KillTimer(AppWindows.loggingWnd, kWatchdogTimer);
     SurveyRun.runActive = 0;
     ShowWindow(AppWindows.loggingWnd, SW_HIDE);
     return LRESULT{0};
