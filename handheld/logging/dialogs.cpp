@@ -1,6 +1,11 @@
 #include "logging/dialogs.h"
 
+#include <cwchar>
+
+#include "engine/records.h"
 #include "engine/state.h"
+#include "logging/logging.h"
+#include "logging/screen.h"
 
 namespace handheld {
 
@@ -57,9 +62,41 @@ INT_PTR EndOnOkOrCancel(HWND dialog, UINT message, WPARAM wParam) {
 }  // namespace
 
 INT_PTR CALLBACK NewLineDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
-INT_PTR CALLBACK NewStationDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
 INT_PTR CALLBACK CommentDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
 INT_PTR CALLBACK ProfileScaleDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
 INT_PTR CALLBACK DisplayOptionsDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
+
+// New Station: moves the current station to the typed value, shows it, starts every curve afresh
+// and records the station with a time mark. Ends with 0 either way.
+INT_PTR CALLBACK NewStationDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    wchar_t text[64];
+    swprintf(text, 64, L"%.3f", static_cast<double>(SurveySettings.startStation));
+    SetDlgItemTextW(dialog, 863, text);
+    swprintf(text, 64, L"%.3f", SurveyRun.station);
+    SetDlgItemTextW(dialog, 864, text);
+    SetDlgItemTextW(dialog, 865, L"");
+    return TRUE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  if (LOWORD(wParam) == IDOK) {
+    wchar_t typed[64];
+    GetDlgItemTextW(dialog, 865, typed, 64);
+    SurveyRun.station = plat::ParseDecimal(typed);
+    for (int32_t& have : PlotState.havePrev) have = 0;
+    {
+      WindowDc dc(AppWindows.loggingWnd);
+      DrawStation(dc);
+    }
+    SurveyRun.stationHasReading = 0;
+    WriteStationRecord();
+    WriteTimeRecord();
+    UpdateWindow(AppWindows.loggingWnd);
+    EndDialog(dialog, 0);
+  } else if (LOWORD(wParam) == IDCANCEL) {
+    EndDialog(dialog, 0);
+  }
+  return TRUE;
+}
 
 }  // namespace handheld

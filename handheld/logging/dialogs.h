@@ -23,10 +23,13 @@ const wchar_t* LoggingDialogTemplate(LoggingDialog dialog, const DialogBuild& bu
 // The same for the build and settings in force.
 const wchar_t* LoggingDialogTemplate(LoggingDialog dialog);
 
-// Dialog procedures of the run's dialogs. Until their dialogs are built each only ends on OK (1)
-// and on Cancel or a close (0).
-INT_PTR CALLBACK NewLineDlgProc(HWND, UINT, WPARAM, LPARAM);
+// New Station ("GetNewStation"): OK sets the current station to the typed value (not a number:
+// 0), starts the curves afresh, redraws the station field and writes a station and a time record.
+// Ends with 0 after OK and Cancel alike.
 INT_PTR CALLBACK NewStationDlgProc(HWND, UINT, WPARAM, LPARAM);
+
+// Dialog procedures still to be built: each only ends on OK (1) and on Cancel or a close (0).
+INT_PTR CALLBACK NewLineDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK CommentDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK ProfileScaleDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK DisplayOptionsDlgProc(HWND, UINT, WPARAM, LPARAM);

@@ -23,20 +23,6 @@ namespace {
 
 bool RunEnded() { return SurveyRun.runActive == 0; }
 
-// A window DC with a transparent background, released when it goes.
-class WindowDc {
- public:
-  explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) { SetBkMode(dc_, TRANSPARENT); }
-  ~WindowDc() { ReleaseDC(hwnd_, dc_); }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  operator HDC() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
-
 HWND* SetOnShow(int32_t state) { return state == kRunMonitor ? LoggingButtons.monitor : LoggingButtons.standBy; }
 int SetSize(int32_t state) { return state == kRunMonitor ? MonitorButtonCount(BuildConfig.modelIndex) : kStandByButtons; }
 

@@ -29,6 +29,20 @@ const wchar_t* PauseCaption(int row);  // rows 0 to 31; empty text outside
 // The word of a run state: -1 "Stand By", 0 "Monitor", 1 "Logging"; empty for any other value.
 const wchar_t* StateWord(int32_t state);
 
+// A window DC with a transparent background, released when it goes.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) { SetBkMode(dc_, TRANSPARENT); }
+  ~WindowDc() { ReleaseDC(hwnd_, dc_); }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  operator HDC() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
 // Drawing helpers on a DC with a transparent background.
 void DrawTextAt(HDC dc, int x, int y, const wchar_t* text);
 void EraseField(HDC dc, const RECT& rect);  // the light grey stock brush

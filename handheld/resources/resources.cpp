@@ -4,8 +4,10 @@
 #include "resources/resources.h"
 
 #include <array>
+#include <vector>
 
 #include "engine/state.h"
+#include "resources/templates.h"
 
 namespace handheld {
 namespace {
@@ -29,8 +31,8 @@ constexpr MenuT kMk2Menus[] = {MenuDef(1110, kMk2FilePopup)};
 // ---- Per-model rows --------------------------------------------------------------------------
 // What a model's builds hold: the instrument's name for the stand-ins (a shorter one for the narrow
 // side strip), its title bitmaps (portrait,
-// landscape on a storage-root build, landscape otherwise; none on the RZ89), its menus and, as they
-// come, its dialog templates.
+// landscape on a storage-root build, landscape otherwise; none on the RZ89) and its menus. Its
+// dialog templates come from the template groups (templates.h).
 struct ModelResources {
   int32_t model;
   int32_t iceOption;
@@ -41,15 +43,13 @@ struct ModelResources {
   const wchar_t* titleDrive;
   const MenuT* menus;
   std::size_t menuCount;
-  const DlgTemplateT* dialogs;
-  std::size_t dialogCount;
 };
 
 template <std::size_t N>
 constexpr ModelResources Model(int32_t model, int32_t iceOption, const wchar_t* instrument, const wchar_t* strip,
                                const wchar_t* portrait, const wchar_t* storage, const wchar_t* drive,
                                const MenuT (&menus)[N]) {
-  return ModelResources{model, iceOption, instrument, strip, portrait, storage, drive, menus, N, nullptr, 0};
+  return ModelResources{model, iceOption, instrument, strip, portrait, storage, drive, menus, N};
 }
 
 constexpr ModelResources kModels[] = {
@@ -107,15 +107,26 @@ constexpr std::array<Build, 2 * kModelCount> kBuilds = [] {
   return builds;
 }();
 
-constexpr std::array<ResourceTableT, 2 * kModelCount> kTables = [] {
-  std::array<ResourceTableT, 2 * kModelCount> tables{};
-  for (std::size_t i = 0; i < tables.size(); ++i) {
-    const ModelResources& m = kModels[i % kModelCount];
-    tables[i] = ResourceTableT{m.dialogs,          m.dialogCount, m.menus, m.menuCount, kBuilds[i].bitmaps.data(),
-                               kBuilds[i].bitmapCount, nullptr,   0};
-  }
+// A build's table: its model's menus, its bitmaps and the dialog templates it uses, composed once.
+struct Table {
+  std::vector<DlgTemplateT> dialogs;
+  ResourceTableT table;
+};
+
+const std::array<Table, 2 * kModelCount>& Tables() {
+  static const std::array<Table, 2 * kModelCount> tables = [] {
+    std::array<Table, 2 * kModelCount> t{};
+    for (std::size_t i = 0; i < t.size(); ++i) {
+      const ModelResources& m = kModels[i % kModelCount];
+      const Build& b = kBuilds[i];
+      t[i].dialogs = BuildTemplates(ResourceBuild{b.model, b.iceOption, b.storageRoot});
+      t[i].table = ResourceTableT{t[i].dialogs.data(), t[i].dialogs.size(), m.menus, m.menuCount,
+                                  b.bitmaps.data(),    b.bitmapCount,       nullptr, 0};
+    }
+    return t;
+  }();
   return tables;
-}();
+}
 
 // A build with no resources of its own (a model outside the line).
 constexpr ResourceTableT kEmptyTable{};
@@ -129,9 +140,15 @@ const ResourceTableT& HandheldResources() {
   const int32_t root = BuildConfig.storageRoot != 0 ? 1 : 0;
   for (std::size_t i = 0; i < kBuilds.size(); ++i) {
     const Build& b = kBuilds[i];
-    if (b.model == model && b.iceOption == ice && b.storageRoot == root) return kTables[i];
+    if (b.model == model && b.iceOption == ice && b.storageRoot == root) return Tables()[i].table;
   }
   return kEmptyTable;
+}
+
+std::vector<DlgTemplateT> BuildTemplates(const ResourceBuild& build) {
+  TemplateList list;
+  AddRunDialogTemplates(build, list);
+  return list;
 }
 
 void RegisterHandheldResources() { plat::RegisterResources(HandheldResources()); }

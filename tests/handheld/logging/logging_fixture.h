@@ -1,7 +1,8 @@
 // A small stand-in for the handheld program around the logging window: a visible top-level
 // window in the main window's place, the fonts and screen layout the main window's creation
 // sets, the logging window as its hidden child 4, and the build's resource table (on request with
-// stand-in templates of the run's dialogs). The test thread is the UI thread.
+// stand-in templates of the run's dialogs whose templates the build does not hold yet). The test
+// thread is the UI thread.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -40,8 +41,6 @@ inline constexpr DlgItemT kStandInItems[] = {DlgLText(100, L"Stand-in", 4, 4, 60
 constexpr uint32_t kStandInStyle = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_CENTER;
 inline constexpr DlgTemplateT kStandInDialogs[] = {
     DlgDef(L"GetNewLine", L"New Line", kStandInStyle, WS_EX_CAPTIONOKBTN, 0, 0, 90, 40, L"MS Sans Serif", 9,
-           kStandInItems),
-    DlgDef(L"GetNewStationwm6", L"New Station", kStandInStyle, WS_EX_CAPTIONOKBTN, 0, 0, 90, 40, L"MS Sans Serif", 9,
            kStandInItems),
     DlgDef(L"GetComment", L"Enter Comment", kStandInStyle, WS_EX_CAPTIONOKBTN, 0, 0, 90, 40, L"MS Sans Serif", 9,
            kStandInItems),
@@ -85,11 +84,17 @@ class LoggingFixture : public ::testing::Test {
     SurveySettings.readingInterval = 0.2f;
     ComputeSampleDivisor();
 
-    resources_ = HandheldResources();  // the build's table: its popup menu, no dialog templates yet
+    resources_ = HandheldResources();  // the build's table: its popup menu and its templates
+    dialogs_.assign(resources_.dialogs, resources_.dialogs + resources_.dialogCount);
     if (s.dialogs) {
-      resources_.dialogs = kStandInDialogs;
-      resources_.dialogCount = std::size(kStandInDialogs);
+      for (const DlgTemplateT& standIn : kStandInDialogs) {
+        bool held = false;
+        for (const DlgTemplateT& t : dialogs_) held = held || wcscmp(t.name, standIn.name) == 0;
+        if (!held) dialogs_.push_back(standIn);
+      }
     }
+    resources_.dialogs = dialogs_.data();
+    resources_.dialogCount = dialogs_.size();
     plat::RegisterResources(resources_);
 
     ASSERT_EQ(RegisterLoggingClasses(AppWindows.instance), 0);
@@ -200,6 +205,7 @@ class LoggingFixture : public ::testing::Test {
 
   LoggingSetup setup_;
   ResourceTableT resources_{};
+  std::vector<DlgTemplateT> dialogs_;
   HWND main_ = nullptr;
   HWND logging_ = nullptr;
 };
