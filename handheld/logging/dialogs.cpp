@@ -63,8 +63,6 @@ INT_PTR EndOnOkOrCancel(HWND dialog, UINT message, WPARAM wParam) {
 
 INT_PTR CALLBACK NewLineDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
 INT_PTR CALLBACK CommentDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
-INT_PTR CALLBACK ProfileScaleDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
-INT_PTR CALLBACK DisplayOptionsDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
 
 // New Station: moves the current station to the typed value, shows it, starts every curve afresh
 // and records the station with a time mark. Ends with 0 either way.
