@@ -93,4 +93,20 @@ void StoreGpsMonitorLine(const char* line, size_t length) {
   GpsState.sentenceValid = 1;
 }
 
+int GetField(const char* text, int n, char separator, char* out, size_t outSize) {
+  if (text == nullptr || out == nullptr || outSize == 0 || n < 1) return 0;
+  const char* start = text;
+  for (int field = 1; field < n; ++field) {
+    while (*start != 0 && *start != separator) ++start;
+    if (*start == 0) return 0;
+    ++start;
+  }
+  size_t length = 0;
+  while (start[length] != 0 && start[length] != separator) ++length;
+  if (length > outSize - 1) length = outSize - 1;
+  memcpy(out, start, length);
+  out[length] = 0;
+  return 1;
+}
+
 }  // namespace handheld

@@ -60,4 +60,11 @@ void StoreGpsSentence(const char* line, size_t length, int32_t verdict);
 // (at most 127 characters and a NUL), GpsState.sentenceValid 1.
 void StoreGpsMonitorLine(const char* line, size_t length);
 
+// The n-th field of a text split at `separator` (field 1 is the text before the first separator;
+// the last field runs to the end of the text, a checksum suffix included). Copies it into `out`
+// (at most outSize - 1 characters and a NUL; a longer field is cut) and returns 1. Returns 0 and
+// leaves `out` alone when the text has fewer than n - 1 separators, for n below 1, or when `out`
+// cannot hold a NUL.
+int GetField(const char* text, int n, char separator, char* out, size_t outSize);
+
 }  // namespace handheld

@@ -243,12 +243,15 @@ size_t FormatEventRecord(char* out, const wchar_t* text, char kind, uint32_t tic
 
 size_t FormatCalibrationRecords(char* out) {
   const int length = RecordLength();
+  // While a calibration runs the offsets in force are 0; the readings that follow it are decoded
+  // with the standing ones, so those are recorded.
+  const float* inForce = Mk2OffsetsStanding();
   char* rec = out;
   for (int i = 0; i < kCalibrationRecords; ++i, rec += length) {
     Blank(rec, length);
     rec[0] = 'O';
     rec[1] = static_cast<char>('1' + i);
-    PutFormat(rec, 2, 10, "%10.3f", static_cast<double>(SurveySettings.mk2Offset[i]));
+    PutFormat(rec, 2, 10, "%10.3f", static_cast<double>(inForce[i]));
     PutFormat(rec, 13, 10, "%10.3f", static_cast<double>(Rz27Mk2Calibration.previous[i]));
   }
   return kCalibrationRecords * static_cast<size_t>(length);

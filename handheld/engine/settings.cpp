@@ -31,6 +31,7 @@ enum class Kind : uint8_t {
   kDouble,            // "%f" of a double-precision value, read as a decimal number
   kText,              // the survey line name, 8-bit in the file, wide in memory
   kStationIncrement,  // as kFloat, but in Wheel mode only the sign is written
+  kMk2Offset,         // as kFloat, but the offsets that stand are written (Mk2OffsetsStanding)
 };
 
 // What the reader recomputes after a line.
@@ -118,12 +119,12 @@ constexpr SettingsLine kLines[] = {
     {A, F(&S.dipole), N},
     {A, F(&S.samplesPerReading), N},
     {When::kMk2, F(&S.mk2Type), N},
-    {When::kMk2, F(&S.mk2Offset[0]), N},
-    {When::kMk2, F(&S.mk2Offset[1]), N},
-    {When::kMk2, F(&S.mk2Offset[2]), N},
-    {When::kMk2, F(&S.mk2Offset[3]), N},
-    {When::kMk2, F(&S.mk2Offset[4]), N},
-    {When::kMk2, F(&S.mk2Offset[5]), N},
+    {When::kMk2, {Kind::kMk2Offset, &S.mk2Offset[0]}, N},
+    {When::kMk2, {Kind::kMk2Offset, &S.mk2Offset[1]}, N},
+    {When::kMk2, {Kind::kMk2Offset, &S.mk2Offset[2]}, N},
+    {When::kMk2, {Kind::kMk2Offset, &S.mk2Offset[3]}, N},
+    {When::kMk2, {Kind::kMk2Offset, &S.mk2Offset[4]}, N},
+    {When::kMk2, {Kind::kMk2Offset, &S.mk2Offset[5]}, N},
     {A, F(&S.stationIncrementAuto), N},
     {A, F(&S.stationIncrementWheel), N},
     {A, F(&S.stationIncrementManual), N},
@@ -204,6 +205,11 @@ int FormatLine(const Field& field, char* out, int size) {
       if (SurveySettings.surveyMode == kModeWheel) increment = increment < 0.0f ? -1.0f : 1.0f;
       return FittedLength(snprintf(out, size, "%f\r\n", increment), size);
     }
+    case Kind::kMk2Offset: {
+      // While a calibration runs the offsets in force are 0: the file keeps the standing ones.
+      const auto index = static_cast<float*>(field.value) - SurveySettings.mk2Offset;
+      return FittedLength(snprintf(out, size, "%f\r\n", Mk2OffsetsStanding()[index]), size);
+    }
   }
   return 0;
 }
@@ -228,6 +234,7 @@ void ParseLine(const Field& field, const char* line) {
       break;
     case Kind::kFloat:
     case Kind::kStationIncrement:
+    case Kind::kMk2Offset:
       *static_cast<float*>(field.value) = ToFloat(ParseWidened(line));
       break;
     case Kind::kDouble:

@@ -73,6 +73,10 @@ void ResetSurveyRun() {
   SurveyRun.fieldSum[0] = SurveyRun.fieldSum[1] = 0;
   SurveyRun.valueSum[0] = SurveyRun.valueSum[1] = 0.0f;
   SurveyRun.fieldMean[0] = SurveyRun.fieldMean[1] = 0.0f;
+  SurveyRun.mk2SampleCount = 0;
+  for (auto& v : SurveyRun.mk2ValueSum) v = 0.0f;
+  for (auto& v : SurveyRun.mk2CountSum) v = 0;
+  SurveyRun.mk2FirstBytes[0] = SurveyRun.mk2FirstBytes[1] = 0;
 }
 
 void ResetPlotState() { PlotState = PlotStateData{}; }
@@ -84,9 +88,14 @@ void ResetRz27Mk2Calibration() {
   Rz27Mk2Calibration.active = 0;
   Rz27Mk2Calibration.phase = 0;
   Rz27Mk2Calibration.stage = 0;
-  Rz27Mk2Calibration.startTick = 0;
+  Rz27Mk2Calibration.t0 = 0;
   for (auto& v : Rz27Mk2Calibration.sums) v = 0;
   Rz27Mk2Calibration.count = 0;
+}
+
+const float* Mk2OffsetsStanding() {
+  return Rz27Mk2Calibration.active.load(std::memory_order_relaxed) == -1 ? Rz27Mk2Calibration.backup
+                                                                          : SurveySettings.mk2Offset;
 }
 
 void ResetWorkerThreads() {

@@ -143,6 +143,13 @@ struct SurveyRunData {
   int64_t fieldSum[2] = {};
   float valueSum[2] = {};
   float fieldMean[2] = {};
+  // RZ27-MK2 Manual-mode averaging: samples taken, the sums of the four values (conductivity 1 m,
+  // inphase 1 m, conductivity 0.5 m, inphase 0.5 m), of their raw counts and of the two
+  // temperature counts, and bytes 0 and 1 of the series' first frame.
+  int32_t mk2SampleCount = 0;
+  float mk2ValueSum[4] = {};
+  uint32_t mk2CountSum[6] = {};
+  unsigned char mk2FirstBytes[2] = {};
 };
 extern SurveyRunData SurveyRun;
 
@@ -178,18 +185,26 @@ struct ScreenLayoutData {
 };
 extern ScreenLayoutData ScreenLayout;
 
-// RZ27-MK2 calibration (owner: the logging screen's calibration).
+// RZ27-MK2 calibration (owner: the logging screen's calibration). Only `active` is read by another
+// thread (the GPS reader); the rest is the UI thread's.
 struct Rz27Mk2CalibrationData {
   float previous[6] = {0, 0, 0, 0, 0, 0};  // the offsets last replaced
-  float backup[6] = {0, 0, 0, 0, 0, 0};    // the offsets in force when the calibration started
+  // The offsets that stand while the calibration runs: those in force at its start, and the new
+  // ones once it has succeeded. Settings saves and line blocks use them meanwhile.
+  float backup[6] = {0, 0, 0, 0, 0, 0};
   std::atomic<int32_t> active{0};          // -1 while the calibration runs
-  int32_t phase = 0;
-  int32_t stage = 0;
-  uint32_t startTick = 0;
-  double sums[6] = {};
-  int32_t count = 0;
+  int32_t phase = 0;                       // 0 none, 1 vertical window, 2 the rest
+  int32_t stage = 0;                       // within phase 2
+  uint32_t t0 = 0;                         // tick at which the phase or stage began
+  // Inphase 1 m V, 0.5 m V, 1 m H, 0.5 m H, then conductivity 1 m V, 0.5 m V, 1 m H, 0.5 m H.
+  float sums[8] = {};
+  int32_t count = 0;                       // readings summed in the current window
 };
 extern Rz27Mk2CalibrationData Rz27Mk2Calibration;
+
+// The RZ27-MK2 offsets O1 to O6 that stand: Rz27Mk2Calibration.backup while a calibration runs
+// (the offsets in force are 0 then), else SurveySettings.mk2Offset.
+const float* Mk2OffsetsStanding();
 
 // The eight display channels of the latest reading (owner: engine, the live decoders). Channel
 // meaning depends on the model; a channel's valid flag is 1 when it holds a value of this reading.

@@ -17,9 +17,5 @@ LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM) {
-  memset(GpsState.sentence, 0, sizeof GpsState.sentence);
-  return 0;
-}
 
 }  // namespace handheld

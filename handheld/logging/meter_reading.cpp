@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,18 +21,8 @@ namespace handheld {
 namespace {
 
 constexpr int kRecordFrameBytes = 12;
-constexpr uint32_t kBatteryPeriodMs = 180000;
 
 unsigned char StatusValue(unsigned char status) { return status > 127 ? status - 128 : status; }
-
-std::wstring Format(const wchar_t* format, ...) {
-  wchar_t text[96];
-  va_list args;
-  va_start(args, format);
-  const int n = vswprintf(text, 96, format, args);
-  va_end(args);
-  return n < 0 ? std::wstring() : std::wstring(text);
-}
 
 // The frame copy padded with blanks to the 12 record bytes.
 void PaddedFrame(const unsigned char* frame, int32_t frameLength, unsigned char out[kRecordFrameBytes]) {
@@ -43,36 +32,32 @@ void PaddedFrame(const unsigned char* frame, int32_t frameLength, unsigned char 
 
 // Range texts of the RZ27 family and the RZ45: by dipole letter and orientation.
 std::wstring DipoleRangeText(char dipole, bool portrait, int32_t range) {
-  if (dipole == 'V') return Format(portrait ? L"Vertical Dipoles   Range:%-4d" : L"Vertical  G%-4d", range);
-  return Format(portrait ? L"Horizontal Dipoles   Range:%-4d" : L"Horizontal  G%-4d", range);
+  if (dipole == 'V') return WideFormat(portrait ? L"Vertical Dipoles   Range:%-4d" : L"Vertical  G%-4d", range);
+  return WideFormat(portrait ? L"Horizontal Dipoles   Range:%-4d" : L"Horizontal  G%-4d", range);
 }
 
 std::wstring Rz12RangeText(char dipole, bool portrait, bool ice, int32_t range) {
   if (dipole != 'V' && dipole != 'H') return {};
   const bool v = dipole == 'V';
   if (portrait) {
-    if (ice) return Format(v ? L"Mode:V  R:%-4d" : L"Mode:H  R:%-4d", range);
-    return Format(v ? L"Vertical Dipoles   Range:%-4d" : L"Horizontal Dipoles   Range:%-4d", range);
+    if (ice) return WideFormat(v ? L"Mode:V  R:%-4d" : L"Mode:H  R:%-4d", range);
+    return WideFormat(v ? L"Vertical Dipoles   Range:%-4d" : L"Horizontal Dipoles   Range:%-4d", range);
   }
-  if (ice) return Format(v ? L"V G%-4d" : L"H G%-4d", range);
-  return Format(v ? L"Vertical  G%-4d" : L"Horizontal  G%-4d", range);
+  if (ice) return WideFormat(v ? L"V G%-4d" : L"H G%-4d", range);
+  return WideFormat(v ? L"Vertical  G%-4d" : L"Horizontal  G%-4d", range);
 }
 
 std::wstring IceText(const ReadingView& v) {
   const bool p = v.portrait;
   if (v.dipole != 'H') return p ? L"Th: N/A in mode V" : L"T:N/A in V";
   if (v.thickness < 0) return p ? L"T: Out of Range" : L"T:Off Range";
-  if (v.displayUnits == 1) return Format(p ? L"Th: %-8.2fft" : L"T[ft]:%-8.2f", v.thickness / 0.3048);
-  return Format(p ? L"Th: %-8.2fm" : L"T[m]:%-8.2f", static_cast<double>(v.thickness));
+  if (v.displayUnits == 1) return WideFormat(p ? L"Th: %-8.2fft" : L"T[ft]:%-8.2f", v.thickness / 0.3048);
+  return WideFormat(p ? L"Th: %-8.2fm" : L"T[m]:%-8.2f", static_cast<double>(v.thickness));
 }
 
 // Ice thickness from the RZ12's horizontal-dipole reading. No ice curve is loaded in this build
 // (LoadIceCurve keeps none), so every reading lies outside the curve: below 0.
 float IceThickness(float, int32_t) { return -1.0f; }
-
-void DrawIn(HDC dc, const RECT& rect, const std::wstring& text) {
-  if (!text.empty()) DrawTextAt(dc, rect.left, rect.top, text.c_str());
-}
 
 }  // namespace
 
@@ -117,12 +102,12 @@ std::wstring ModeText(int32_t model, int32_t dipole, int32_t component, int32_t 
     case kModelRz12:
     case kModelRz27B:
     case kModelRz27:
-      return dipole >= 0 && dipole <= 2 ? Format(L"Mode:%c", kDipoles[dipole]) : std::wstring();
+      return dipole >= 0 && dipole <= 2 ? WideFormat(L"Mode:%c", kDipoles[dipole]) : std::wstring();
     case kModelRz27Dd:
-      return component >= 0 && component <= 2 ? Format(L"Mode:%c", kComponents[component]) : std::wstring();
+      return component >= 0 && component <= 2 ? WideFormat(L"Mode:%c", kComponents[component]) : std::wstring();
     case kModelRz45:
       if (dipole < 0 || dipole > 5) return {};
-      return modeAtStart == 2 ? Format(L"Rdgs:%1d", dipole + 1) : std::wstring(kRz45[dipole]);
+      return modeAtStart == 2 ? WideFormat(L"Rdgs:%1d", dipole + 1) : std::wstring(kRz45[dipole]);
     default:
       return {};
   }
@@ -135,49 +120,49 @@ ReadingTexts ReadingDisplayTexts(const ReadingView& v) {
   switch (v.model) {
     case kModelRz12:
       if (v.battery == 1) {
-        t.value1 = Format(p ? L"B:%-8.2fVolt" : L"B:%-8.2f", v1);
-        t.value2 = Format(p ? L"B:%-8.2fVolt" : L"B:%-8.2f", v2);
+        t.value1 = WideFormat(p ? L"B:%-8.2fVolt" : L"B:%-8.2f", v1);
+        t.value2 = WideFormat(p ? L"B:%-8.2fVolt" : L"B:%-8.2f", v2);
         t.range = L"Battery Levels";
       } else {
-        if (v.component == 0) t.value1 = Format(p ? L"C:%-8.2fmS/m" : L"C:%-8.2f", v1);
-        t.value2 = Format(p ? L"I:%-8.2fppt" : L"I:%-8.2f", v2);
+        if (v.component == 0) t.value1 = WideFormat(p ? L"C:%-8.2fmS/m" : L"C:%-8.2f", v1);
+        t.value2 = WideFormat(p ? L"I:%-8.2fppt" : L"I:%-8.2f", v2);
         t.range = Rz12RangeText(v.dipole, p, v.zolEnabled == 1, v.range);
       }
       if (v.zolEnabled == 1) t.ice = IceText(v);
       break;
     case kModelRz27B:
-      t.value1 = Format(L"C:%-8.2f", v1);
-      t.value2 = Format(L"I:%-8.2f", v2);
-      t.range = Format(v.dipole == 'V' ? L"Vertical G%-4d,%-4d" : L"Horizontal G%-4d,%-4d", v.range, v.range2);
+      t.value1 = WideFormat(L"C:%-8.2f", v1);
+      t.value2 = WideFormat(L"I:%-8.2f", v2);
+      t.range = WideFormat(v.dipole == 'V' ? L"Vertical G%-4d,%-4d" : L"Horizontal G%-4d,%-4d", v.range, v.range2);
       break;
     case kModelRz27Dd:
       if (v.frameKind == 1) {
-        t.value1 = Format(L"IV:%-8.2f", v1);
-        t.value2 = Format(L"IH:%-8.2f", v2);
-        t.range = Format(p ? L"      Inphase [ppt]  Range:%-4d" : L"Inphase  G%-4d", v.range);
+        t.value1 = WideFormat(L"IV:%-8.2f", v1);
+        t.value2 = WideFormat(L"IH:%-8.2f", v2);
+        t.range = WideFormat(p ? L"      Inphase [ppt]  Range:%-4d" : L"Inphase  G%-4d", v.range);
       } else if (v.frameKind == 2) {
-        t.value1 = Format(L"CV:%-8.2f", v1);
-        t.value2 = Format(L"CH:%-8.2f", v2);
-        t.range = Format(p ? L"Conductivity [mS/m]  Range:%-4d" : L"Conductivity  G%-4d", v.range);
+        t.value1 = WideFormat(L"CV:%-8.2f", v1);
+        t.value2 = WideFormat(L"CH:%-8.2f", v2);
+        t.range = WideFormat(p ? L"Conductivity [mS/m]  Range:%-4d" : L"Conductivity  G%-4d", v.range);
       }
       break;
     case kModelRz27:
-      if (v.frameKind == 2) t.value1 = Format(p ? L"C:%-8.2fmS/m" : L"C:%-8.2f", v1);
-      if (v.frameKind == 1) t.value2 = Format(p ? L"I:%-8.2fppt" : L"I:%-8.2f", v2);
+      if (v.frameKind == 2) t.value1 = WideFormat(p ? L"C:%-8.2fmS/m" : L"C:%-8.2f", v1);
+      if (v.frameKind == 1) t.value2 = WideFormat(p ? L"I:%-8.2fppt" : L"I:%-8.2f", v2);
       t.range = DipoleRangeText(v.dipole, p, v.range);
       break;
     case kModelRz45:
-      t.value1 = Format(p ? L"C:%-8.2fmS/m" : L"C:%-8.2f", v1);
-      t.value2 = Format(L"Sep:%2.0f m", v2);
+      t.value1 = WideFormat(p ? L"C:%-8.2fmS/m" : L"C:%-8.2f", v1);
+      t.value2 = WideFormat(L"Sep:%2.0f m", v2);
       t.range = DipoleRangeText(v.dipole, p, v.range);
       break;
     case kModelRz89:
-      t.value1 = Format(L"C:%-8.2f", v1);
-      t.value2 = Format(L"Sep:%-8.2f m", v2);
+      t.value1 = WideFormat(L"C:%-8.2f", v1);
+      t.value2 = WideFormat(L"Sep:%-8.2f m", v2);
       break;
     case kModelZol12:
-      t.value1 = Format(L"Th:%-8.2f", v1);
-      t.value2 = Format(L"IP:%-8.2f", v2);
+      t.value1 = WideFormat(L"Th:%-8.2f", v1);
+      t.value2 = WideFormat(L"IP:%-8.2f", v2);
       break;
     default:
       break;
@@ -224,7 +209,7 @@ LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
   // 3: the mode field.
   SelectObject(dc, AppWindows.fontNormal);
   EraseField(dc, LoggingLayout.modeRect);
-  DrawIn(dc, LoggingLayout.modeRect,
+  DrawInField(dc, LoggingLayout.modeRect,
          ModeText(model, SurveySettings.dipole, SurveySettings.component, SurveyRun.modeAtStart));
 
   // 4: the record flag.
@@ -243,7 +228,7 @@ LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
     const int32_t n = SurveySettings.samplesPerReading;
     ++SurveyRun.sampleCount;
     EraseField(dc, LoggingLayout.valuesRowRect);
-    const std::wstring counter = Format(L"Sample %-3d of %-3d", SurveyRun.sampleCount, n);
+    const std::wstring counter = WideFormat(L"Sample %-3d of %-3d", SurveyRun.sampleCount, n);
     DrawTextAt(dc, LoggingLayout.rangeRect.left, LoggingLayout.valuesRowY, counter.c_str());
     SurveyRun.fieldSum[0] += FieldNumber(padded + 2);
     if (secondField) SurveyRun.fieldSum[1] += FieldNumber(padded + 7);
@@ -292,15 +277,9 @@ LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
     if (PlotState.groupsPerStation > 1) {
       SelectObject(dc, AppWindows.fontNormal);
       EraseField(dc, LoggingLayout.readingCountRect);
-      DrawIn(dc, LoggingLayout.readingCountRect, Format(L"%1d", SurveyRun.readingsAtStation));
+      DrawInField(dc, LoggingLayout.readingCountRect, WideFormat(L"%1d", SurveyRun.readingsAtStation));
     }
-    if (AppWindows.curveWnd != nullptr) {
-      int32_t rows[8] = {};
-      TracesToRows(rows);
-      HDC curve = GetDC(AppWindows.curveWnd);
-      PlotReadingPoint(curve, rows);
-      ReleaseDC(AppWindows.curveWnd, curve);
-    }
+    PlotTraces();
   }
 
   // 7: the values.
@@ -326,10 +305,10 @@ LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
     if (model == kModelRz12) EraseField(dc, LoggingLayout.iceRect);
     EraseField(dc, LoggingLayout.rangeRect);
     SelectObject(dc, AppWindows.fontBold);
-    DrawIn(dc, LoggingLayout.value1Rect, t.value1);
-    DrawIn(dc, LoggingLayout.value2Rect, t.value2);
-    DrawIn(dc, LoggingLayout.iceRect, t.ice);
-    DrawIn(dc, LoggingLayout.rangeRect, t.range);
+    DrawInField(dc, LoggingLayout.value1Rect, t.value1);
+    DrawInField(dc, LoggingLayout.value2Rect, t.value2);
+    DrawInField(dc, LoggingLayout.iceRect, t.ice);
+    DrawInField(dc, LoggingLayout.rangeRect, t.range);
   }
 
   // 8: the marker letter.
@@ -339,14 +318,7 @@ LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
   DrawTextAt(dc, LoggingLayout.markerRect.left, LoggingLayout.markerRect.top, blank ? L" " : L"M");
 
   // 9: the battery, every 3 minutes.
-  const uint32_t now = GetTickCount();
-  if (now - SurveyRun.lastBatteryTick > kBatteryPeriodMs) {
-    EraseField(dc, LoggingLayout.batteryRect);
-    SYSTEM_POWER_STATUS_EX2 power{};
-    GetSystemPowerStatusEx2(&power, sizeof power, FALSE);
-    DrawIn(dc, LoggingLayout.batteryRect, Format(L"%3d%c", static_cast<int>(power.BatteryLifePercent), L'%'));
-    SurveyRun.lastBatteryTick = now;
-  }
+  RefreshBattery(dc);
 
   ReleaseDC(hwnd, dc);
   LinkState.frame[0] = 0;

@@ -203,9 +203,9 @@ void CalibrateCommand(HWND hwnd) {
   const int answer = MessageBoxW(hwnd, text, L"CALIBRATION", MB_YESNO | MB_ICONINFORMATION);
   if (answer == IDYES && !RunEnded()) {
     Rz27Mk2Calibration.phase = 1;
-    for (auto& s : Rz27Mk2Calibration.sums) s = 0.0;
+    for (auto& s : Rz27Mk2Calibration.sums) s = 0.0f;
     Rz27Mk2Calibration.count = 0;
-    Rz27Mk2Calibration.startTick = GetTickCount();
+    Rz27Mk2Calibration.t0 = GetTickCount();
     Rz27Mk2Calibration.active = -1;
   } else {
     // No, or the run ended while the question was open: the offsets in force stay.

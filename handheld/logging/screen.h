@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 namespace handheld {
 
@@ -54,6 +55,17 @@ void DrawFileName(HDC dc);
 void DrawLineName(HDC dc, bool erase);
 // The station in bold, "%-11.2f", its field erased first.
 void DrawStation(HDC dc);
+
+// Pieces of the reading handlers.
+// A formatted wide text; empty when it would not fit 95 characters.
+std::wstring WideFormat(const wchar_t* format, ...);
+// The text at the field's left and top in the font selected; an empty text draws nothing.
+void DrawInField(HDC dc, const RECT& rect, const std::wstring& text);
+// The battery field ("%3d%c" of the life percentage and '%', in the font selected) when more than
+// 180000 ms have passed since SurveyRun.lastBatteryTick, which then becomes now.
+void RefreshBattery(HDC dc);
+// The reading in TraceSet as the next point of the profile, on a DC of the plot window.
+void PlotTraces();
 
 // Button sets. Each show puts the keyboard selection on the set's first button, with the
 // default-button frame there and nowhere else.

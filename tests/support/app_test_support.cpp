@@ -6,6 +6,7 @@
 
 #include "engine/state.h"
 #include "engine_test_support.h"
+#include "logging/gps_status.h"
 #include "logging/logging.h"
 #include "resources/resources.h"
 #include "shell/shell.h"
@@ -39,6 +40,7 @@ void ResetAppState() {
   ResetMainMenu();
   ResetLoggingButtons();
   ResetLoggingLayout();
+  ResetGpsStatus();
 }
 
 void UseApp(const BuildSwitches& switches) {
@@ -46,6 +48,7 @@ void UseApp(const BuildSwitches& switches) {
   ResetMainMenu();
   ResetLoggingButtons();
   ResetLoggingLayout();
+  ResetGpsStatus();
   RegisterHandheldResources();
 }
 

@@ -151,5 +151,48 @@ TEST_F(GpsStateTest, MonitorLineHasItsWideCopy) {
   EXPECT_STREQ(GpsState.sentenceWide, L"NO DATA");
 }
 
+// GetField: fields counted from 1, the last one running to the end (checksum included), empty
+// fields, too few separators, and a field longer than the buffer cut to its size.
+TEST(GetField, Table) {
+  const std::string forty(40, 'x');
+  const std::string longLine = "$GPGGA," + forty + ",1";
+  struct Case {
+    const char* text;
+    int n;
+    char separator;
+    size_t size;
+    int result;
+    const char* field;  // when the result is 0: "#" (out untouched)
+  } cases[] = {
+      {"a,b", 4, ',', 16, 0, "#"},
+      {"a,b", 3, ',', 16, 0, "#"},
+      {"a,b,c", 3, ',', 16, 1, "c"},
+      {"a,,c", 2, ',', 16, 1, ""},
+      {"a,b,", 3, ',', 16, 1, ""},
+      {"abc", 1, ',', 16, 1, "abc"},
+      {"", 1, ',', 16, 1, ""},
+      {"", 2, ',', 16, 0, "#"},
+      {"a,b", 0, ',', 16, 0, "#"},
+      {"a,b", -3, ',', 16, 0, "#"},
+      {"x;y;z", 2, ';', 16, 1, "y"},
+      {"$GPGSA,A,3,,,,,,,,,,,,,2.5,1.3,2.1*39", 18, ',', 16, 1, "2.1*39"},
+      {"$GPGSA,A,3,,,,,,,,,,,,,2.5,1.3,2.1*39", 19, ',', 16, 0, "#"},
+      {longLine.c_str(), 2, ',', 16, 1, "xxxxxxxxxxxxxxx"},
+      {longLine.c_str(), 3, ',', 16, 1, "1"},
+      {"abcdef", 1, ',', 4, 1, "abc"},
+      {"abcdef", 1, ',', 1, 1, ""},
+      {"abcdef", 1, ',', 0, 0, "#"},
+  };
+  for (const Case& c : cases) {
+    char out[64];
+    strcpy(out, "#");
+    EXPECT_EQ(GetField(c.text, c.n, c.separator, out, c.size), c.result) << c.text << " field " << c.n;
+    EXPECT_STREQ(out, c.field) << c.text << " field " << c.n;
+  }
+  char out[16] = "#";
+  EXPECT_EQ(GetField(nullptr, 1, ',', out, sizeof out), 0);
+  EXPECT_STREQ(out, "#");
+}
+
 }  // namespace
 }  // namespace handheld

@@ -22,6 +22,7 @@
 #include "engine/state.h"
 #include "engine/timing.h"
 #include "engine_test_support.h"
+#include "logging/gps_status.h"
 #include "logging/logging.h"
 #include "resources/resources.h"
 
@@ -66,6 +67,7 @@ class LoggingFixture : public ::testing::Test {
     UseBuild(b);
     ResetLoggingButtons();
     ResetLoggingLayout();
+    ResetGpsStatus();
 
     // The main window's creation: layout, fonts and the timing of the readings.
     const int t = 14;
