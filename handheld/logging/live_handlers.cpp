@@ -7,11 +7,6 @@
 
 namespace handheld {
 
-LRESULT OnZol12Reading(HWND, UINT, WPARAM, LPARAM) {
-  LinkState.frame[0] = 0;
-  return 0;
-}
-
 LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM) {
   LinkState.frame[0] = 0;
   return 0;
