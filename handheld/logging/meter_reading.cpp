@@ -102,6 +102,7 @@ std::wstring ModeText(int32_t model, int32_t dipole, int32_t component, int32_t 
     case kModelRz12:
     case kModelRz27B:
     case kModelRz27:
+    case kModelRz27Mk2:
       return dipole >= 0 && dipole <= 2 ? WideFormat(L"Mode:%c", kDipoles[dipole]) : std::wstring();
     case kModelRz27Dd:
       return component >= 0 && component <= 2 ? WideFormat(L"Mode:%c", kComponents[component]) : std::wstring();
@@ -171,11 +172,14 @@ ReadingTexts ReadingDisplayTexts(const ReadingView& v) {
 }
 
 void DropSampleSeries() {
-  if (SurveyRun.sampleCount == 0) return;
+  if (SurveyRun.sampleCount == 0 && SurveyRun.mk2SampleCount == 0) return;
   SurveySettings.surveyMode = SurveySettings.surveyModeChoice;
   SurveyRun.sampleCount = 0;
   SurveyRun.fieldSum[0] = SurveyRun.fieldSum[1] = 0;
   SurveyRun.valueSum[0] = SurveyRun.valueSum[1] = 0.0f;
+  SurveyRun.mk2SampleCount = 0;
+  for (float& v : SurveyRun.mk2ValueSum) v = 0.0f;
+  for (uint32_t& v : SurveyRun.mk2CountSum) v = 0;
 }
 
 LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {

@@ -55,8 +55,8 @@ struct ReadingTexts {
 };
 ReadingTexts ReadingDisplayTexts(const ReadingView& v);
 
-// Restores the operator's survey mode and drops a Manual-mode series in progress; nothing when
-// none is. For the pause and every end of a run.
+// Restores the operator's survey mode and drops a Manual-mode series in progress (of the meters or
+// of the RZ27-MK2); nothing when none is. For the pause and every end of a run.
 void DropSampleSeries();
 
 }  // namespace handheld

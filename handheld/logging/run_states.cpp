@@ -22,6 +22,16 @@ namespace handheld {
 namespace {
 
 bool RunEnded() { return SurveyRun.runActive == 0; }
+bool CalibrationRuns() { return Rz27Mk2Calibration.active.load() == -1; }
+
+// A calibration cut short by the end of the run: the standing offsets come back.
+void EndCalibration() {
+  if (!CalibrationRuns()) return;
+  for (int i = 0; i < 6; ++i) SurveySettings.mk2Offset[i] = Rz27Mk2Calibration.backup[i];
+  Rz27Mk2Calibration.phase = 0;
+  Rz27Mk2Calibration.stage = 0;
+  Rz27Mk2Calibration.active = 0;
+}
 
 HWND* SetOnShow(int32_t state) { return state == kRunMonitor ? LoggingButtons.monitor : LoggingButtons.standBy; }
 int SetSize(int32_t state) { return state == kRunMonitor ? MonitorButtonCount(BuildConfig.modelIndex) : kStandByButtons; }
@@ -250,11 +260,13 @@ void RunMenuCommand(HWND hwnd, UINT command) {
       InvalidateRect(hwnd, nullptr, TRUE);
       UpdateWindow(hwnd);
       break;
+    // A calibration that runs already takes neither a second start nor a deletion: either would
+    // take its zeroed offsets for the real ones.
     case kMenuCalibrate:
-      if (BuildConfig.modelIndex == kModelRz27Mk2) CalibrateCommand(hwnd);
+      if (BuildConfig.modelIndex == kModelRz27Mk2 && !CalibrationRuns()) CalibrateCommand(hwnd);
       break;
     case kMenuDeleteCalibration:
-      if (BuildConfig.modelIndex == kModelRz27Mk2) DeleteCalibrationCommand(hwnd);
+      if (BuildConfig.modelIndex == kModelRz27Mk2 && !CalibrationRuns()) DeleteCalibrationCommand(hwnd);
       break;
     default:  // 1104 to 1106: the menu has closed already
       break;
@@ -358,6 +370,7 @@ void StopLogging(int quiet) {
     CloseGpsPortAndWaitForReader();
     CloseThreadHandle(WorkerThreads.gps);
   }
+  EndCalibration();  // after the GPS reader, which announces nothing while it runs
   if (SurveyRun.markerOpened != 0) {
     ClosePortHandle(LinkState.markerPort);
     CloseThreadHandle(WorkerThreads.marker);

@@ -104,6 +104,7 @@ class VirtualDevice : public std::enable_shared_from_this<VirtualDevice> {
   void FeedAtTick(std::string_view bytes, DWORD tick);
   std::string TakeOutput();
   void SetLines(DWORD lines);
+  void SetLinesAtTick(DWORD lines, DWORD tick);
   void HoldOutput(bool hold);
   void FailOpens(int count, DWORD error);
   void OnByte(std::function<void(unsigned char)> responder);
@@ -125,10 +126,16 @@ class VirtualDevice : public std::enable_shared_from_this<VirtualDevice> {
   struct Scheduled {
     uint64_t due;
     std::string bytes;
+    bool isLines = false;  // a change of the modem lines to `lines` instead of bytes
+    DWORD lines = 0;
   };
+  // The platform-clock time at which a tick arrives (now when it has passed).
+  static uint64_t DueAtTick(DWORD tick);
   // The following run with KernelMutex held.
-  void Pump(uint64_t now);  // moves the feeds that are due into the input queue
+  void Pump(uint64_t now);  // moves the feeds that are due into the input queue, sets due lines
   uint64_t NextDue() const;
+  void Schedule(Scheduled entry);
+  void ApplyLines(DWORD lines);
 
   const int com_;
   std::deque<Scheduled> scheduled_;

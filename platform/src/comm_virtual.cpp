@@ -118,6 +118,7 @@ class VirtualConn final : public CommPort {
 
   DWORD ModemStatus() override {
     std::lock_guard<std::mutex> lk(KernelMutex());
+    dev_->Pump(NowMs());
     return dev_->lines_;
   }
 
@@ -163,10 +164,39 @@ class VirtualConn final : public CommPort {
 
 void VirtualDevice::Pump(uint64_t now) {
   while (!scheduled_.empty() && scheduled_.front().due <= now) {
-    const std::string& bytes = scheduled_.front().bytes;
-    input_.insert(input_.end(), bytes.begin(), bytes.end());
+    const Scheduled& due = scheduled_.front();
+    if (due.isLines) {
+      ApplyLines(due.lines);
+    } else {
+      input_.insert(input_.end(), due.bytes.begin(), due.bytes.end());
+    }
     scheduled_.pop_front();
   }
+}
+
+void VirtualDevice::ApplyLines(DWORD lines) {
+  lines &= kModemBits;
+  if (conn_) conn_->LatchLines(LineEdges(lines_, lines));
+  lines_ = lines;
+}
+
+void VirtualDevice::Schedule(Scheduled entry) {
+  // Entries due at the same time take effect in the order they were given.
+  auto at = std::upper_bound(scheduled_.begin(), scheduled_.end(), entry.due,
+                             [](uint64_t due, const Scheduled& s) { return due < s.due; });
+  scheduled_.insert(at, std::move(entry));
+}
+
+uint64_t VirtualDevice::DueAtTick(DWORD tick) {
+  // The tick and the platform clock read at the same instant; a tick already passed means now.
+  uint64_t now = 0;
+  DWORD tickNow = 0;
+  do {
+    now = NowMs();
+    tickNow = GetTickCount();
+  } while (NowMs() != now);
+  const auto ahead = static_cast<int32_t>(tick - tickNow);
+  return ahead > 0 ? now + static_cast<uint64_t>(ahead) : now;
 }
 
 uint64_t VirtualDevice::NextDue() const { return scheduled_.empty() ? kNoDeadline : scheduled_.front().due; }
@@ -179,25 +209,12 @@ void VirtualDevice::Feed(std::string_view bytes, uint64_t dueMs) {
   if (dueMs <= now) {
     input_.insert(input_.end(), bytes.begin(), bytes.end());
   } else {
-    // Feeds due at the same time arrive in the order they were given.
-    auto at = std::upper_bound(scheduled_.begin(), scheduled_.end(), dueMs,
-                               [](uint64_t due, const Scheduled& s) { return due < s.due; });
-    scheduled_.insert(at, Scheduled{dueMs, std::string(bytes)});
+    Schedule(Scheduled{dueMs, std::string(bytes)});
   }
   Kick();
 }
 
-void VirtualDevice::FeedAtTick(std::string_view bytes, DWORD tick) {
-  // The tick and the platform clock read at the same instant; a tick already passed means now.
-  uint64_t now = 0;
-  DWORD tickNow = 0;
-  do {
-    now = NowMs();
-    tickNow = GetTickCount();
-  } while (NowMs() != now);
-  const auto ahead = static_cast<int32_t>(tick - tickNow);
-  Feed(bytes, ahead > 0 ? now + static_cast<uint64_t>(ahead) : now);
-}
+void VirtualDevice::FeedAtTick(std::string_view bytes, DWORD tick) { Feed(bytes, DueAtTick(tick)); }
 
 std::string VirtualDevice::TakeOutput() {
   std::lock_guard<std::mutex> lk(KernelMutex());
@@ -208,9 +225,21 @@ std::string VirtualDevice::TakeOutput() {
 
 void VirtualDevice::SetLines(DWORD lines) {
   std::lock_guard<std::mutex> lk(KernelMutex());
-  lines &= kModemBits;
-  if (conn_) conn_->LatchLines(LineEdges(lines_, lines));
-  lines_ = lines;
+  Pump(NowMs());
+  ApplyLines(lines);
+  Kick();
+}
+
+void VirtualDevice::SetLinesAtTick(DWORD lines, DWORD tick) {
+  const uint64_t due = DueAtTick(tick);
+  std::lock_guard<std::mutex> lk(KernelMutex());
+  const uint64_t now = NowMs();
+  Pump(now);
+  if (due <= now) {
+    ApplyLines(lines);
+  } else {
+    Schedule(Scheduled{due, std::string(), true, lines});
+  }
   Kick();
 }
 

@@ -11,6 +11,7 @@ void VirtualPort::Feed(std::string_view bytes) { device_->Feed(bytes, 0); }
 void VirtualPort::Feed(std::string_view bytes, DWORD atTick) { device_->FeedAtTick(bytes, atTick); }
 std::string VirtualPort::TakeOutput() { return device_->TakeOutput(); }
 void VirtualPort::SetLines(DWORD msBits) { device_->SetLines(msBits); }
+void VirtualPort::SetLines(DWORD msBits, DWORD atTick) { device_->SetLinesAtTick(msBits, atTick); }
 void VirtualPort::HoldOutput(bool hold) { device_->HoldOutput(hold); }
 void VirtualPort::FailOpens(int count, DWORD error) { device_->FailOpens(count, error); }
 void VirtualPort::OnByte(std::function<void(unsigned char)> responder) { device_->OnByte(std::move(responder)); }

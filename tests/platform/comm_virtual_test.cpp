@@ -158,6 +158,39 @@ TEST_F(VirtualPortTest, EventsInputIsALevelAndLinesAreEdges) {
   EXPECT_TRUE(CloseHandle(h));
 }
 
+// A line change scheduled at a tick takes effect then, in order with the bytes due at the same
+// tick: a reader reading the lines before each byte sees the change with the byte after it.
+TEST_F(VirtualPortTest, ScheduledLinesChangeAtTheirTick) {
+  HANDLE h = Open();
+  ASSERT_TRUE(SetCommMask(h, EV_CTS));
+  const DWORD start = Tick();
+  port_->Feed("a", start + 40);
+  port_->SetLines(MS_CTS_ON, start + 47);
+  port_->Feed("b", start + 47);
+  port_->SetLines(0, start + 94);
+  DWORD lines = 99;
+  ASSERT_TRUE(GetCommModemStatus(h, &lines));
+  EXPECT_EQ(lines, 0u);
+  DWORD evt = 0;
+  ASSERT_TRUE(WaitCommEvent(h, &evt, nullptr));
+  EXPECT_EQ(evt, DWORD{EV_CTS});
+  EXPECT_EQ(Tick() - start, 47u);
+  ASSERT_TRUE(GetCommModemStatus(h, &lines));
+  EXPECT_EQ(lines, DWORD{MS_CTS_ON});
+  char c[2];
+  DWORD got = 0;
+  ASSERT_TRUE(ReadPort(h, c, 2, &got));
+  EXPECT_EQ(std::string(c, got), "ab");
+  ASSERT_TRUE(WaitCommEvent(h, &evt, nullptr));
+  EXPECT_EQ(Tick() - start, 94u);
+  ASSERT_TRUE(GetCommModemStatus(h, &lines));
+  EXPECT_EQ(lines, 0u);
+  port_->SetLines(MS_DSR_ON, start);  // a tick passed: at once
+  ASSERT_TRUE(GetCommModemStatus(h, &lines));
+  EXPECT_EQ(lines, DWORD{MS_DSR_ON});
+  EXPECT_TRUE(CloseHandle(h));
+}
+
 TEST_F(VirtualPortTest, AFedByteEndsAnEventWaitAtItsTick) {
   HANDLE h = Open();
   ASSERT_TRUE(SetCommMask(h, EV_RXCHAR));

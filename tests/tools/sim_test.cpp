@@ -269,6 +269,98 @@ TEST(InstrumentSim, SameSeedSameStream) {
   EXPECT_NE(sa, sd);
 }
 
+// ---- RZ27-MK2 scripts --------------------------------------------------------------------------
+
+TEST(Mk2Script, ParsesSegmentsAndRefusesBadOnes) {
+  std::vector<sim::Mk2Segment> segments;
+  std::string error;
+  ASSERT_TRUE(sim::ParseMk2Script("# vertical, then horizontal with the marker\n"
+                                  "2500 6 0x8200 0x8100 0x8300 0x8200 250 256\n"
+                                  " ; 1000 2 0x8100 0x8080 0x8100 0x8080 0xFA 0x100 1;",
+                                  &segments, &error))
+      << error;
+  ASSERT_EQ(segments.size(), 2u);
+  EXPECT_EQ(segments[0].durationMs, 2500.0);
+  EXPECT_EQ(segments[0].status, 6u);
+  EXPECT_EQ(segments[0].counts[2], 0x8300);
+  EXPECT_EQ(segments[0].counts[5], 256);
+  EXPECT_FALSE(segments[0].marker);
+  EXPECT_EQ(segments[1].status, 2u);
+  EXPECT_TRUE(segments[1].marker);
+  EXPECT_TRUE(sim::ScriptUsesMarker(segments));
+
+  for (const char* bad : {"", "# nothing", "100 6 1 2 3 4 5", "0 6 1 2 3 4 5 6", "100 256 1 2 3 4 5 6",
+                          "100 6 1 2 3 4 5 0x10000", "100 6 1 2 3 4 5 6 2", "100 6 1 2 3 4 5 6 1 9", "100 6 -1 2 3 4 5 6",
+                          "1e3 6 1 2 3 4 5 6"}) {
+    error.clear();
+    EXPECT_FALSE(sim::ParseMk2Script(bad, &segments, &error)) << bad;
+    EXPECT_FALSE(error.empty()) << bad;
+  }
+}
+
+// Frames every period from the segment their time falls in; the marker line changes at the
+// segment starts, before the frames due then; the stream ends with the last segment.
+TEST(Mk2Script, FramesFollowTheSegmentsAndTheMarkerLine) {
+  sim::Mk2Segment v, h;
+  v.durationMs = 100;
+  h.durationMs = 100;
+  h.status = 2;
+  h.counts[2] = 0x8100;
+  h.marker = true;
+  sim::Mk2Segment v2 = v;
+  v2.durationMs = 94;
+  sim::Mk2ScriptStream stream({v, h, v2}, 47, 47);
+  EXPECT_EQ(stream.DurationMs(), 294.0);
+  const std::vector<Chunk> chunks = All(stream);
+  std::vector<std::string> seen;
+  for (const Chunk& c : chunks) {
+    char text[32];
+    if (c.kind == ChunkKind::kLines) {
+      snprintf(text, sizeof text, "L%u@%.0f", c.lines, c.atMs);
+    } else {
+      snprintf(text, sizeof text, "%c%02X@%.0f", c.bytes[1] == 6 ? 'V' : 'H', static_cast<unsigned char>(c.bytes[6]),
+               c.atMs);
+    }
+    seen.push_back(text);
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"V82@47", "V82@94", "L16@100", "H81@141", "H81@188", "L0@200",
+                                            "V82@235", "V82@282"}));
+  EXPECT_EQ(chunks[0].bytes, sim::Mk2Frame('T', 6, v.counts));
+}
+
+// On a virtual port the marker line changes at its tick, so a reader that reads the lines before
+// each frame sees the marker with the frames of its segment.
+TEST(Mk2Script, TheMarkerLineReachesAVirtualPortAtItsTick) {
+  plat::test::UseTempRoot();
+  plat::test::UseVirtualClock(50000, plat::test::MakeSystemTime(2013, 3, 5, 14, 7, 9), plat::test::ClockMode::Auto);
+  sim::Mk2Segment v, marked;
+  v.durationMs = 100;
+  marked.durationMs = 100;
+  marked.marker = true;
+  sim::Mk2ScriptStream stream({v, marked, v}, 47, 47);
+  auto port = plat::test::AttachVirtualPort(1);
+  const DWORD start = GetTickCount();
+  sim::FeedVirtualPort(*port, stream, start);
+  HANDLE h = CreateFileW(L"COM1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  COMMTIMEOUTS t{65535, 1000, 1000, 0, 0};
+  ASSERT_TRUE(SetCommTimeouts(h, &t));
+  handheld::Rz27Mk2Framer framer;
+  std::vector<DWORD> linesAtFrames;
+  DWORD lines = 0;
+  for (;;) {
+    GetCommModemStatus(h, &lines);
+    unsigned char b = 0;
+    DWORD got = 0;
+    ASSERT_TRUE(ReadFile(h, &b, 1, &got, nullptr));
+    if (got == 0) break;
+    if (framer.Push(b) == FrameStep::kAccepted) linesAtFrames.push_back(lines);
+  }
+  CloseHandle(h);
+  EXPECT_EQ(linesAtFrames, (std::vector<DWORD>{0, 0, MS_CTS_ON, MS_CTS_ON, 0, 0}));
+  plat::test::Reset();
+}
+
 // ---- Timing on the virtual clock -------------------------------------------------------------
 
 class VirtualTiming : public ::testing::TestWithParam<ModelCase> {

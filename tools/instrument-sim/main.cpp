@@ -1,5 +1,8 @@
 // instrument-sim: plays a survey instrument on a pseudo-terminal linked as <devdir>/COMn.
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,9 @@ const char kUsage[] =
     "  --values LIST     meters: STATUS,FIELD1[,FIELD2]; ZOL12: THICKNESS,INPHASE;\n"
     "                    RZ27MK2: STATUS,C1,C2,C3,C4,C5,C6 (numbers, 0x for hex)\n"
     "  --ramp            frame i adds i to the last value\n"
+    "  --script SEGMENTS RZ27MK2: segments played one after another, separated by ';' (or\n"
+    "                    @FILE, one a line), each DURATION_MS STATUS C1 C2 C3 C4 C5 C6 [MARKER];\n"
+    "                    a pseudo-terminal has no marker line, so MARKER must be 0\n"
     "  --start MS        first frame MS after the port opens (default one period, so the\n"
     "                    program's purge as its reader starts takes no frame)\n"
     "  --short           RZ27: the old 7-byte frames\n"
@@ -64,7 +70,7 @@ int main(int argc, char** argv) {
   o.startMs = -1;  // one period
   sim::cli::CommonOptions common;
   const sim::ModelInfo* model = nullptr;
-  std::string values;
+  std::string values, script;
   const std::string problem = sim::cli::ParseArgs(
       argc, argv, &common, {{"ramp", &o.ramp}, {"short", &o.shortFrames}, {"any-garbage", &o.anyGarbage}},
       [&](const std::string& name, const std::string& v) -> std::string {
@@ -80,6 +86,8 @@ int main(int argc, char** argv) {
           if (!sim::cli::ParseLong(v, &o.count) || o.count < 0) return "bad --count";
         } else if (name == "values") {
           values = v;
+        } else if (name == "script") {
+          script = v;
         } else if (name == "trigger") {
           if (!sim::cli::ParseList(v, &list, '/') || list.size() != 2 || list[0] < 0 || list[1] <= 0 ||
               list[1] > 1000000 || list[0] > list[1]) {
@@ -104,16 +112,36 @@ int main(int argc, char** argv) {
     if (!sim::cli::ParseList(values, &list) || !SetValues(o, list, model->family)) return Usage("bad --values");
   }
 
+  std::unique_ptr<sim::Stream> stream;
+  if (!script.empty()) {
+    if (model->family != sim::Family::kRz27Mk2) return Usage("--script is for the RZ27MK2");
+    if (script[0] == '@') {
+      std::ifstream in(script.substr(1), std::ios::binary);
+      if (!in) {
+        fprintf(stderr, "instrument-sim: cannot read %s\n", script.c_str() + 1);
+        return 1;
+      }
+      script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::vector<sim::Mk2Segment> segments;
+    std::string error;
+    if (!sim::ParseMk2Script(script, &segments, &error)) return Usage(("--script: " + error).c_str());
+    if (sim::ScriptUsesMarker(segments)) return Usage("--script: a pseudo-terminal has no marker line");
+    const double period = sim::PeriodMs(o);
+    stream = std::make_unique<sim::Mk2ScriptStream>(segments, period, o.startMs < 0 ? period : o.startMs, o.lead);
+  } else {
+    stream = std::make_unique<sim::InstrumentStream>(o);
+  }
+
   sim::cli::Started started;
   bool usage = false;
   if (!sim::cli::StartLink("instrument-sim", common, &started, &usage)) return usage ? Usage(nullptr) : 1;
-  sim::InstrumentStream stream(o);
   sim::PtyOptions po;
   po.paced = common.paced;
   po.baud = common.baud > 0 ? static_cast<int>(common.baud) : model->baud;
   po.waitForOpen = common.wait;
   po.stop = started.stop;
-  const sim::PtyResult r = sim::StreamToPty(started.link.master, stream, po);
+  const sim::PtyResult r = sim::StreamToPty(started.link.master, *stream, po);
   RemovePtyLink(&started.link);
   fprintf(stderr, "instrument-sim: %ld chunks, %ld bytes sent%s\n", r.chunks, r.bytes, r.stopped ? " (stopped)" : "");
   return r.failed ? 1 : 0;

@@ -123,19 +123,14 @@ std::string InstrumentStream::Frame(long i) const {
       break;
     }
     case Family::kRz27Mk2: {
-      s.push_back(o_.lead);
-      s.push_back(static_cast<char>(o_.mk2Status & 0xFF));
-      for (int c = 0; c < kMk2Counts; ++c) {
-        unsigned v = o_.counts[c];
-        if (o_.ramp && c == kMk2Counts - 1) {
-          v = (v + static_cast<unsigned>(i % 200)) & 0xFFFF;
-          while (HasFfByte(v)) v = (v + 1) & 0xFFFF;
-        }
-        s.push_back(static_cast<char>(v >> 8));
-        s.push_back(static_cast<char>(v & 0xFF));
+      uint16_t counts[kMk2Counts];
+      for (int c = 0; c < kMk2Counts; ++c) counts[c] = o_.counts[c];
+      if (o_.ramp) {
+        unsigned v = (counts[kMk2Counts - 1] + static_cast<unsigned>(i % 200)) & 0xFFFF;
+        while (HasFfByte(v)) v = (v + 1) & 0xFFFF;
+        counts[kMk2Counts - 1] = static_cast<uint16_t>(v);
       }
-      s.push_back(static_cast<char>(0xFF));
-      s.push_back(static_cast<char>(0xFF));
+      s = Mk2Frame(o_.lead, o_.mk2Status, counts);
       break;
     }
   }
@@ -194,6 +189,142 @@ bool InstrumentStream::Next(Chunk* out) {
   out->index = i;
   out->bytes = Frame(i);
   if (o_.count == 0 || next_ < o_.count) PlanGap(i);
+  return true;
+}
+
+std::string Mk2Frame(char lead, unsigned status, const uint16_t counts[kMk2Counts]) {
+  std::string s;
+  s.push_back(lead);
+  s.push_back(static_cast<char>(status & 0xFF));
+  for (int c = 0; c < kMk2Counts; ++c) {
+    s.push_back(static_cast<char>(counts[c] >> 8));
+    s.push_back(static_cast<char>(counts[c] & 0xFF));
+  }
+  s.push_back(static_cast<char>(0xFF));
+  s.push_back(static_cast<char>(0xFF));
+  return s;
+}
+
+// ---- RZ27-MK2 scripts ------------------------------------------------------------------------
+
+namespace {
+
+// A whole number, decimal or 0x hex, within [0, max].
+bool ScriptNumber(const std::string& word, unsigned long max, unsigned long* out) {
+  if (word.empty()) return false;
+  char* end = nullptr;
+  const bool hex = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
+  if (!hex && !isdigit(static_cast<unsigned char>(word[0]))) return false;
+  const unsigned long v = strtoul(word.c_str(), &end, hex ? 16 : 10);
+  if (*end != 0 || v > max) return false;
+  *out = v;
+  return true;
+}
+
+}  // namespace
+
+bool ParseMk2Script(const std::string& text, std::vector<Mk2Segment>* out, std::string* error) {
+  out->clear();
+  size_t at = 0;
+  int number = 0;
+  while (at <= text.size()) {
+    size_t end = text.find_first_of(";\n", at);
+    if (end == std::string::npos) end = text.size();
+    const std::string segment = text.substr(at, end - at);
+    at = end + 1;
+    std::vector<std::string> words;
+    for (size_t p = 0; p < segment.size();) {
+      while (p < segment.size() && isspace(static_cast<unsigned char>(segment[p]))) ++p;
+      size_t q = p;
+      while (q < segment.size() && !isspace(static_cast<unsigned char>(segment[q]))) ++q;
+      if (q > p) words.push_back(segment.substr(p, q - p));
+      p = q;
+    }
+    if (words.empty() || words[0][0] == '#') continue;
+    ++number;
+    const std::string where = "segment " + std::to_string(number) + ": ";
+    if (words.size() != 8 && words.size() != 9) {
+      *error = where + "DURATION STATUS and six counts, then an optional marker 0 or 1";
+      return false;
+    }
+    Mk2Segment s;
+    unsigned long v = 0;
+    if (!ScriptNumber(words[0], 86400000UL, &v) || v == 0) {
+      *error = where + "the duration is 1 to 86400000 ms";
+      return false;
+    }
+    s.durationMs = static_cast<double>(v);
+    if (!ScriptNumber(words[1], 0xFF, &v)) {
+      *error = where + "the status is a byte";
+      return false;
+    }
+    s.status = static_cast<unsigned>(v);
+    for (int c = 0; c < kMk2Counts; ++c) {
+      if (!ScriptNumber(words[2 + c], 0xFFFF, &v)) {
+        *error = where + "counts are 0 to 0xFFFF";
+        return false;
+      }
+      s.counts[c] = static_cast<uint16_t>(v);
+    }
+    if (words.size() == 9) {
+      if (!ScriptNumber(words[8], 1, &v)) {
+        *error = where + "the marker is 0 or 1";
+        return false;
+      }
+      s.marker = v == 1;
+    }
+    out->push_back(s);
+  }
+  if (out->empty()) {
+    *error = "the script has no segment";
+    return false;
+  }
+  return true;
+}
+
+bool ScriptUsesMarker(const std::vector<Mk2Segment>& segments) {
+  for (const Mk2Segment& s : segments) {
+    if (s.marker) return true;
+  }
+  return false;
+}
+
+Mk2ScriptStream::Mk2ScriptStream(std::vector<Mk2Segment> segments, double periodMs, double startMs, char lead)
+    : segments_(std::move(segments)), period_(periodMs > 0 ? periodMs : 47), start_(startMs < 0 ? 0 : startMs),
+      lead_(lead) {
+  for (const Mk2Segment& s : segments_) total_ += s.durationMs;
+}
+
+bool Mk2ScriptStream::Next(Chunk* out) {
+  const double frameAt = start_ + static_cast<double>(nextFrame_) * period_;
+  if (frameAt >= total_) return false;
+  // The segment the frame falls in, and any marker change at a segment start up to it.
+  double segmentStart = 0;
+  size_t k = 0;
+  for (; k + 1 < segments_.size() && frameAt >= segmentStart + segments_[k].durationMs; ++k) {
+    segmentStart += segments_[k].durationMs;
+  }
+  double changeAt = 0;
+  for (size_t j = 0; j < nextSegment_ && j < segments_.size(); ++j) changeAt += segments_[j].durationMs;
+  while (nextSegment_ <= k) {
+    const Mk2Segment& s = segments_[nextSegment_++];
+    if (s.marker != marker_) {
+      marker_ = s.marker;
+      out->atMs = changeAt;
+      out->kind = ChunkKind::kLines;
+      out->index = static_cast<long>(nextSegment_ - 1);
+      out->bytes.clear();
+      out->lines = marker_ ? kMarkerLine : 0;
+      return true;
+    }
+    changeAt += s.durationMs;
+  }
+  const Mk2Segment& s = segments_[k];
+  out->atMs = frameAt;
+  out->kind = ChunkKind::kFrame;
+  out->index = nextFrame_++;
+  out->bytes = Mk2Frame(lead_, s.status, s.counts);
+  out->lines = 0;
   return true;
 }
 

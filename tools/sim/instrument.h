@@ -15,6 +15,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "sim/stream.h"
 
@@ -95,6 +97,50 @@ class InstrumentStream : public Stream {
   Chunk pending_[2];
   int pendingCount_ = 0;
   int pendingNext_ = 0;
+};
+
+// An RZ27-MK2 frame: the lead byte, the status, the six counts most significant byte first, and
+// 0xFF 0xFF.
+std::string Mk2Frame(char lead, unsigned status, const uint16_t counts[kMk2Counts]);
+
+// ---- RZ27-MK2 scripts ------------------------------------------------------------------------
+// A script plays segments one after another: for its duration a segment sends the same frame
+// every period and holds the marker line (CTS) as it says.
+constexpr unsigned kMarkerLine = 0x10;  // MS_CTS_ON
+
+struct Mk2Segment {
+  double durationMs = 0;
+  unsigned status = 6;  // 6 vertical, 2 horizontal (any other status reads as a marker)
+  uint16_t counts[kMk2Counts] = {0x8100, 0x8100, 0x8200, 0x8200, 0x00FA, 0x0100};
+  bool marker = false;
+};
+
+// Parses a script: segments separated by ';' or line ends, each "DURATION STATUS C1 C2 C3 C4 C5
+// C6 [MARKER]" (numbers decimal or 0x hex, counts in frame order: conductivity 0.5 m, inphase
+// 0.5 m, conductivity 1 m, inphase 1 m, temperature 1, temperature 2; MARKER 0 or 1). Empty
+// segments and those starting with '#' are skipped. False with the reason in *error.
+bool ParseMk2Script(const std::string& text, std::vector<Mk2Segment>* out, std::string* error);
+
+// Whether any segment holds the marker line (which a pseudo-terminal cannot carry).
+bool ScriptUsesMarker(const std::vector<Mk2Segment>& segments);
+
+// Frame i goes out at startMs + i x periodMs, from the segment its time falls in (segments laid
+// end to end from 0); the stream ends with the last segment. Where the marker line changes, a
+// kLines chunk comes at the segment's start, before the frames due then.
+class Mk2ScriptStream : public Stream {
+ public:
+  explicit Mk2ScriptStream(std::vector<Mk2Segment> segments, double periodMs = 47, double startMs = 47,
+                           char lead = 'T');
+  bool Next(Chunk* out) override;
+  double DurationMs() const { return total_; }
+
+ private:
+  std::vector<Mk2Segment> segments_;
+  double period_, start_, total_ = 0;
+  char lead_;
+  long nextFrame_ = 0;
+  size_t nextSegment_ = 0;  // the next segment whose start may change the lines
+  bool marker_ = false;
 };
 
 }  // namespace sim

@@ -12,6 +12,7 @@ enum class ChunkKind : uint8_t {
   kPartial,   // the start of a frame, cut short
   kGarbage,   // line noise
   kSentence,  // one NMEA line
+  kLines,     // the modem lines change to `lines` (MS_ bits); no bytes
 };
 
 struct Chunk {
@@ -19,6 +20,7 @@ struct Chunk {
   ChunkKind kind = ChunkKind::kFrame;
   long index = 0;   // frame or cycle number
   std::string bytes;
+  unsigned lines = 0;  // kLines: the new modem lines
 };
 
 class Stream {

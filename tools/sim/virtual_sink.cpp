@@ -13,7 +13,11 @@ size_t FeedVirtualPort(plat::test::VirtualPort& port, Stream& stream, DWORD star
   size_t n = 0;
   Chunk c;
   while (stream.Next(&c) && c.atMs < untilMs) {
-    port.Feed(c.bytes, ArrivalTick(startTick, c));
+    if (c.kind == ChunkKind::kLines) {
+      port.SetLines(c.lines, ArrivalTick(startTick, c));
+    } else {
+      port.Feed(c.bytes, ArrivalTick(startTick, c));
+    }
     if (fed) fed->push_back(c);
     ++n;
   }

@@ -38,8 +38,10 @@ class VirtualPort {
   void Feed(std::string_view bytes, DWORD atTick);
   // The bytes the program wrote (WriteFile and TransmitCommChar) since the last call.
   std::string TakeOutput();
-  // The modem lines as MS_ bits; changes raise EV_CTS / EV_DSR / EV_RLSD / EV_RING.
+  // The modem lines as MS_ bits; changes raise EV_CTS / EV_DSR / EV_RLSD / EV_RING. Now, or at a
+  // tick of the platform clock, in order with the feeds due at the same tick.
   void SetLines(DWORD msBits);
+  void SetLines(DWORD msBits, DWORD atTick);
   // While held, writes are taken by nobody (a receiver holding XOFF).
   void HoldOutput(bool hold);
   // The next count opens fail with error; then opens work again.

@@ -208,6 +208,19 @@ TEST_F(RecordsTest, EveryRecordKindHasItsBytesWithL26) {
          return WriteCalibrationRecords();
        },
        calibration},
+      // While a calibration runs the offsets in force are 0; the line block records those that
+      // stand, which the readings after it are decoded with.
+      {"line block during a calibration", kModelRz27Mk2, 0, 0,
+       [setCalibration] {
+         setCalibration();
+         for (int i = 0; i < 6; ++i) {
+           Rz27Mk2Calibration.backup[i] = SurveySettings.mk2Offset[i];
+           SurveySettings.mk2Offset[i] = 0.0f;
+         }
+         Rz27Mk2Calibration.active = -1;
+         return WriteLineHeader();
+       },
+       lineThenCalibration},
       {"station", kModelRz27Mk2, 0, 0,
        [] {
          plat::test::SetLocalTime(LocalTimeAt(129));

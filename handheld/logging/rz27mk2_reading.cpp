@@ -1,0 +1,385 @@
+// The RZ27-MK2 reading handler: decodes the frame, decides from the marker whether the reading is
+// recorded, averages Manual-mode samples, writes the reading record, moves the station on, plots
+// the reading and shows its values. While the field calibration runs, every reading drives the
+// calibration instead.
+#include "logging/rz27mk2_reading.h"
+
+#include <cstring>
+
+#include "engine/decoders.h"
+#include "engine/records.h"
+#include "engine/settings.h"
+#include "logging/logging.h"
+#include "logging/meter_reading.h"
+#include "logging/screen.h"
+
+namespace handheld {
+
+namespace {
+
+constexpr int kFrameBytes = 14;
+constexpr int kScreenBeeps = 3;  // beeps of a calibration's screens
+
+// Frame places of the six counts (big-endian 16 bits), in the order of Mk2Reading.raw.
+constexpr int kCountPlace[6] = {6, 8, 2, 4, 10, 12};
+
+void Beep(UINT type, int times) {
+  for (int i = 0; i < times; ++i) MessageBeep(type);
+}
+
+// The averaged values as the plot takes them: the decoder's channels for the reading's dipole.
+void PutTraces(const Mk2Reading& r) {
+  const int base = r.dipole == 'V' ? 0 : 1;
+  for (int k = 0; k < 4; ++k) {
+    const int channel = base + 2 * k;
+    if (TraceSet.traceValid[channel] == 1) TraceSet.traceValue[channel] = r.values[k];
+  }
+}
+
+void DrawModeText(HDC dc) {
+  SelectObject(dc, AppWindows.fontNormal);
+  EraseField(dc, LoggingLayout.modeRect);
+  const std::wstring text = ModeText(kModelRz27Mk2, SurveySettings.dipole, 0, 0);
+  if (!text.empty()) DrawTextAt(dc, LoggingLayout.modeRect.left, LoggingLayout.topRowY, text.c_str());
+}
+
+// The values in bold; the 0.5 m fields and, on the reading path, the temperatures are erased
+// whatever is drawn in them.
+void DrawValues(HDC dc, const Mk2Reading& r, bool temperatures) {
+  const Mk2Texts t = Mk2DisplayTexts(r, ScreenLayout.portrait != 0, SurveySettings.mk2Type,
+                                     temperatures && BuildConfig.rz27Mk2Diagnostics == 1);
+  SelectObject(dc, AppWindows.fontBold);
+  const struct {
+    const RECT& rect;
+    const std::wstring& text;
+  } fields[] = {{LoggingLayout.dipoleRect, t.dipole}, {LoggingLayout.value1Rect, t.value1},
+                {LoggingLayout.value2Rect, t.value2}, {LoggingLayout.rangeRect, t.range},
+                {LoggingLayout.value4Rect, t.value4}};
+  for (const auto& f : fields) {
+    EraseField(dc, f.rect);
+    DrawInField(dc, f.rect, f.text);
+  }
+  if (!t.temp1.empty()) {
+    EraseField(dc, LoggingLayout.temp1Rect);
+    DrawInField(dc, LoggingLayout.temp1Rect, t.temp1);
+    EraseField(dc, LoggingLayout.temp2Rect);
+    DrawInField(dc, LoggingLayout.temp2Rect, t.temp2);
+  }
+}
+
+// A prompt: bold, centred in the GPS row.
+void DrawPrompt(HDC dc, const wchar_t* text) {
+  SelectObject(dc, AppWindows.fontBold);
+  EraseField(dc, LoggingLayout.gpsRowRect);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
+  DrawTextAt(dc, (ScreenLayout.windowWidth - size.cx) / 2, LoggingLayout.gpsRowY, text);
+}
+
+void CalibrationReading(HWND hwnd, HDC dc, const Mk2Reading& r) {
+  Rz27Mk2CalibrationData& c = Rz27Mk2Calibration;
+  CalibrationState s;
+  s.phase = c.phase;
+  s.stage = c.stage;
+  s.t0 = c.t0;
+  memcpy(s.sums, c.sums, sizeof s.sums);
+  s.count = c.count;
+  const CalibrationStep step =
+      StepCalibration(s, SurveySettings.mk2Offset, c.backup, r, GetTickCount(), ScreenLayout.portrait != 0);
+  c.phase = s.phase;
+  c.stage = s.stage;
+  c.t0 = s.t0;
+  memcpy(c.sums, s.sums, sizeof c.sums);
+  c.count = s.count;
+
+  if (step.prompt != nullptr) DrawPrompt(dc, step.prompt);
+  if (step.showValues) DrawValues(dc, r, false);
+  Beep(MB_ICONEXCLAMATION, step.exclamationBeeps);
+  Beep(MB_ICONHAND, step.handBeeps);
+  if (step.succeeded) {
+    memcpy(c.previous, c.backup, sizeof c.previous);
+    // From now on the new offsets stand, also for a run that ends on the completed screen.
+    memcpy(c.backup, SurveySettings.mk2Offset, sizeof c.backup);
+    LoadSaveSettings(1);
+    WriteCalibrationRecords();
+  }
+  if (step.ended) {
+    c.active = 0;
+    UpdateWindow(hwnd);
+    InvalidateRect(hwnd, nullptr, TRUE);
+  }
+}
+
+void ReadingPath(HDC dc, Mk2Reading r) {
+  const bool logging = SurveyRun.state.load() == kRunLogging;
+  SurveyRun.recordFlag = NextMk2RecordFlag(r.marker, SurveySettings.surveyMode, SurveyRun.recordFlag);
+
+  bool averaged = false;
+  bool sampleOnly = false;
+  if (SurveyRun.averaging == 1 && logging && SurveyRun.recordFlag == 1) {
+    SurveySettings.surveyMode = 0;  // the following frames count as recorded until the series ends
+    const int32_t n = SurveySettings.samplesPerReading;
+    const bool complete = AddMk2Sample(SurveyRun, r, LinkState.frame, n);
+    if (!complete) {
+      EraseField(dc, LoggingLayout.value1Rect);
+      EraseField(dc, LoggingLayout.value2Rect);
+      EraseField(dc, LoggingLayout.value4Rect);
+      EraseField(dc, LoggingLayout.rangeRect);
+      DrawInField(dc, LoggingLayout.rangeRect, WideFormat(L"Sample %-3d of %-3d", SurveyRun.mk2SampleCount, n));
+      sampleOnly = true;
+    } else {
+      SurveySettings.surveyMode = 2;
+      averaged = true;
+      PutTraces(r);
+    }
+  }
+
+  if (!sampleOnly) {
+    if (logging && SurveyRun.recordFlag == 1) {
+      unsigned char record[kFrameBytes];
+      BuildMk2Record(LinkState.frame, averaged ? SurveyRun.mk2FirstBytes : nullptr, r, SurveyRun.readingsAtStation + 1,
+                     record);
+      ++SurveyRun.readingsAtStation;
+      WriteRz27Mk2Reading(record);
+      if (SurveySettings.audio == 1 && ++SurveyRun.beepCounter >= LinkState.readingsPerSecond) {
+        MessageBeep(MB_ICONHAND);
+        SurveyRun.beepCounter = 0;
+      }
+      if (SurveyRun.readingsAtStation >= PlotState.groupsPerStation) {
+        if (SurveyRun.stationHasReading == 1) SurveyRun.station += static_cast<double>(SurveySettings.stationIncrement);
+        SurveyRun.readingsAtStation = 0;
+      }
+      SurveyRun.stationHasReading = 1;
+      DrawStation(dc);
+      if (PlotState.groupsPerStation > 1) {
+        SelectObject(dc, AppWindows.fontNormal);
+        EraseField(dc, LoggingLayout.readingCountRect);
+        DrawTextAt(dc, LoggingLayout.readingCountRect.left, LoggingLayout.lineRowY,
+                   WideFormat(L"%1d", SurveyRun.readingsAtStation).c_str());
+      }
+      PlotTraces();
+    }
+    DrawValues(dc, r, true);
+  }
+
+  SelectObject(dc, AppWindows.fontNormal);
+  EraseField(dc, LoggingLayout.markerRect);
+  const bool marked = r.marker == 'M' && (SurveySettings.surveyMode != 2 || !logging);
+  DrawTextAt(dc, LoggingLayout.markerRect.left, LoggingLayout.lineRowY, marked ? L"M" : L" ");
+
+  SelectObject(dc, AppWindows.fontBold);
+  RefreshBattery(dc);
+}
+
+}  // namespace
+
+Mk2Reading DecodeMk2Reading() {
+  Mk2Reading r;
+  DecodeRz27Mk2Frame(r.values[kCond1m], r.values[kInph1m], r.values[kCond05m], r.values[kInph05m], r.raw[0], r.raw[1],
+                     r.raw[2], r.raw[3], r.temp1, r.temp2, r.raw[4], r.raw[5], r.dipole, r.marker);
+  return r;
+}
+
+int32_t NextMk2RecordFlag(char marker, int32_t surveyMode, int32_t flag) {
+  const bool manual = surveyMode == 2;
+  if (marker != 'M') return manual ? 0 : 1;
+  return manual && flag != 0 ? -1 : 1;
+}
+
+bool AddMk2Sample(SurveyRunData& run, Mk2Reading& reading, const unsigned char frame[2], int32_t n) {
+  if (n < 1) n = 1;
+  if (run.mk2SampleCount == 0) {
+    run.mk2FirstBytes[0] = frame[0];
+    run.mk2FirstBytes[1] = frame[1];
+  }
+  ++run.mk2SampleCount;
+  for (int k = 0; k < 4; ++k) run.mk2ValueSum[k] += reading.values[k];
+  for (int k = 0; k < 6; ++k) run.mk2CountSum[k] += static_cast<uint32_t>(reading.raw[k]);
+  if (run.mk2SampleCount < n) return false;
+  const float count = static_cast<float>(n);
+  for (int k = 0; k < 4; ++k) reading.values[k] = run.mk2ValueSum[k] / count;
+  for (int k = 0; k < 6; ++k) {
+    reading.raw[k] = static_cast<int32_t>(static_cast<uint32_t>(static_cast<float>(run.mk2CountSum[k]) / count));
+  }
+  run.mk2SampleCount = 0;
+  for (float& v : run.mk2ValueSum) v = 0.0f;
+  for (uint32_t& v : run.mk2CountSum) v = 0;
+  return true;
+}
+
+void BuildMk2Record(const unsigned char frame[14], const unsigned char* firstBytes, const Mk2Reading& reading,
+                    int32_t readingAtStation, unsigned char out[14]) {
+  memcpy(out, frame, kFrameBytes);
+  if (firstBytes != nullptr) {
+    out[0] = firstBytes[0];
+    out[1] = firstBytes[1];
+    for (int k = 0; k < 6; ++k) {
+      const auto v = static_cast<uint32_t>(reading.raw[k]) & 0xFFFF;
+      out[kCountPlace[k]] = static_cast<unsigned char>(v >> 8);
+      out[kCountPlace[k] + 1] = static_cast<unsigned char>(v & 0xFF);
+    }
+  }
+  if (readingAtStation == 2) out[0] = '2';
+}
+
+Mk2Texts Mk2DisplayTexts(const Mk2Reading& r, bool portrait, int32_t mk2Type, bool diagnostics) {
+  Mk2Texts t;
+  const auto v = [&r](int k) { return static_cast<double>(r.values[k]); };
+  t.dipole = r.dipole == 'V' ? L"Ver" : L"Hor";
+  t.value1 = WideFormat(portrait ? L"C:%-8.2fmS/m" : L"C:%-8.2f", v(kCond1m));
+  t.value2 = WideFormat(portrait ? L"I:%-8.2fppt" : L"I:%-8.2f", v(kInph1m));
+  if (mk2Type == 2) {
+    t.range = WideFormat(portrait ? L"c:%-8.2fmS/m" : L"c:%-8.2f", v(kCond05m));
+    t.value4 = WideFormat(portrait ? L"i:%-8.2fppt" : L"i:%-8.2f", v(kInph05m));
+  }
+  if (diagnostics) {
+    t.temp1 = WideFormat(L"T:%-8.2f", static_cast<double>(r.temp1));
+    t.temp2 = WideFormat(L"t:%-8.2f", static_cast<double>(r.temp2));
+  }
+  return t;
+}
+
+CalibrationStep StepCalibration(CalibrationState& s, float offsets[6], const float backup[6], const Mk2Reading& r,
+                                uint32_t now, bool portrait) {
+  CalibrationStep step;
+  const uint32_t elapsed = now - s.t0;
+  const bool vertical = r.dipole == 'V';
+  const auto end = [&] {
+    s.phase = 0;
+    s.stage = 0;
+    step.handBeeps += kScreenBeeps;
+    step.ended = true;
+  };
+
+  if (s.phase == 1) {
+    if (elapsed <= kCalibrationWindowMs) {
+      if (vertical) {
+        ++s.count;
+        s.sums[0] += r.values[kInph1m];
+        s.sums[1] += r.values[kInph05m];
+        s.sums[4] += r.values[kCond1m];
+        s.sums[5] += r.values[kCond05m];
+      }
+      step.prompt = L"Vertical Calibration";
+      step.showValues = true;
+    } else if (s.count >= kCalibrationMinReadings) {
+      const float count = static_cast<float>(s.count);
+      offsets[2] = s.sums[0] / count;
+      offsets[3] = s.sums[1] / count;
+      s.sums[4] /= count;
+      s.sums[5] /= count;
+      s.stage = kStageWaiting;
+      step.prompt = portrait ? L"Rotate to Horiz. Mode within 60 s" : L"Rotate to Horizontal Mode within 60 seconds";
+      step.exclamationBeeps = kScreenBeeps;
+      s.t0 = now;
+      s.phase = 2;
+    } else {
+      s.phase = 2;
+      s.stage = kStageVerticalFailed;
+      s.t0 = now;
+    }
+    return step;
+  }
+  if (s.phase != 2) {  // no calibration runs: the standing offsets back
+    memcpy(offsets, backup, 6 * sizeof(float));
+    end();
+    return step;
+  }
+
+  switch (s.stage) {
+    case kStageWaiting:
+      if (!vertical) {
+        s.stage = kStagePreparing;
+        s.t0 = now;
+      } else if (elapsed > kHorizontalWaitMs) {
+        s.stage = kStageNotDetected;
+        s.t0 = now;
+      }
+      break;
+    case kStagePreparing:
+      if (elapsed <= kPreparingMs) {
+        step.prompt = L"Preparing for Horizontal Calibration";
+      } else {
+        s.stage = kStageHorizontal;
+        s.t0 = now;
+        s.count = 0;
+      }
+      break;
+    case kStageHorizontal:
+      if (elapsed > kCalibrationWindowMs) {
+        if (s.count >= kCalibrationMinReadings) {
+          const float count = static_cast<float>(s.count);
+          offsets[4] = s.sums[2] / count;
+          offsets[5] = s.sums[3] / count;
+          s.sums[6] /= count;
+          s.sums[7] /= count;
+          offsets[0] = s.sums[4] - 2.0f * s.sums[6];
+          offsets[1] = s.sums[5] - 2.0f * s.sums[7];
+          step.succeeded = true;
+          s.stage = kStageCompleted;
+          s.t0 = now;
+          break;
+        }
+        s.stage = kStageHorizontalFailed;  // this reading is still summed and shown
+        s.t0 = now;
+      }
+      if (!vertical) {
+        ++s.count;
+        s.sums[2] += r.values[kInph1m];
+        s.sums[3] += r.values[kInph05m];
+        s.sums[6] += r.values[kCond1m];
+        s.sums[7] += r.values[kCond05m];
+      }
+      step.prompt = L"Horizontal Calibration";
+      step.showValues = true;
+      break;
+    case kStageCompleted:
+      if (elapsed < kClosingScreenMs) {
+        step.prompt = L"Calibration Completed - Wait for Beep";
+        step.handBeeps = kScreenBeeps;
+      } else {
+        end();
+      }
+      break;
+    case kStageVerticalFailed:
+    case kStageHorizontalFailed:
+    case kStageNotDetected:
+      if (elapsed < kClosingScreenMs) {
+        static const wchar_t* const kLandscape[] = {L"Vertical Mode Failed - Wait for Beep",
+                                                    L"Horizontal Mode Failed - Wait for Beep",
+                                                    L"Horizontal Mode Not Detected - Wait for Beep"};
+        static const wchar_t* const kPortrait[] = {L"Vert. Mode Failed - Wait for Beep",
+                                                   L"Hor. Mode Failed - Wait for Beep",
+                                                   L"Hor. Mode Not Detected - Wait for Beep"};
+        const int k = s.stage - kStageVerticalFailed;
+        step.prompt = portrait ? kPortrait[k] : kLandscape[k];
+      } else {
+        memcpy(offsets, backup, 6 * sizeof(float));
+        end();
+      }
+      break;
+    default:
+      memcpy(offsets, backup, 6 * sizeof(float));
+      end();
+      break;
+  }
+  return step;
+}
+
+LRESULT OnRz27Mk2Reading(HWND hwnd, UINT, WPARAM, LPARAM) {
+  WindowDc dc(hwnd);
+  const int32_t active = Rz27Mk2Calibration.active.load();
+  if (active == -1 || active == 0) {
+    const Mk2Reading r = DecodeMk2Reading();
+    DrawModeText(dc);
+    if (active == -1) {
+      CalibrationReading(hwnd, dc, r);
+    } else {
+      ReadingPath(dc, r);
+    }
+  }
+  LinkState.frame[0] = 0;
+  return 0;
+}
+
+}  // namespace handheld

@@ -1,0 +1,389 @@
+// The RZ27-MK2 field calibration as a step function, fed a reading every 47 ms across the tick
+// counter's wrap: the windows and their 30 readings, the waits, the prompts, the beeps and the
+// offsets found or put back. Then whole calibrations on the logging window with the simulator's
+// frames on a virtual port: the settings and data files at success and after a deletion, a failure
+// that changes nothing, and the commands and saves while a calibration runs.
+// test-labels: threads
+#include <gtest/gtest.h>
+#include <plat/testing.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/settings.h"
+#include "logging/commands.h"
+#include "logging/rz27mk2_reading.h"
+#include "logging_fixture.h"
+#include "sim/instrument.h"
+#include "sim/virtual_sink.h"
+
+namespace handheld {
+namespace {
+
+constexpr uint32_t kPeriod = 47;
+
+Mk2Reading Reading(char dipole, float cond1m, float inph1m, float cond05m = 0, float inph05m = 0) {
+  Mk2Reading r;
+  r.dipole = dipole;
+  r.values[kCond1m] = cond1m;
+  r.values[kInph1m] = inph1m;
+  r.values[kCond05m] = cond05m;
+  r.values[kInph05m] = inph05m;
+  return r;
+}
+
+const Mk2Reading kVertical = Reading('V', 30.0f, 2.0f, 20.0f, 1.0f);
+const Mk2Reading kHorizontal = Reading('H', 14.0f, -1.0f, 8.0f, -0.5f);
+
+// A confirmed calibration, driven one reading at a time.
+struct Calibration {
+  explicit Calibration(uint32_t start, bool portrait = false) : now(start), portrait(portrait) {
+    s.phase = 1;
+    s.t0 = start;
+  }
+  // n readings, one every 47 ms; returns the last step.
+  CalibrationStep Feed(int n, const Mk2Reading& r) {
+    CalibrationStep step;
+    for (int i = 0; i < n; ++i) {
+      now += kPeriod;
+      step = StepCalibration(s, offsets, backup, r, now, portrait);
+      if (step.prompt != nullptr) prompts.push_back(step.prompt);
+      shown += step.showValues ? 1 : 0;
+      exclamation += step.exclamationBeeps;
+      hand += step.handBeeps;
+      succeeded += step.succeeded ? 1 : 0;
+      if (step.ended) endedAt = now;
+    }
+    return step;
+  }
+  // Readings until the phase and stage are reached (at most a few minutes of them).
+  void FeedUntil(int32_t phase, int32_t stage, const Mk2Reading& r) {
+    for (int i = 0; i < 5000 && !(s.phase == phase && s.stage == stage); ++i) Feed(1, r);
+  }
+  int Count(const wchar_t* prompt) const {
+    int n = 0;
+    for (const std::wstring& p : prompts) n += p == prompt ? 1 : 0;
+    return n;
+  }
+
+  CalibrationState s;
+  float offsets[6] = {};
+  float backup[6] = {1, 2, 3, 4, 5, 6};
+  uint32_t now;
+  bool portrait;
+  std::vector<std::wstring> prompts;
+  int shown = 0, exclamation = 0, hand = 0, succeeded = 0;
+  uint32_t endedAt = 0;
+};
+
+constexpr uint32_t kNearWrap = 0xFFFFFE00u;
+
+// 42 readings fall in the 2000 ms window; 30 vertical ones among them are enough, the horizontal
+// ones are shown and not summed.
+TEST(Calibration, ThirtyVerticalReadingsInTheWindowSucceed) {
+  Calibration c(kNearWrap);
+  c.Feed(12, Reading('H', 500.0f, 99.0f, 500.0f, 99.0f));
+  c.Feed(30, kVertical);
+  EXPECT_EQ(c.s.phase, 1);
+  EXPECT_EQ(c.s.count, 30);
+  EXPECT_EQ(c.shown, 42);
+  EXPECT_EQ(c.Count(L"Vertical Calibration"), 42);
+  const CalibrationStep step = c.Feed(1, kVertical);
+  EXPECT_EQ(c.s.phase, 2);
+  EXPECT_EQ(c.s.stage, kStageWaiting);
+  EXPECT_EQ(c.s.t0, c.now);
+  ASSERT_NE(step.prompt, nullptr);
+  EXPECT_STREQ(step.prompt, L"Rotate to Horizontal Mode within 60 seconds");
+  EXPECT_EQ(c.exclamation, 3);
+  EXPECT_FLOAT_EQ(c.offsets[2], 2.0f);  // O3, the vertical inphase 1 m mean
+  EXPECT_FLOAT_EQ(c.offsets[3], 1.0f);  // O4
+  EXPECT_FLOAT_EQ(c.s.sums[4], 30.0f);  // the conductivity sums became means
+  EXPECT_FLOAT_EQ(c.s.sums[5], 20.0f);
+}
+
+TEST(Calibration, TwentyNineVerticalReadingsFailAndTheOldOffsetsReturn3000msLater) {
+  for (bool portrait : {false, true}) {
+    SCOPED_TRACE(portrait ? "portrait" : "landscape");
+    Calibration c(kNearWrap, portrait);
+    c.Feed(13, kHorizontal);
+    c.Feed(29, kVertical);
+    c.Feed(1, kVertical);
+    EXPECT_EQ(c.s.stage, kStageVerticalFailed);
+    EXPECT_EQ(c.exclamation, 0);
+    const uint32_t failedAt = c.now;
+    c.FeedUntil(0, 0, kVertical);
+    const wchar_t* prompt = portrait ? L"Vert. Mode Failed - Wait for Beep" : L"Vertical Mode Failed - Wait for Beep";
+    EXPECT_EQ(c.Count(prompt), 63);  // every reading less than 3000 ms after the failure
+    EXPECT_EQ(c.endedAt - failedAt, 64 * kPeriod);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(c.offsets[i], c.backup[i]) << i;
+    EXPECT_EQ(c.hand, 3);
+    EXPECT_EQ(c.succeeded, 0);
+  }
+}
+
+// The whole calibration: the means give the offsets, the beeps come at the rotation prompt, on
+// every reading of the completed screen and at the end.
+TEST(Calibration, MeansGiveTheOffsetsAndTheBeepsFollowTheScreens) {
+  Calibration c(kNearWrap);
+  c.FeedUntil(2, kStageWaiting, kVertical);
+  c.Feed(10, kVertical);  // still vertical: waiting
+  EXPECT_EQ(c.s.stage, kStageWaiting);
+  c.Feed(1, kHorizontal);
+  EXPECT_EQ(c.s.stage, kStagePreparing);
+  c.FeedUntil(2, kStageHorizontal, kHorizontal);
+  EXPECT_EQ(c.Count(L"Preparing for Horizontal Calibration"), 21);  // 47 to 987 ms
+  EXPECT_EQ(c.s.count, 0);
+  c.Feed(5, kVertical);  // vertical readings in the horizontal window: shown, not summed
+  c.FeedUntil(2, kStageCompleted, kHorizontal);
+  EXPECT_EQ(c.succeeded, 1);
+  EXPECT_EQ(c.s.count, 37);
+  EXPECT_FLOAT_EQ(c.offsets[0], 2.0f);   // O1 = 30 - 2 x 14
+  EXPECT_FLOAT_EQ(c.offsets[1], 4.0f);   // O2 = 20 - 2 x 8
+  EXPECT_FLOAT_EQ(c.offsets[2], 2.0f);   // O3
+  EXPECT_FLOAT_EQ(c.offsets[3], 1.0f);   // O4
+  EXPECT_FLOAT_EQ(c.offsets[4], -1.0f);  // O5
+  EXPECT_FLOAT_EQ(c.offsets[5], -0.5f);  // O6
+  EXPECT_EQ(c.hand, 0);
+  c.FeedUntil(0, 0, kVertical);
+  EXPECT_EQ(c.Count(L"Calibration Completed - Wait for Beep"), 63);
+  EXPECT_EQ(c.hand, 3 * 63 + 3);
+  EXPECT_EQ(c.exclamation, 3);
+  EXPECT_FLOAT_EQ(c.offsets[0], 2.0f) << "success keeps the new offsets";
+}
+
+TEST(Calibration, NoHorizontalReadingWithin60sIsNotDetected) {
+  for (bool portrait : {false, true}) {
+    Calibration c(kNearWrap, portrait);
+    c.FeedUntil(2, kStageWaiting, kVertical);
+    const uint32_t promptAt = c.now;
+    c.FeedUntil(2, kStageNotDetected, kVertical);
+    EXPECT_GT(c.now - promptAt, kHorizontalWaitMs);
+    EXPECT_LE(c.now - promptAt, kHorizontalWaitMs + kPeriod);
+    c.Feed(1, kHorizontal);  // too late
+    EXPECT_EQ(c.s.stage, kStageNotDetected);
+    c.FeedUntil(0, 0, kHorizontal);
+    EXPECT_GT(c.Count(portrait ? L"Hor. Mode Not Detected - Wait for Beep"
+                               : L"Horizontal Mode Not Detected - Wait for Beep"),
+              0);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(c.offsets[i], c.backup[i]) << i;
+  }
+}
+
+TEST(Calibration, TwentyNineHorizontalReadingsFail) {
+  for (bool portrait : {false, true}) {
+    Calibration c(kNearWrap, portrait);
+    c.FeedUntil(2, kStageWaiting, kVertical);
+    c.FeedUntil(2, kStageHorizontal, kHorizontal);
+    c.Feed(13, kVertical);
+    c.Feed(29, kHorizontal);
+    const CalibrationStep step = c.Feed(1, kHorizontal);  // after the window: still summed and shown
+    EXPECT_EQ(c.s.stage, kStageHorizontalFailed);
+    EXPECT_EQ(c.s.count, 30);
+    EXPECT_TRUE(step.showValues);
+    EXPECT_FALSE(step.succeeded);
+    c.FeedUntil(0, 0, kHorizontal);
+    EXPECT_GT(c.Count(portrait ? L"Hor. Mode Failed - Wait for Beep" : L"Horizontal Mode Failed - Wait for Beep"), 0);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(c.offsets[i], c.backup[i]) << i;
+    EXPECT_EQ(c.succeeded, 0);
+  }
+}
+
+// Held horizontal already at the rotation prompt: the next reading starts the preparation.
+TEST(Calibration, AlreadyHorizontalAtThePromptPreparesWithTheNextReading) {
+  Calibration c(1000, true);
+  c.Feed(42, kVertical);
+  const CalibrationStep step = c.Feed(1, kHorizontal);
+  EXPECT_STREQ(step.prompt, L"Rotate to Horiz. Mode within 60 s");
+  c.Feed(1, kHorizontal);
+  EXPECT_EQ(c.s.stage, kStagePreparing);
+}
+
+// ---- Calibrations on the logging window ------------------------------------------------------
+
+using test::LoggingFixture;
+using test::LoggingSetup;
+
+// The simulator's segments: the instrument vertical, then horizontal (counts in frame order).
+sim::Mk2Segment Segment(double ms, bool vertical) {
+  sim::Mk2Segment s;
+  s.durationMs = ms;
+  s.status = vertical ? 6 : 2;
+  const uint16_t v[4] = {0x8200, 0x8100, 0x8300, 0x8200};  // c 0.5 m 20, i 0.5 m 10, C 1 m 30, I 1 m 20
+  const uint16_t h[4] = {0x8100, 0x8080, 0x8100, 0x8080};  // 10, 5, 10, 5
+  for (int k = 0; k < 4; ++k) s.counts[k] = vertical ? v[k] : h[k];
+  return s;
+}
+
+class CalibrationRun : public LoggingFixture {
+ protected:
+  void Start(bool standBy) {
+    LoggingSetup s;
+    s.model = kModelRz27Mk2;
+    SetUpLogging(s);
+    SurveySettings.instrumentPort = 0;
+    SelectTraces();
+    port_ = plat::test::AttachVirtualPort(1);
+    ASSERT_EQ(OpenInstrumentPort(), 1);
+    LinkState.lastFrameTick = GetTickCount();
+    WorkerThreads.reader = CreateThread(nullptr, 0, Rz27Mk2ReaderThread, nullptr, 0, nullptr);
+    ASSERT_NE(WorkerThreads.reader, nullptr);
+    ShowRun();
+    for (int i = 0; i < 6; ++i) SurveySettings.mk2Offset[i] = static_cast<float>(i + 1);
+    if (standBy) {
+      ASSERT_TRUE(CreateFile(L"\\Storage\\CAL.R27"));
+    }
+    plat::test::EnableDrawLog(true);
+  }
+
+  // The segments start streaming now, and Yes starts the calibration at once.
+  void Calibrate(const std::vector<sim::Mk2Segment>& segments) {
+    sim::Mk2ScriptStream stream(segments, 47, 47);
+    sim::FeedVirtualPort(*port_, stream, GetTickCount());
+    plat::test::ExpectMessageBox({L"CALIBRATION", L"", IDYES});
+    SendMessageW(logging_, WM_COMMAND, kMenuCalibrate, 0);
+    ASSERT_EQ(Rz27Mk2Calibration.active.load(), -1);
+  }
+
+  std::string Settings() const { return FileOnDisk("Storage/VLQINI/RZ27MK2.INI"); }
+  // The settings file's value lines of O1 to O6.
+  std::vector<double> SavedOffsets() const {
+    std::vector<std::string> lines;
+    const std::string text = Settings();
+    for (size_t at = 0; at < text.size();) {
+      const size_t end = text.find("\r\n", at);
+      lines.push_back(text.substr(at, end - at));
+      at = end == std::string::npos ? text.size() : end + 2;
+    }
+    // The offsets follow the RZ27-MK2 type, which follows the samples per reading.
+    std::vector<double> out;
+    for (size_t i = 0; i + 7 < lines.size(); ++i) {
+      if (lines[i] == "2" && lines[i - 1] == "10") {
+        for (size_t k = 1; k <= 6; ++k) out.push_back(std::strtod(lines[i + k].c_str(), nullptr));
+        break;
+      }
+    }
+    return out;
+  }
+  std::vector<std::string> LastRecords(size_t n) {
+    SurveyRun.dataFile.Flush();
+    const std::string file = FileOnDisk("Storage/CAL.R27");
+    std::vector<std::string> out;
+    for (size_t i = file.size() >= 26 * n ? file.size() - 26 * n : 0; i + 26 <= file.size(); i += 26) {
+      out.push_back(file.substr(i, 26));
+    }
+    return out;
+  }
+  size_t BeepsOf(UINT type) const {
+    size_t n = 0;
+    for (const auto& b : plat::test::Beeps()) n += b.type == type ? 1 : 0;
+    return n;
+  }
+
+  std::shared_ptr<plat::test::VirtualPort> port_;
+};
+
+TEST_F(CalibrationRun, SuccessSavesAndRecordsTheOffsetsAndDeleteZeroesThem) {
+  Start(true);
+  const size_t fileBefore = SurveyRun.dataFile.Size();
+  Calibrate({Segment(2500, true), Segment(7000, false), Segment(1000, true)});
+  PumpFor(9000);
+  EXPECT_TRUE(Drawn(L"Vertical Calibration"));
+  EXPECT_TRUE(Drawn(L"Rotate to Horizontal Mode within 60 seconds"));
+  EXPECT_TRUE(Drawn(L"Preparing for Horizontal Calibration"));
+  EXPECT_TRUE(Drawn(L"Horizontal Calibration"));
+  EXPECT_TRUE(Drawn(L"Calibration Completed - Wait for Beep"));
+  EXPECT_EQ(Rz27Mk2Calibration.active.load(), 0);
+  EXPECT_EQ(BeepsOf(MB_ICONEXCLAMATION), 3u);
+  EXPECT_GE(BeepsOf(MB_ICONHAND), 3u * 60 + 3);
+
+  const float expected[6] = {10.0f, 0.0f, 0.576380f, 0.0720475f, 0.144095f, 0.0360238f};
+  for (int i = 0; i < 6; ++i) EXPECT_NEAR(SurveySettings.mk2Offset[i], expected[i], 1e-5) << "O" << i + 1;
+  const std::vector<double> saved = SavedOffsets();
+  ASSERT_EQ(saved.size(), 6u);
+  for (int i = 0; i < 6; ++i) EXPECT_NEAR(saved[i], expected[i], 1e-5) << "O" << i + 1;
+  EXPECT_NE(Settings().find("\r\n10.000000\r\n0.000000\r\n"), std::string::npos);
+  EXPECT_EQ(SurveyRun.dataFile.Size(), fileBefore + 6 * 26);
+  EXPECT_EQ(LastRecords(6), (std::vector<std::string>{
+                                "O1    10.000      1.000  \n", "O2     0.000      2.000  \n", "O3     0.576      3.000  \n",
+                                "O4     0.072      4.000  \n", "O5     0.144      5.000  \n", "O6     0.036      6.000  \n"}));
+
+  // The next vertical frame takes the reading path with the new offsets: 30 + O1.
+  plat::test::ClearDrawLog();
+  PumpFor(600);
+  EXPECT_TRUE(Drawn(L"C:40.00   "));
+
+  plat::test::ExpectMessageBox({L"Delete Calibration", L"", IDYES});
+  SendMessageW(logging_, WM_COMMAND, kMenuDeleteCalibration, 0);
+  for (float o : SurveySettings.mk2Offset) EXPECT_EQ(o, 0.0f);
+  EXPECT_EQ(SavedOffsets(), std::vector<double>(6, 0.0));
+  const std::vector<std::string> deleted = LastRecords(6);
+  EXPECT_EQ(deleted[0], "O1     0.000     10.000  \n");
+  EXPECT_EQ(deleted[5], "O6     0.000      0.036  \n");
+}
+
+// No vertical reading in the window: the failure prompt for 3000 ms, then the old offsets; no
+// file is touched.
+TEST_F(CalibrationRun, AFailureChangesNoFileAndPutsTheOffsetsBack) {
+  Start(true);
+  LoadSaveSettings(1);
+  const std::string settings = Settings();
+  const uint64_t fileBefore = SurveyRun.dataFile.Size();
+  const size_t handBefore = BeepsOf(MB_ICONHAND);
+  Calibrate({Segment(10000, false)});
+  PumpFor(2100);
+  for (float o : SurveySettings.mk2Offset) EXPECT_EQ(o, 0.0f);
+  PumpFor(2000);
+  EXPECT_TRUE(Drawn(L"Vertical Mode Failed - Wait for Beep"));
+  EXPECT_EQ(Rz27Mk2Calibration.active.load(), -1);
+  PumpFor(1100);
+  EXPECT_EQ(Rz27Mk2Calibration.active.load(), 0);
+  EXPECT_EQ(SurveySettings.mk2Offset[0], 1.0f);
+  EXPECT_EQ(SurveySettings.mk2Offset[5], 6.0f);
+  EXPECT_EQ(BeepsOf(MB_ICONHAND), handBefore + 3);
+  EXPECT_EQ(Settings(), settings);
+  EXPECT_EQ(SurveyRun.dataFile.Size(), fileBefore);
+}
+
+// While a calibration runs, Calibrate and Delete do nothing, by button, key or menu; the zeroed
+// offsets are never taken for the real ones.
+TEST_F(CalibrationRun, CalibrateAndDeleteDoNothingWhileItRuns) {
+  Start(false);
+  Calibrate({Segment(10000, true)});
+  PumpFor(200);
+  Key('A');
+  Key('E');
+  Press(LoggingButtons.monitor[1]);
+  Press(LoggingButtons.monitor[2]);
+  SendMessageW(logging_, WM_COMMAND, kMenuCalibrate, 0);
+  SendMessageW(logging_, WM_COMMAND, kMenuDeleteCalibration, 0);
+  EXPECT_EQ(Rz27Mk2Calibration.backup[0], 1.0f);
+  EXPECT_EQ(Rz27Mk2Calibration.previous[0], 0.0f);
+  EXPECT_EQ(Rz27Mk2Calibration.active.load(), -1);
+  EXPECT_EQ(Rz27Mk2Calibration.phase, 1);
+  EXPECT_EQ(plat::test::ModalLog().size(), 1u) << "only the first question";
+}
+
+// A run that ends in the middle of a calibration (Exit in Monitor) puts the offsets back and
+// ends the calibration; every save until then writes the offsets in force before it.
+TEST_F(CalibrationRun, SavesDuringItAndAnEndOfTheRunKeepTheOldOffsets) {
+  Start(false);
+  Calibrate({Segment(10000, true)});
+  PumpFor(500);
+  LoadSaveSettings(1);  // as Scale, Display Options or New Line save
+  EXPECT_EQ(SavedOffsets(), (std::vector<double>{1, 2, 3, 4, 5, 6}));
+  for (float o : SurveySettings.mk2Offset) EXPECT_EQ(o, 0.0f);
+  Key('X');
+  EXPECT_EQ(SurveyRun.runActive, 0);
+  EXPECT_EQ(Rz27Mk2Calibration.active.load(), 0);
+  EXPECT_EQ(Rz27Mk2Calibration.phase, 0);
+  EXPECT_EQ(Rz27Mk2Calibration.stage, 0);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(SurveySettings.mk2Offset[i], static_cast<float>(i + 1));
+  LoadSaveSettings(1);
+  EXPECT_EQ(SavedOffsets(), (std::vector<double>{1, 2, 3, 4, 5, 6}));
+}
+
+}  // namespace
+}  // namespace handheld
