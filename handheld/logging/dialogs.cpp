@@ -1,8 +1,11 @@
 #include "logging/dialogs.h"
 
+#include <cfloat>
+#include <cmath>
 #include <cwchar>
 
 #include "engine/records.h"
+#include "engine/settings.h"
 #include "engine/state.h"
 #include "logging/logging.h"
 #include "logging/screen.h"
@@ -51,18 +54,125 @@ const wchar_t* LoggingDialogTemplate(LoggingDialog dialog) {
 
 namespace {
 
-// OK ends with 1 and Cancel (also a closed dialog) with 0; nothing else is taken.
-INT_PTR EndOnOkOrCancel(HWND dialog, UINT message, WPARAM wParam) {
-  if (message != WM_COMMAND) return FALSE;
-  if (LOWORD(wParam) == IDOK) return EndDialog(dialog, 1);
-  if (LOWORD(wParam) == IDCANCEL) return EndDialog(dialog, 0);
-  return FALSE;
+// Buffers the typed texts are read through: the comment (the record keeps 11 characters), the
+// line name (11 characters) and a number.
+constexpr int kCommentRead = 21;
+constexpr int kNumberRead = 64;
+
+constexpr int kNewLineName = 651, kNewLineLastStation = 653, kNewLineNext = 674, kNewLineIncrement = 675,
+              kNewLineSequence = 676, kNewLineDirection = 677, kNewLineStart = 678, kNewLineStationIncrement = 679;
+
+void SetNumber(HWND dialog, int id, const wchar_t* format, double value) {
+  wchar_t text[kNumberRead];
+  swprintf(text, kNumberRead, format, value);
+  SetDlgItemTextW(dialog, id, text);
+}
+
+float ReadFloat(HWND dialog, int id) {
+  wchar_t text[kNumberRead];
+  GetDlgItemTextW(dialog, id, text, kNumberRead);
+  return TextToFloat(text);
+}
+
+void FillList(HWND dialog, int id, const wchar_t* const* items, int count, int32_t selected) {
+  for (int i = 0; i < count; ++i) SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items[i]));
+  SendDlgItemMessageW(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);  // outside: no selection
+}
+
+// A list's position into its setting; a list without a selection leaves the setting alone.
+void StoreSelection(HWND dialog, int id, int32_t& setting) {
+  const LRESULT at = SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0);
+  if (at != CB_ERR) setting = static_cast<int32_t>(at);
+}
+
+void InitNewLine(HWND dialog) {
+  static const wchar_t* const kSequences[] = {L"Alternate", L"One Way"};
+  static const wchar_t* const kDirections[] = {L"West", L"South", L"North", L"East"};
+  const SurveySettingsData& s = SurveySettings;
+  SetDlgItemTextW(dialog, kNewLineName, s.surveyLine);
+  SetNumber(dialog, kNewLineLastStation, L"%.3f", SurveyRun.station);
+  const NewLineProposal p = ProposeNewLine(s.surveyLine, s.lineIncrement, s.lineSequence, s.lineDirection,
+                                           s.startStation, s.stationIncrement, SurveyRun.station);
+  SetNumber(dialog, kNewLineNext, L"%.2f", static_cast<double>(p.line));
+  SetNumber(dialog, kNewLineIncrement, L"%.2f", static_cast<double>(s.lineIncrement));
+  FillList(dialog, kNewLineSequence, kSequences, 2, s.lineSequence);
+  FillList(dialog, kNewLineDirection, kDirections, 4, p.direction);
+  SetNumber(dialog, kNewLineStart, L"%.3f", p.start);
+  SetNumber(dialog, kNewLineStationIncrement, L"%.3f", static_cast<double>(p.increment));
+}
+
+void StoreNewLine(HWND dialog) {
+  SurveySettingsData& s = SurveySettings;
+  wchar_t name[SurveySettingsData::kSurveyLineMax + 1];
+  GetDlgItemTextW(dialog, kNewLineNext, name, SurveySettingsData::kSurveyLineMax + 1);
+  wcscpy(s.surveyLine, name);
+  s.lineIncrement = ReadFloat(dialog, kNewLineIncrement);
+  StoreSelection(dialog, kNewLineSequence, s.lineSequence);
+  StoreSelection(dialog, kNewLineDirection, s.lineDirection);
+  wchar_t start[kNumberRead];
+  GetDlgItemTextW(dialog, kNewLineStart, start, kNumberRead);
+  s.startStation = plat::ParseDecimal(start);
+  SurveyRun.station = s.startStation;
+  s.stationIncrement = ReadFloat(dialog, kNewLineStationIncrement);
+  for (int32_t& have : PlotState.havePrev) have = 0;
+  LoadSaveSettings(1);
 }
 
 }  // namespace
 
-INT_PTR CALLBACK NewLineDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
-INT_PTR CALLBACK CommentDlgProc(HWND h, UINT m, WPARAM w, LPARAM) { return EndOnOkOrCancel(h, m, w); }
+int32_t OppositeDirection(int32_t direction) { return direction >= 0 && direction <= 3 ? 3 - direction : direction; }
+
+NewLineProposal ProposeNewLine(const wchar_t* line, float lineIncrement, int32_t sequence, int32_t direction,
+                               double startStation, float stationIncrement, double station) {
+  NewLineProposal p;
+  double next = static_cast<double>(TextToFloat(line)) + static_cast<double>(lineIncrement);
+  p.line = std::fabs(next) <= FLT_MAX ? static_cast<float>(next) : (next < 0 ? -FLT_MAX : FLT_MAX);
+  if (sequence == 0) {
+    p.start = station;
+    p.increment = -stationIncrement;
+    p.direction = OppositeDirection(direction);
+  } else {
+    p.start = startStation;
+    p.increment = stationIncrement;
+    p.direction = direction;
+  }
+  return p;
+}
+
+INT_PTR CALLBACK CommentDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    SetDlgItemTextW(dialog, 851, L"");
+    return TRUE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  if (LOWORD(wParam) == IDOK) {
+    wchar_t comment[kCommentRead];
+    GetDlgItemTextW(dialog, 851, comment, kCommentRead);
+    WriteEventRecord(comment, 'C');
+    EndDialog(dialog, 0);
+  } else if (LOWORD(wParam) == IDCANCEL) {
+    EndDialog(dialog, 0);
+  }
+  return TRUE;
+}
+
+INT_PTR CALLBACK NewLineDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    InitNewLine(dialog);
+    return TRUE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  if (LOWORD(wParam) == IDOK) {
+    StoreNewLine(dialog);
+    EndDialog(dialog, 1);
+    return TRUE;
+  }
+  if (LOWORD(wParam) == IDCANCEL) {
+    EndDialog(dialog, 0);
+    return FALSE;
+  }
+  return TRUE;
+}
 
 // New Station: moves the current station to the typed value, shows it, starts every curve afresh
 // and records the station with a time mark. Ends with 0 either way.

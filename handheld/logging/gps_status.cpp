@@ -2,7 +2,6 @@
 // hands over, then clears the sentence.
 #include "logging/gps_status.h"
 
-#include <cfloat>
 #include <cstring>
 
 #include "engine/nmea.h"
@@ -39,14 +38,10 @@ const wchar_t* FixWord(char quality) {
   }
 }
 
-// The PDOP field as a decimal number only, clamped to the float range before it is narrowed.
 float PdopValue(const char* field) {
   wchar_t wide[kGpsFieldMax + 1];
   plat::Widen(field, wide, kGpsFieldMax + 1);
-  double v = plat::ParseDecimal(wide);
-  if (v > FLT_MAX) v = FLT_MAX;
-  if (v < -FLT_MAX) v = -FLT_MAX;
-  return static_cast<float>(v);
+  return TextToFloat(wide);
 }
 
 void DrawField(HDC dc, const RECT& rect, const GpsRowField& f) {

@@ -1,4 +1,5 @@
 // Drawing pieces that the reading handlers share.
+#include <cfloat>
 #include <cstdarg>
 #include <cwchar>
 
@@ -24,6 +25,13 @@ std::wstring WideFormat(const wchar_t* format, ...) {
 
 void DrawInField(HDC dc, const RECT& rect, const std::wstring& text) {
   if (!text.empty()) DrawTextAt(dc, rect.left, rect.top, text.c_str());
+}
+
+float TextToFloat(const wchar_t* text) {
+  double v = plat::ParseDecimal(text);
+  if (v > FLT_MAX) v = FLT_MAX;
+  if (v < -FLT_MAX) v = -FLT_MAX;
+  return static_cast<float>(v);
 }
 
 void RefreshBattery(HDC dc) {

@@ -66,6 +66,9 @@ void DrawInField(HDC dc, const RECT& rect, const std::wstring& text);
 void RefreshBattery(HDC dc);
 // The reading in TraceSet as the next point of the profile, on a DC of the plot window.
 void PlotTraces();
+// A number given as text (typed, or received in a sentence): decimal only, clamped to the float
+// range before it is narrowed; no number reads 0.
+float TextToFloat(const wchar_t* text);
 
 // Button sets. Each show puts the keyboard selection on the set's first button, with the
 // default-button frame there and nowhere else.

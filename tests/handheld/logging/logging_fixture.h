@@ -116,6 +116,14 @@ class LoggingFixture : public ::testing::Test {
     plat::test::PumpUntilIdle();
   }
 
+  // Takes a template out of the registered table: its dialog cannot open (the call returns -1).
+  void DropTemplate(const wchar_t* name) {
+    std::erase_if(dialogs_, [name](const DlgTemplateT& t) { return wcscmp(t.name, name) == 0; });
+    resources_.dialogs = dialogs_.data();
+    resources_.dialogCount = dialogs_.size();
+    plat::RegisterResources(resources_);
+  }
+
   void TearDown() override {
     if (SurveyRun.runActive != 0) StopLogging(1);
     plat::test::PumpUntilIdle();

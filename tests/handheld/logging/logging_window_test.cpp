@@ -697,7 +697,8 @@ TEST_F(RunStates, RunDialogs) {
 }
 
 TEST_F(RunStates, MissingNewLineTemplateWritesNothing) {
-  Start(Build(kModelRz12, false));  // no dialog templates
+  Start(Build(kModelRz12, false));
+  DropTemplate(L"GetNewLine");
   ASSERT_TRUE(CreateFile(L"RUN1"));
   const std::string before = DataFile();
   SurveyRun.stationHasReading = 1;

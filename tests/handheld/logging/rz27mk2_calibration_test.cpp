@@ -385,5 +385,21 @@ TEST_F(CalibrationRun, SavesDuringItAndAnEndOfTheRunKeepTheOldOffsets) {
   EXPECT_EQ(SavedOffsets(), (std::vector<double>{1, 2, 3, 4, 5, 6}));
 }
 
+// New Line from Stand By during a calibration saves the settings and writes a line block: both
+// keep the offsets in force before it, not its zeros.
+TEST_F(CalibrationRun, ANewLineDuringItKeepsTheOldOffsetsInBothFiles) {
+  Start(true);
+  Calibrate({Segment(10000, true)});
+  PumpFor(300);
+  plat::test::ExpectDialog(L"New Line", [](plat::test::ModalContext& ctx) { ctx.ClickCaptionOk(); });
+  Key('L');
+  EXPECT_EQ(Rz27Mk2Calibration.active.load(), -1);
+  EXPECT_EQ(SavedOffsets(), (std::vector<double>{1, 2, 3, 4, 5, 6}));
+  const std::vector<std::string> block = LastRecords(7);  // the six calibration records, then '*'
+  EXPECT_EQ(block[0], "O1     1.000      0.000  \n");
+  EXPECT_EQ(block[5], "O6     6.000      0.000  \n");
+  EXPECT_EQ(block[6][0], '*');
+}
+
 }  // namespace
 }  // namespace handheld

@@ -76,7 +76,7 @@ TEST_F(ResourceTables, EveryBuildHoldsTheBitmapsItsTitleScreenNamesWithinTheLayo
   }
 }
 
-TEST_F(ResourceTables, ABuildHoldsOnlyItsOwnTitlesAndNoDialogsYet) {
+TEST_F(ResourceTables, ABuildHoldsOnlyItsOwnTitlesAndNoUnknownDialog) {
   Use(kModelRz12, 1, 1);
   EXPECT_GT(BitmapSize(L"STATICTIT_ZOLMX").cx, 0);
   EXPECT_GT(BitmapSize(L"statictit_zolar").cx, 0);  // names ignore case
@@ -88,9 +88,10 @@ TEST_F(ResourceTables, ABuildHoldsOnlyItsOwnTitlesAndNoDialogsYet) {
   Use(kModelRz27, 0, 1);
   EXPECT_EQ(BitmapSize(L"STATICTIT_RZ12MX").cx, -1);
 
-  // No templates yet: a dialog by name opens nothing.
+  // A name no template has opens nothing.
   Use(kModelRz12, 0, 1);
-  EXPECT_EQ(FindResourceW(nullptr, L"GetComment", RT_DIALOG), nullptr);
+  EXPECT_NE(FindResourceW(nullptr, L"GetComment", RT_DIALOG), nullptr);
+  EXPECT_EQ(FindResourceW(nullptr, L"GetNoSuchDialog", RT_DIALOG), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
 
   // A model outside the line has no resources.
