@@ -44,6 +44,7 @@ class Zol12Reading : public LoggingFixture {
     sim::InstrumentOptions o;
     o.model = kModelZol12;
     o.count = n;
+    o.startMs = -1;  // one period on: the reader has purged its port by then
     sim::InstrumentStream frames(o);
     std::vector<sim::Chunk> fed;
     const DWORD start = GetTickCount();
