@@ -268,22 +268,7 @@ LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
     PrepareRecordFrame(in, LinkState.frame);
     LinkState.frame[kRecordFrameBytes] = 0;
     WriteReadingRecord();
-    if (SurveySettings.audio == 1 && ++SurveyRun.beepCounter >= LinkState.readingsPerSecond) {
-      MessageBeep(MB_ICONHAND);
-      SurveyRun.beepCounter = 0;
-    }
-    if (SurveyRun.readingsAtStation >= PlotState.groupsPerStation) {
-      if (SurveyRun.stationHasReading == 1) SurveyRun.station += static_cast<double>(SurveySettings.stationIncrement);
-      SurveyRun.readingsAtStation = 0;
-    }
-    SurveyRun.stationHasReading = 1;
-    DrawStation(dc);
-    if (PlotState.groupsPerStation > 1) {
-      SelectObject(dc, AppWindows.fontNormal);
-      EraseField(dc, LoggingLayout.readingCountRect);
-      DrawInField(dc, LoggingLayout.readingCountRect, WideFormat(L"%1d", SurveyRun.readingsAtStation));
-    }
-    PlotTraces();
+    FinishRecordedReading(dc);
   }
 
   // 7: the values.

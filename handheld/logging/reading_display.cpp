@@ -44,6 +44,25 @@ void RefreshBattery(HDC dc) {
   SurveyRun.lastBatteryTick = now;
 }
 
+void FinishRecordedReading(HDC dc) {
+  if (SurveySettings.audio == 1 && ++SurveyRun.beepCounter >= LinkState.readingsPerSecond) {
+    MessageBeep(MB_ICONHAND);
+    SurveyRun.beepCounter = 0;
+  }
+  if (SurveyRun.readingsAtStation >= PlotState.groupsPerStation) {
+    if (SurveyRun.stationHasReading == 1) SurveyRun.station += static_cast<double>(SurveySettings.stationIncrement);
+    SurveyRun.readingsAtStation = 0;
+  }
+  SurveyRun.stationHasReading = 1;
+  DrawStation(dc);
+  if (PlotState.groupsPerStation > 1) {
+    SelectObject(dc, AppWindows.fontNormal);
+    EraseField(dc, LoggingLayout.readingCountRect);
+    DrawInField(dc, LoggingLayout.readingCountRect, WideFormat(L"%1d", SurveyRun.readingsAtStation));
+  }
+  PlotTraces();
+}
+
 void PlotTraces() {
   if (AppWindows.curveWnd == nullptr) return;
   int32_t rows[8] = {};

@@ -141,23 +141,7 @@ void ReadingPath(HDC dc, Mk2Reading r) {
                      record);
       ++SurveyRun.readingsAtStation;
       WriteRz27Mk2Reading(record);
-      if (SurveySettings.audio == 1 && ++SurveyRun.beepCounter >= LinkState.readingsPerSecond) {
-        MessageBeep(MB_ICONHAND);
-        SurveyRun.beepCounter = 0;
-      }
-      if (SurveyRun.readingsAtStation >= PlotState.groupsPerStation) {
-        if (SurveyRun.stationHasReading == 1) SurveyRun.station += static_cast<double>(SurveySettings.stationIncrement);
-        SurveyRun.readingsAtStation = 0;
-      }
-      SurveyRun.stationHasReading = 1;
-      DrawStation(dc);
-      if (PlotState.groupsPerStation > 1) {
-        SelectObject(dc, AppWindows.fontNormal);
-        EraseField(dc, LoggingLayout.readingCountRect);
-        DrawTextAt(dc, LoggingLayout.readingCountRect.left, LoggingLayout.lineRowY,
-                   WideFormat(L"%1d", SurveyRun.readingsAtStation).c_str());
-      }
-      PlotTraces();
+      FinishRecordedReading(dc);
     }
     DrawValues(dc, r, true);
   }
@@ -169,6 +153,16 @@ void ReadingPath(HDC dc, Mk2Reading r) {
 
   SelectObject(dc, AppWindows.fontBold);
   RefreshBattery(dc);
+}
+
+// A reading summed in a window: the count, the inphase sums from `first` (0 vertical, 2
+// horizontal; 1 m, then 0.5 m) and the conductivity sums 4 places on.
+void AddToWindow(CalibrationState& s, const Mk2Reading& r, int first) {
+  ++s.count;
+  s.sums[first] += r.values[kInph1m];
+  s.sums[first + 1] += r.values[kInph05m];
+  s.sums[first + 4] += r.values[kCond1m];
+  s.sums[first + 5] += r.values[kCond05m];
 }
 
 }  // namespace
@@ -253,13 +247,7 @@ CalibrationStep StepCalibration(CalibrationState& s, float offsets[6], const flo
 
   if (s.phase == 1) {
     if (elapsed <= kCalibrationWindowMs) {
-      if (vertical) {
-        ++s.count;
-        s.sums[0] += r.values[kInph1m];
-        s.sums[1] += r.values[kInph05m];
-        s.sums[4] += r.values[kCond1m];
-        s.sums[5] += r.values[kCond05m];
-      }
+      if (vertical) AddToWindow(s, r, 0);
       step.prompt = L"Vertical Calibration";
       step.showValues = true;
     } else if (s.count >= kCalibrationMinReadings) {
@@ -323,13 +311,7 @@ CalibrationStep StepCalibration(CalibrationState& s, float offsets[6], const flo
         s.stage = kStageHorizontalFailed;  // this reading is still summed and shown
         s.t0 = now;
       }
-      if (!vertical) {
-        ++s.count;
-        s.sums[2] += r.values[kInph1m];
-        s.sums[3] += r.values[kInph05m];
-        s.sums[6] += r.values[kCond1m];
-        s.sums[7] += r.values[kCond05m];
-      }
+      if (!vertical) AddToWindow(s, r, 2);
       step.prompt = L"Horizontal Calibration";
       step.showValues = true;
       break;

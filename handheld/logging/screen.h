@@ -66,6 +66,11 @@ void DrawInField(HDC dc, const RECT& rect, const std::wstring& text);
 void RefreshBattery(HDC dc);
 // The reading in TraceSet as the next point of the profile, on a DC of the plot window.
 void PlotTraces();
+// The rest of a recorded reading of the meters and the RZ27-MK2, once SurveyRun.readingsAtStation
+// counts it: with audio on a beep every LinkState.readingsPerSecond readings; the station moved
+// on when the station's readings are complete (not for its first reading); the station and, with
+// more than one reading per station, the reading count shown; the point plotted.
+void FinishRecordedReading(HDC dc);
 // A number given as text (typed, or received in a sentence): decimal only, clamped to the float
 // range before it is narrowed; no number reads 0.
 float TextToFloat(const wchar_t* text);

@@ -21,6 +21,7 @@
 
 #include "app_test_support.h"
 #include "child_process.h"
+#include "engine_test_support.h"
 #include "engine/settings.h"
 #include "engine/state.h"
 #include "logging/commands.h"
@@ -188,25 +189,7 @@ constexpr char kScript[] =
     "4000 6 0x8200 0x8100 0x8300 0x8200 250 256";
 constexpr int kYesAfterOpenMs = 1500;  // the horizontal frames begin 2.5 s after Yes
 
-std::vector<double> SavedOffsets() {
-  const std::string text = RootFile("Storage/VLQINI/RZ27MK2.INI");
-  std::vector<std::string> lines;
-  for (size_t at = 0; at < text.size();) {
-    const size_t end = text.find("\r\n", at);
-    lines.push_back(text.substr(at, end - at));
-    at = end == std::string::npos ? text.size() : end + 2;
-  }
-  // Every handheld file: the version, then the settings in their order; the offsets follow the
-  // RZ27-MK2 type, which follows the samples per reading (defaults 10 and 2).
-  std::vector<double> out;
-  for (size_t i = 1; i + 6 < lines.size(); ++i) {
-    if (lines[i - 1] == "10" && lines[i] == "2") {
-      for (size_t k = 1; k <= 6; ++k) out.push_back(std::strtod(lines[i + k].c_str(), nullptr));
-      break;
-    }
-  }
-  return out;
-}
+std::vector<double> SavedOffsets() { return test::SavedMk2Offsets(RootFile("Storage/VLQINI/RZ27MK2.INI")); }
 
 TEST(HandheldRunChild, Rz27Mk2Calibration) {
   if (!std::getenv(kChildEnv)) GTEST_SKIP() << "runs only as the child of the test below";

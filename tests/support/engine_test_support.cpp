@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -25,6 +26,23 @@ void UseBuild(int modelIndex, int zolOptionAvailable, int storageRoot) {
 std::string RootFileBytes(const char* path) {
   std::ifstream in(std::string(plat::DriveRoot()) + "/" + path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<double> SavedMk2Offsets(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = text.find("\r\n", at);
+    lines.push_back(text.substr(at, end - at));
+    at = end == std::string::npos ? text.size() : end + 2;
+  }
+  std::vector<double> out;
+  for (size_t i = 1; i + 6 < lines.size(); ++i) {
+    if (lines[i - 1] == "10" && lines[i] == "2") {
+      for (size_t k = 1; k <= 6; ++k) out.push_back(std::strtod(lines[i + k].c_str(), nullptr));
+      break;
+    }
+  }
+  return out;
 }
 
 void ExpectRunReleased() {

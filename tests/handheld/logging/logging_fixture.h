@@ -6,6 +6,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <plat/test_comm.h>
 #include <plat/testing.h>
 #include <windows.h>
 
@@ -116,6 +117,18 @@ class LoggingFixture : public ::testing::Test {
     plat::test::PumpUntilIdle();
   }
 
+  // COM1 as a virtual port, opened as the instrument port (SurveySettings.instrumentPort 0), with
+  // `reader` reading it; then the run is shown in Monitor. The port goes to port_.
+  void StartReaderRun(LPTHREAD_START_ROUTINE reader) {
+    SurveySettings.instrumentPort = 0;
+    port_ = plat::test::AttachVirtualPort(1);
+    ASSERT_EQ(OpenInstrumentPort(), 1);
+    LinkState.lastFrameTick = GetTickCount();
+    WorkerThreads.reader = CreateThread(nullptr, 0, reader, nullptr, 0, nullptr);
+    ASSERT_NE(WorkerThreads.reader, nullptr);
+    ShowRun();
+  }
+
   // Takes a template out of the registered table: its dialog cannot open (the call returns -1).
   void DropTemplate(const wchar_t* name) {
     std::erase_if(dialogs_, [name](const DlgTemplateT& t) { return wcscmp(t.name, name) == 0; });
@@ -218,6 +231,7 @@ class LoggingFixture : public ::testing::Test {
   std::vector<DlgTemplateT> dialogs_;
   HWND main_ = nullptr;
   HWND logging_ = nullptr;
+  std::shared_ptr<plat::test::VirtualPort> port_;
 };
 
 }  // namespace handheld::test

@@ -216,15 +216,9 @@ class MeterReading : public LoggingFixture {
     SurveySettings.samplesPerReading = samples;
     SurveySettings.dipole = dipole;
     SurveySettings.stationIncrement = 2.5f;
-    SurveySettings.instrumentPort = 0;
     SurveyRun.averaging = surveyMode == 2 && samples >= 2 ? 1 : 0;
     SelectTraces();
-    port_ = plat::test::AttachVirtualPort(1);
-    ASSERT_EQ(OpenInstrumentPort(), 1);
-    LinkState.lastFrameTick = GetTickCount();
-    WorkerThreads.reader = CreateThread(nullptr, 0, InstrumentReaderThread, nullptr, 0, nullptr);
-    ASSERT_NE(WorkerThreads.reader, nullptr);
-    ShowRun();
+    StartReaderRun(InstrumentReaderThread);
     plat::test::EnableDrawLog(true);
     ASSERT_TRUE(CreateFile(L"\\Storage\\METER.R12"));
     Key('G');
@@ -284,8 +278,6 @@ class MeterReading : public LoggingFixture {
     snprintf(tail, sizeof tail, " %10u\n", static_cast<unsigned>(tick));
     return frame12 + tail;
   }
-
-  std::shared_ptr<plat::test::VirtualPort> port_;
 };
 
 TEST_F(MeterReading, ManualFiveSamplesWriteOneAveragedRecord) {

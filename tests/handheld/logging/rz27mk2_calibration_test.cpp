@@ -223,14 +223,8 @@ class CalibrationRun : public LoggingFixture {
     LoggingSetup s;
     s.model = kModelRz27Mk2;
     SetUpLogging(s);
-    SurveySettings.instrumentPort = 0;
     SelectTraces();
-    port_ = plat::test::AttachVirtualPort(1);
-    ASSERT_EQ(OpenInstrumentPort(), 1);
-    LinkState.lastFrameTick = GetTickCount();
-    WorkerThreads.reader = CreateThread(nullptr, 0, Rz27Mk2ReaderThread, nullptr, 0, nullptr);
-    ASSERT_NE(WorkerThreads.reader, nullptr);
-    ShowRun();
+    StartReaderRun(Rz27Mk2ReaderThread);
     for (int i = 0; i < 6; ++i) SurveySettings.mk2Offset[i] = static_cast<float>(i + 1);
     if (standBy) {
       ASSERT_TRUE(CreateFile(L"\\Storage\\CAL.R27"));
@@ -248,25 +242,7 @@ class CalibrationRun : public LoggingFixture {
   }
 
   std::string Settings() const { return FileOnDisk("Storage/VLQINI/RZ27MK2.INI"); }
-  // The settings file's value lines of O1 to O6.
-  std::vector<double> SavedOffsets() const {
-    std::vector<std::string> lines;
-    const std::string text = Settings();
-    for (size_t at = 0; at < text.size();) {
-      const size_t end = text.find("\r\n", at);
-      lines.push_back(text.substr(at, end - at));
-      at = end == std::string::npos ? text.size() : end + 2;
-    }
-    // The offsets follow the RZ27-MK2 type, which follows the samples per reading.
-    std::vector<double> out;
-    for (size_t i = 0; i + 7 < lines.size(); ++i) {
-      if (lines[i] == "2" && lines[i - 1] == "10") {
-        for (size_t k = 1; k <= 6; ++k) out.push_back(std::strtod(lines[i + k].c_str(), nullptr));
-        break;
-      }
-    }
-    return out;
-  }
+  std::vector<double> SavedOffsets() const { return test::SavedMk2Offsets(Settings()); }
   std::vector<std::string> LastRecords(size_t n) {
     SurveyRun.dataFile.Flush();
     const std::string file = FileOnDisk("Storage/CAL.R27");
@@ -281,8 +257,6 @@ class CalibrationRun : public LoggingFixture {
     for (const auto& b : plat::test::Beeps()) n += b.type == type ? 1 : 0;
     return n;
   }
-
-  std::shared_ptr<plat::test::VirtualPort> port_;
 };
 
 TEST_F(CalibrationRun, SuccessSavesAndRecordsTheOffsetsAndDeleteZeroesThem) {

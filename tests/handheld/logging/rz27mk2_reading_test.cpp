@@ -150,12 +150,7 @@ class Mk2OnPort : public LoggingFixture {
     SurveyRun.averaging = surveyMode == 2 ? 1 : 0;
     SelectTraces();
     LinkState.sampleDivisor = 1;  // every frame a reading, in Auto too
-    port_ = plat::test::AttachVirtualPort(1);
-    ASSERT_EQ(OpenInstrumentPort(), 1);
-    LinkState.lastFrameTick = GetTickCount();
-    WorkerThreads.reader = CreateThread(nullptr, 0, Rz27Mk2ReaderThread, nullptr, 0, nullptr);
-    ASSERT_NE(WorkerThreads.reader, nullptr);
-    ShowRun();
+    StartReaderRun(Rz27Mk2ReaderThread);
     plat::test::EnableDrawLog(true);
   }
   void StartLogging() {
@@ -212,8 +207,6 @@ class Mk2OnPort : public LoggingFixture {
     snprintf(tail, sizeof tail, " %10u\n", static_cast<unsigned>(tick));
     return bytes14 + tail;
   }
-
-  std::shared_ptr<plat::test::VirtualPort> port_;
 };
 
 TEST_F(Mk2OnPort, TheWireFrameIsShownAndRecorded) {

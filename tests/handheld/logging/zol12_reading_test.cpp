@@ -28,12 +28,7 @@ class Zol12Reading : public LoggingFixture {
     SurveySettings.stationIncrement = 1.0f;
     SurveySettings.audio = 1;
     SelectTraces();
-    port_ = plat::test::AttachVirtualPort(1);
-    ASSERT_EQ(OpenInstrumentPort(), 1);
-    LinkState.lastFrameTick = GetTickCount();
-    WorkerThreads.reader = CreateThread(nullptr, 0, Zol12ReaderThread, nullptr, 0, nullptr);
-    ASSERT_NE(WorkerThreads.reader, nullptr);
-    ShowRun();
+    StartReaderRun(Zol12ReaderThread);
     Watchdog.periodMs = 2000;  // the ZOL12's period, as the run start sets it
     SetTimer(logging_, kWatchdogTimer, 2000, nullptr);
     plat::test::EnableDrawLog(true);
@@ -80,8 +75,6 @@ class Zol12Reading : public LoggingFixture {
     }
     return false;
   }
-
-  std::shared_ptr<plat::test::VirtualPort> port_;
 };
 
 TEST_F(Zol12Reading, MonitorShowsTheValuesAndRecordsNothing) {
