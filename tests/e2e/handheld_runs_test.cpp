@@ -89,10 +89,11 @@ Started StartWithSimulator(int model, std::vector<std::string> simArgs, test_sup
 }
 
 // Monitor/Log from the main menu; the instrument port is open (and the simulator's clock runs)
-// when it returns true.
+// and the logging window shows when it returns true.
 bool MonitorLog(Started& s) {
   plat::test::KeyPress('L');
-  const bool on = WaitFor([] { return SurveyRun.runActive == 1; }, 5000);
+  const bool on =
+      WaitFor([] { return SurveyRun.runActive == 1 && plat::test::IsVisible(AppWindows.loggingWnd); }, 5000);
   s.portOpened = Clock::now();
   return on;
 }
@@ -143,7 +144,7 @@ TEST(HandheldRunChild, Zol12) {
   EXPECT_EQ(plat::test::OnUiThread([] { return LRESULT(plat::test::Timers(AppWindows.loggingWnd).size()); }), 0);
 
   plat::test::ExpectSaveFile(L"ICE");
-  plat::test::KeyPress('C');
+  plat::test::Click(LoggingButtons.monitor[0]);  // "&Create File": the window may not have the keyboard yet
   ASSERT_TRUE(WaitFor([] { return SurveyRun.state.load() == kRunStandBy; }, 3000));
   plat::test::KeyPress('G');
   ASSERT_TRUE(WaitFor([] { return SurveyRun.state.load() == kRunLogging; }, 3000));
@@ -197,7 +198,7 @@ TEST(HandheldRunChild, Rz27Mk2Calibration) {
   Started s = StartWithSimulator(kModelRz27Mk2, {"--model", "RZ27MK2", "--script", kScript}, &end.sim);
   ASSERT_TRUE(MonitorLog(s));
   plat::test::ExpectSaveFile(L"CAL");
-  plat::test::KeyPress('C');
+  plat::test::Click(LoggingButtons.monitor[0]);  // "&Create File": the window may not have the keyboard yet
   ASSERT_TRUE(WaitFor([] { return SurveyRun.state.load() == kRunStandBy; }, 3000));
   const size_t created = RootFile("Storage/DATA27MK2/CAL.N27").size();
 
