@@ -10,6 +10,7 @@
 #include <cwchar>
 
 #include "engine/decoders.h"
+#include "engine/ice.h"
 #include "engine/records.h"
 #include "engine/state.h"
 #include "logging/logging.h"
@@ -55,9 +56,6 @@ std::wstring IceText(const ReadingView& v) {
   return WideFormat(p ? L"Th: %-8.2fm" : L"T[m]:%-8.2f", static_cast<double>(v.thickness));
 }
 
-// Ice thickness from the RZ12's horizontal-dipole reading. No ice curve is loaded in this build
-// (LoadIceCurve keeps none), so every reading lies outside the curve: below 0.
-float IceThickness(float, int32_t) { return -1.0f; }
 
 }  // namespace
 
@@ -199,11 +197,8 @@ LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
   float thickness = -99.0f;
   if (SurveySettings.zolEnabled == 1) {
     if (dipole == 'H') {
-      thickness = IceThickness(value1, SurveySettings.seaWaterIndex);
-      if (SurveySettings.showIceProfile == 1) {
-        TraceSet.traceValid[4] = 1;
-        TraceSet.traceValue[4] = thickness;
-      }
+      // With the ice profile shown, the conversion also makes the thickness channel 4, valid.
+      thickness = ComputeIceThickness(value1, SurveySettings.seaWaterIndex);
     } else {
       TraceSet.traceValid[4] = 0;
       TraceSet.traceValue[4] = -99.0f;
