@@ -31,6 +31,10 @@ INT_PTR CALLBACK NewStationDlgProc(HWND, UINT, WPARAM, LPARAM);
 // Dialog procedures still to be built: each only ends on OK (1) and on Cancel or a close (0).
 INT_PTR CALLBACK NewLineDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK CommentDlgProc(HWND, UINT, WPARAM, LPARAM);
+
+// Profile scale and display options (built with the setup dialogs, shell/display_dialogs.cpp):
+// OK stores and saves the settings, Cancel changes nothing (the display options put their live
+// colours and widths back); both end with 0.
 INT_PTR CALLBACK ProfileScaleDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK DisplayOptionsDlgProc(HWND, UINT, WPARAM, LPARAM);
 
