@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +20,8 @@
 #include "engine_test_support.h"
 #include "resources/resources.h"
 #include "shell/dialog_support.h"
+#include "shell/gps_monitor.h"
+#include "shell/shell.h"
 
 namespace handheld::test {
 
@@ -64,6 +68,8 @@ class DialogFixture : public ::testing::Test {
 
   void TearDown() override {
     ResetEngineState();
+    ResetGpsMonitor();
+    ResetMainMenu();
     plat::test::Reset();
   }
 
@@ -82,6 +88,32 @@ class DialogFixture : public ::testing::Test {
     std::istringstream in(SettingsFileBytes());
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+  }
+
+  // The names of the RZ12 build's settings lines (without the ice option), in file order after the
+  // version line, and those whose text differs between two versions of that file.
+  static std::set<std::string> ChangedRz12Settings(const std::vector<std::string>& before,
+                                                   const std::vector<std::string>& after) {
+    static const char* const kNames[] = {
+        "version",        "rz12Type",       "displayUnits",     "instrumentPort",   "audio",
+        "pauseKey",       "traceVisible0",  "traceVisible1",    "traceVisible2",    "traceVisible3",
+        "traceVisible4",  "traceVisible5",  "traceVisible6",    "traceVisible7",    "traceThickness0",
+        "traceThickness1", "traceThickness2", "traceThickness3", "traceThickness4", "traceThickness5",
+        "traceThickness6", "traceThickness7", "traceColour0",    "traceColour1",     "traceColour2",
+        "traceColour3",   "traceColour4",   "traceColour5",     "traceColour6",     "traceColour7",
+        "gridScale",      "scale1Min",      "scale1Max",        "scale2Min",        "scale2Max",
+        "gpsEnabled",     "gpsPort",        "gpsBaudIndex",     "gpsDataBitsIndex", "gpsParityIndex",
+        "gpsStopBitsIndex", "surveyMode",   "component",        "dipole",           "samplesPerReading",
+        "stationIncrementAuto", "stationIncrementWheel", "stationIncrementManual", "readingInterval",
+        "surveyLine",     "lineIncrement",  "lineSequence",     "lineDirection",    "startStation",
+        "stationIncrement"};
+    EXPECT_EQ(before.size(), std::size(kNames));
+    EXPECT_EQ(after.size(), std::size(kNames));
+    std::set<std::string> changed;
+    for (size_t i = 0; i < before.size() && i < after.size() && i < std::size(kNames); ++i) {
+      if (before[i] != after[i]) changed.insert(kNames[i]);
+    }
+    return changed;
   }
 
   DialogSetup setup_;
