@@ -52,6 +52,8 @@ class DialogFixture : public ::testing::Test {
     ScreenLayout.plotTop = s.portrait ? 44 : 30;
     ScreenLayout.plotHeight = ScreenLayout.usableHeight - 14 * (s.portrait ? 3 : 2) - ScreenLayout.plotTop - 2;
     AppWindows.instance = GetModuleHandleW(nullptr);
+    AppWindows.commdlgModule = LoadLibraryW(L"COMMDLG.DLL");  // the colour chooser, as start-up finds it
+    AppWindows.chooseColorProc = GetProcAddressW(AppWindows.commdlgModule, L"ChooseColor");
     RegisterHandheldResources();
 
     WNDCLASSW wc{};
