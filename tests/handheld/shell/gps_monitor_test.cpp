@@ -360,7 +360,7 @@ TEST_F(GpsMonitorTest, ExitWhilePausedEndsTheReader) {
   const HANDLE reader = WorkerThreads.gps;
   ASSERT_TRUE(Valid(reader));
   Key('P');
-  Key('X');
+  Type("X");
   EXPECT_FALSE(plat::test::IsVisible(monitor_));
   EXPECT_EQ(WorkerThreads.gps, INVALID_HANDLE_VALUE);
   EXPECT_EQ(LinkState.gpsPort.load(), INVALID_HANDLE_VALUE);

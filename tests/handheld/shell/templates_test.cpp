@@ -128,7 +128,9 @@ TEST_F(TemplateDialogs, EveryTemplateOpensAndItsProcedureEndsOnEscape) {
         const INT_PTR result = Open(use.name.c_str(), use.proc, [&](plat::test::ModalContext& ctx) {
           caption = ctx.Caption();
           plat::test::PumpUntilIdle();  // the controls painted
-          if (first) EXPECT_TRUE(plat::SaveScreenPng(plat::test::OutputPath("template_" + png).c_str()));
+          if (first) {
+            EXPECT_TRUE(plat::SaveScreenPng(plat::test::OutputPath("template_" + png).c_str()));
+          }
           ctx.Key(VK_ESCAPE);
         });
         EXPECT_EQ(caption, t->title);
