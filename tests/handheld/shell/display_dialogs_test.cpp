@@ -27,11 +27,7 @@ class DisplayDialogs : public test::DialogFixture {
   void Use(int32_t model, int32_t ice = 0, bool portrait = false, int32_t root = 1) {
     SetUpDialogs({model, ice, root, portrait});
   }
-  INT_PTR OpenOptions(const std::function<void(ModalContext&)>& script) {
-    const MenuDialog d = MenuDialogFor(4, BuildConfig.modelIndex, ScreenLayout.portrait, BuildConfig.storageRoot,
-                                       BuildConfig.zolOptionAvailable);
-    return Open(d.name, d.proc, script);
-  }
+  INT_PTR OpenOptions(const std::function<void(ModalContext&)>& script) { return OpenMenuDialog(4, script); }
   // The logging window's scale dialog for the build and settings in force.
   INT_PTR OpenScale(const std::function<void(ModalContext&)>& script) {
     return Open(LoggingDialogTemplate(LoggingDialog::kProfileScale), ProfileScaleDlgProc, script);

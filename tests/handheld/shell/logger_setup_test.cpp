@@ -26,11 +26,7 @@ class LoggerSetup : public test::DialogFixture {
   void Use(int32_t model, bool portrait = false, int32_t ice = 0, int32_t root = 1) {
     SetUpDialogs({model, ice, root, portrait});
   }
-  INT_PTR OpenLogger(const std::function<void(ModalContext&)>& script) {
-    const MenuDialog d = MenuDialogFor(2, BuildConfig.modelIndex, ScreenLayout.portrait, BuildConfig.storageRoot,
-                                       BuildConfig.zolOptionAvailable);
-    return Open(d.name, d.proc, script);
-  }
+  INT_PTR OpenLogger(const std::function<void(ModalContext&)>& script) { return OpenMenuDialog(2, script); }
   INT_PTR OpenGps(const std::function<void(ModalContext&)>& script) {
     return Open(L"GetGPSPortSetup", GpsPortSetupDlgProc, script);
   }

@@ -84,6 +84,14 @@ class DialogFixture : public ::testing::Test {
     return result;
   }
 
+  // The dialog the main menu's action (1 to 4) opens on this build, run with the script.
+  INT_PTR OpenMenuDialog(int action, const std::function<void(plat::test::ModalContext&)>& script) {
+    const MenuDialog d = MenuDialogFor(action, BuildConfig.modelIndex, ScreenLayout.portrait, BuildConfig.storageRoot,
+                                       BuildConfig.zolOptionAvailable);
+    EXPECT_NE(d.name, nullptr);
+    return d.name != nullptr ? Open(d.name, d.proc, script) : 0;
+  }
+
   // The lines of the settings file of the build.
   static std::vector<std::string> SettingsLines() {
     std::vector<std::string> lines;

@@ -59,12 +59,8 @@ View Read(ModalContext& ctx) {
 class SurveySetup : public test::DialogFixture {
  protected:
   void Use(int32_t model, bool portrait = false, int32_t root = 1) { SetUpDialogs({model, 0, root, portrait}); }
-  // Opens the build's survey setup; the script acts on it.
-  INT_PTR OpenSetup(const std::function<void(ModalContext&)>& script) {
-    const MenuDialog d = MenuDialogFor(1, BuildConfig.modelIndex, ScreenLayout.portrait, BuildConfig.storageRoot,
-                                       BuildConfig.zolOptionAvailable);
-    return Open(d.name, d.proc, script);
-  }
+  // The build's survey setup, run with the script.
+  INT_PTR OpenSetup(const std::function<void(ModalContext&)>& script) { return OpenMenuDialog(1, script); }
   // Opens it, reads what it shows, and cancels.
   View OpenAndRead() {
     View v;
