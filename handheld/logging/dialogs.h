@@ -53,7 +53,9 @@ NewLineProposal ProposeNewLine(const wchar_t* line, float lineIncrement, int32_t
 // The opposite direction: West 0 and East 3, South 1 and North 2 swap; any other value is kept.
 int32_t OppositeDirection(int32_t direction);
 
-// Dialog procedures still to be built: each only ends on OK (1) and on Cancel or a close (0).
+// Profile scale and display options (built with the setup dialogs, shell/display_dialogs.cpp):
+// OK stores and saves the settings, Cancel changes nothing (the display options put their live
+// colours and widths back); both end with 0.
 INT_PTR CALLBACK ProfileScaleDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK DisplayOptionsDlgProc(HWND, UINT, WPARAM, LPARAM);
 

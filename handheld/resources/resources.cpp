@@ -148,6 +148,7 @@ const ResourceTableT& HandheldResources() {
 std::vector<DlgTemplateT> BuildTemplates(const ResourceBuild& build) {
   TemplateList list;
   AddRunDialogTemplates(build, list);
+  AddSetupDialogTemplates(build, list);
   return list;
 }
 

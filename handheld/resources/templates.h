@@ -21,6 +21,9 @@ using TemplateList = std::vector<DlgTemplateT>;
 // The dialogs of a survey run: comment, new station, new line and the GPS message.
 void AddRunDialogTemplates(const ResourceBuild& build, TemplateList& out);
 
+// The setup dialogs of the main menu, the profile scale dialog and the GPS monitor's message.
+void AddSetupDialogTemplates(const ResourceBuild& build, TemplateList& out);
+
 // Every template of every build, each build's list in table order (for the template checks).
 std::vector<DlgTemplateT> BuildTemplates(const ResourceBuild& build);
 

@@ -38,10 +38,12 @@ void Repaint(HWND window) {
 }
 
 // "Monitor GPS Output" of the GPS port dialog: the monitor's reader when GPS input is on, and the
-// monitor window in any case.
+// monitor window in any case. A handle left from an earlier reader is closed first, so the slot
+// names the new reader or none, and a line left unconsumed by an earlier reader is dropped.
 void StartGpsMonitor(HWND window) {
+  ReleaseThreadHandle(WorkerThreads.gps);
+  GpsState.sentenceValid = 0;
   if (SurveySettings.gpsEnabled == 1 && OpenGpsPort() == 1) {
-    ReleaseThreadHandle(WorkerThreads.gps);
     WorkerThreads.gps = CreateThread(nullptr, 0, GpsMonitorThread, nullptr, 0, nullptr);
   }
   ShowWindow(AppWindows.monitorGpsWnd, SW_SHOW);

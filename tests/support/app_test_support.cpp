@@ -9,6 +9,7 @@
 #include "logging/gps_status.h"
 #include "logging/logging.h"
 #include "resources/resources.h"
+#include "shell/gps_monitor.h"
 #include "shell/shell.h"
 
 namespace handheld::test {
@@ -38,6 +39,7 @@ bool WaitEnded(HANDLE thread, uint32_t limitMs) {
 void ResetAppState() {
   ResetEngineState();
   ResetMainMenu();
+  ResetGpsMonitor();
   ResetLoggingButtons();
   ResetLoggingLayout();
   ResetGpsStatus();
@@ -46,6 +48,7 @@ void ResetAppState() {
 void UseApp(const BuildSwitches& switches) {
   UseBuild(switches);
   ResetMainMenu();
+  ResetGpsMonitor();
   ResetLoggingButtons();
   ResetLoggingLayout();
   ResetGpsStatus();

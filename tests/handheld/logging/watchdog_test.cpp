@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app_test_support.h"
+#include "engine/settings.h"
+#include "logging/commands.h"
 #include "logging_fixture.h"
 #include "shell/shell.h"
 #include "sim/instrument.h"
@@ -405,6 +407,62 @@ TEST_F(WatchdogApp, SilenceWhileLoggingEndsInTheMainMenu) {
   plat::test::KeyPress(VK_TAB);
   EXPECT_TRUE(plat::test::WaitIdle());
   EXPECT_EQ(framed(), (before + 1) % 7);
+}
+
+// The end closes the logging window's scale dialog ("Enter Scale") and the display options as
+// cancelled, but not the ice build's "Enter Profiles Scale", which stays open until the operator
+// closes it; none of them stores or saves anything.
+TEST_F(Watchdog_, EndClosesTheScaleAndOptionsButNotTheIceScale) {
+  struct Case {
+    const char* name;
+    int32_t iceOption;
+    UINT item;
+    const wchar_t* title;
+    bool leftOpen;
+  } const cases[] = {
+      {"scale", 0, kMenuScale, L"Enter Scale", false},
+      {"display options", 0, kMenuDisplayOptions, L"Display Options", false},
+      {"ice scale", 1, kMenuScale, L"Enter Profiles Scale", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoggingSetup s;
+    s.zolOptionAvailable = c.iceOption;
+    SetUpLogging(s);
+    SurveySettings.zolEnabled = c.iceOption;
+    ShowRun();
+    ASSERT_TRUE(CreateFile(L"RUN1"));
+    LoadSaveSettings(1);
+    const std::string settings = test::SettingsFileBytes();
+    plat::test::OnModal(ModalKind::Dialog, c.title, [](ModalContext& ctx) {
+      // Typed, or live while open, and never kept.
+      if (ctx.Control(834) != nullptr) {
+        ctx.SetText(834, L"777");
+      } else {
+        ctx.Select(766, 3);
+      }
+    });
+    plat::test::ExpectMenu(c.item);
+    ExpectNoConnectionBox();
+    {
+      LeftOpenGuard guard(c.title);
+      Key('M');
+      EXPECT_EQ(guard.Closed(), c.leftOpen);
+    }
+    EXPECT_EQ(SurveyRun.runActive, 0);
+    bool seen = false;
+    for (const auto& r : plat::test::ModalLog()) {
+      if (r.caption != c.title) continue;
+      seen = true;
+      EXPECT_TRUE(r.hasResult);
+      EXPECT_EQ(r.result, 0);
+    }
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(SurveySettings.scale1Max, 500.0f);
+    EXPECT_EQ(SurveySettings.traceThickness[0], 2);
+    EXPECT_EQ(test::SettingsFileBytes(), settings);
+    TearDown();
+  }
 }
 
 }  // namespace

@@ -24,13 +24,15 @@ constexpr DlgTemplateT kDialogs[] = {
     DlgDef(L"GetGPSPortSetup", L"GPS Port", WS_POPUP | WS_CAPTION, 0, 0, 0, 100, 60, L"MS Sans Serif", 8, kItems),
 };
 const ResourceTableT kTable{kDialogs, 2, nullptr, 0, nullptr, 0, nullptr, 0};
+const ResourceTableT kNoDialogs{};
 
 class MenuActions : public AppTest {
  protected:
-  // Starts the build with the stand-in templates; settings changed before come into the new file.
+  // Starts the build with the stand-in templates (or none); settings changed before come into the
+  // new file.
   void StartWith(int model, plat::test::Screen screen, void (*settings)() = nullptr, bool standIns = true) {
     test::UseApp(model);
-    if (standIns) plat::RegisterResources(kTable);
+    plat::RegisterResources(standIns ? kTable : kNoDialogs);
     if (settings) settings();
     program_ = test::StartApp(screen);
   }
