@@ -8,6 +8,7 @@
 #include "engine_test_support.h"
 #include "logging/logging.h"
 #include "resources/resources.h"
+#include "shell/file_review.h"
 #include "shell/shell.h"
 
 namespace handheld::test {
@@ -37,6 +38,7 @@ bool WaitEnded(HANDLE thread, uint32_t limitMs) {
 void ResetAppState() {
   ResetEngineState();
   ResetMainMenu();
+  ResetFileReview();
   ResetLoggingButtons();
   ResetLoggingLayout();
 }
@@ -44,6 +46,7 @@ void ResetAppState() {
 void UseApp(const BuildSwitches& switches) {
   UseBuild(switches);
   ResetMainMenu();
+  ResetFileReview();
   ResetLoggingButtons();
   ResetLoggingLayout();
   RegisterHandheldResources();
