@@ -69,12 +69,15 @@ class Child {
     pid_ = -1;
     return false;
   }
-  // Everything it writes to its standard output until it closes it, within a few seconds.
-  std::string Output() {
+  // Everything it writes to its standard output until it closes it, within limitMs of silence in
+  // all (a few seconds by default).
+  std::string Output(int limitMs = 5000) {
     std::string out;
     waitedMs_ = 0;
+    limitMs_ = limitMs;
     char buf[512];
     for (ssize_t n; (n = ReadOutput(buf, sizeof buf)) > 0;) out.append(buf, static_cast<size_t>(n));
+    limitMs_ = 5000;
     return out;
   }
   // Its exit code, or -1.
@@ -91,7 +94,7 @@ class Child {
   // Reads what its output holds; the calls of one Line or Output wait a few seconds at most in
   // all. 0 at the end or when nothing came.
   ssize_t ReadOutput(char* buf, size_t n) {
-    for (; waitedMs_ < 5000; waitedMs_ += 50) {
+    for (; waitedMs_ < limitMs_; waitedMs_ += 50) {
       pollfd p{out_, POLLIN, 0};
       if (poll(&p, 1, 50) > 0) {
         const ssize_t got = read(out_, buf, n);
@@ -103,6 +106,7 @@ class Child {
 
   pid_t pid_ = -1;
   int waitedMs_ = 0;
+  int limitMs_ = 5000;
   int out_ = -1;
   int code_ = -1;
 };

@@ -367,6 +367,36 @@ TEST_F(MeterReading, AutoRecordsEveryAnnouncedFrame) {
   EXPECT_DOUBLE_EQ(SurveyRun.station, station + 5 * 2.5);
 }
 
+// The battery field is redrawn by a reading once more than 180000 ms have passed since it was last
+// shown, in the normal font at the field's origin, whatever the run state.
+TEST_F(MeterReading, BatteryIsRefreshedEveryThreeMinutes) {
+  Start(0, 10);
+  plat::test::SetBatteryPercent(57);
+  auto reading = [this] {
+    plat::test::ClearDrawLog();
+    for (int i = 0; i < 4 && !FeedFrame(kReleased, -200, 500);) ++i;
+  };
+  auto shown = [this]() -> const plat::test::DrawEntry* {
+    static plat::test::DrawEntry found;
+    for (const auto& e : DrawnTexts()) {
+      if (e.text == L" 57%") return &(found = e);
+    }
+    return nullptr;
+  };
+  SurveyRun.lastBatteryTick = GetTickCount() - 179000;  // not yet (the frames take a few ms)
+  reading();
+  EXPECT_EQ(shown(), nullptr);
+  SurveyRun.lastBatteryTick = GetTickCount() - 180001;
+  reading();
+  const plat::test::DrawEntry* battery = shown();
+  ASSERT_NE(battery, nullptr);
+  EXPECT_EQ(battery->x, LoggingLayout.batteryRect.left);
+  EXPECT_EQ(battery->fontWeight, FW_NORMAL);
+  EXPECT_LT(GetTickCount() - SurveyRun.lastBatteryTick, 1000u);
+  reading();  // just shown
+  EXPECT_EQ(shown(), nullptr);
+}
+
 // With audio on at 5 readings per second: one beep every 5 recorded readings.
 TEST_F(MeterReading, AudioBeepsEveryFifthRecordedReading) {
   Start(2, 1);

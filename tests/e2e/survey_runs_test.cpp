@@ -1,0 +1,363 @@
+// Whole surveys on pseudo-terminals and the real clock: the handheld program in this process, its
+// instrument (and GPS receiver) streamed by the simulators into the ptys' masters, driven through
+// its windows; then the data file is checked record by record. Each run is a child process,
+// because the keep-alive thread sleeps for a minute between its rounds.
+// test-labels: threads e2e
+#include <gtest/gtest.h>
+#include <plat/testing.h>
+#include <unistd.h>
+
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "child_process.h"
+#include "driver/scripted_survey.h"
+#include "engine/state.h"
+#include "logging/logging.h"
+#include "sim/gps.h"
+#include "sim/instrument.h"
+#include "sim/pty_sink.h"
+
+namespace handheld {
+namespace {
+
+constexpr char kChildEnv[] = "SURVEY_RUNS_CHILD";
+constexpr DWORD kStepLimitMs = 30000;
+constexpr size_t kRecord = 24;
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> Records(const std::string& bytes) {
+  std::vector<std::string> out;
+  for (size_t at = 0; at + kRecord <= bytes.size(); at += kRecord) out.push_back(bytes.substr(at, kRecord));
+  return out;
+}
+
+// A stream played into a pty master on its own thread until stopped.
+class PtyFeed {
+ public:
+  PtyFeed(int master, std::unique_ptr<sim::Stream> stream) : stream_(std::move(stream)) {
+    thread_ = std::thread([this, master] {
+      sim::PtyOptions o;
+      o.waitForOpen = true;
+      o.lingerMs = 0;
+      o.stop = &stop_;
+      sim::StreamToPty(master, *stream_, o);
+    });
+  }
+  ~PtyFeed() { Stop(); }
+  void Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::unique_ptr<sim::Stream> stream_;
+  std::thread thread_;
+};
+
+sim::InstrumentOptions Frames(int model) {
+  sim::InstrumentOptions o;
+  o.model = model;
+  o.ramp = true;  // every frame differs
+  return o;
+}
+
+// Index of a recorded frame among the frames sent, or -1.
+long FrameIndex(const sim::InstrumentStream& sent, const std::string& kept, long from) {
+  for (long i = from; i < from + 2000; ++i) {
+    if (sent.Frame(i).compare(0, kept.size(), kept) == 0) return i;
+  }
+  return -1;
+}
+
+// The station texts drawn on the logging window's station field, consecutive repeats folded.
+std::vector<std::wstring> StationsShown() {
+  std::vector<std::wstring> out;
+  for (const auto& e : plat::test::DrawLog()) {
+    if (e.op != plat::test::DrawOp::Text || e.window != AppWindows.loggingWnd) continue;
+    if (e.x != LoggingLayout.stationRect.left || e.y != LoggingLayout.lineRowY) continue;
+    if (out.empty() || out.back() != e.text) out.push_back(e.text);
+  }
+  return out;
+}
+
+std::wstring StationText(double station) {
+  wchar_t text[32];
+  swprintf(text, 32, L"%-11.2f", station);
+  return text;
+}
+
+// Checks a stretch of reading records (and GPS records among them) from `at` up to its
+// "X$PAUSED": the readings are frames as sent, every framesPerReading-th one, with rising ticks;
+// each GPS sentence is whole and is the next one sent after the stretch's first. Returns the index
+// of the "X$PAUSED" record, or recs.size() after a failure.
+size_t CheckStretch(const std::vector<std::string>& recs, size_t at, int readings, const sim::InstrumentStream& sent,
+                    int framesPerReading, const std::vector<std::string>& sentences) {
+  int seen = 0;
+  long lastFrame = -1;
+  unsigned long lastTick = 0;
+  size_t nextSentence = 0;
+  bool anySentence = false;
+  while (at < recs.size() && recs[at].compare(0, 8, "X$PAUSED") != 0) {
+    const std::string& r = recs[at];
+    if (r[0] == '@' || r[0] == '#') {
+      if (r[0] != '@') {
+        ADD_FAILURE() << "record " << at << " continues no sentence: " << r;
+        return recs.size();
+      }
+      std::string text = r.substr(1, kRecord - 2);
+      for (++at; at < recs.size() && recs[at][0] == '#'; ++at) text += recs[at].substr(1, kRecord - 2);
+      if (at >= recs.size() || recs[at][0] != '!') {
+        ADD_FAILURE() << "sentence not ended by its tick record at " << at;
+        return recs.size();
+      }
+      ++at;
+      while (!text.empty() && text.back() == ' ') text.pop_back();
+      size_t k = nextSentence;
+      while (k < sentences.size() && sentences[k] != text) ++k;
+      if (k >= sentences.size()) {
+        ADD_FAILURE() << "not a sentence that was sent, or out of order: " << text;
+        return recs.size();
+      }
+      if (anySentence) {
+        EXPECT_EQ(k, nextSentence) << "a sentence is missing before " << text;
+      }
+      anySentence = true;
+      nextSentence = k + 1;
+      continue;
+    }
+    const long index = FrameIndex(sent, r.substr(0, 12), lastFrame < 0 ? 0 : lastFrame + 1);
+    if (index < 0) {
+      ADD_FAILURE() << "record " << at << " is no frame that was sent: " << r;
+      return recs.size();
+    }
+    if (lastFrame >= 0) {
+      EXPECT_EQ(index - lastFrame, framesPerReading) << "record " << at;
+    }
+    EXPECT_EQ(r[12], ' ');
+    EXPECT_EQ(r[23], '\n');
+    const unsigned long tick = std::stoul(r.substr(13, 10));
+    EXPECT_GT(tick, lastTick) << "record " << at;
+    lastTick = tick;
+    lastFrame = index;
+    ++seen;
+    ++at;
+  }
+  EXPECT_EQ(seen, readings);
+  return at;
+}
+
+struct RunCase {
+  const char* app;
+  bool gps;
+};
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.app << (c.gps ? " with GPS" : ""); }
+
+// The child: the survey of the script, checked.
+void SurveyChild(const RunCase& c) {
+  plat::test::UseTempRoot();
+  BuildSwitches build;
+  ASSERT_TRUE(survey::AppSwitches(c.app, &build));
+  const int instrument = plat::test::CreatePtyPort(1);
+  ASSERT_GE(instrument, 0);
+  PtyFeed frames(instrument, std::make_unique<sim::InstrumentStream>(Frames(build.modelIndex)));
+  std::unique_ptr<PtyFeed> gps;
+  std::vector<std::string> sentences;
+  if (c.gps) {
+    const int master = plat::test::CreatePtyPort(2);
+    ASSERT_GE(master, 0);
+    sim::GpsOptions g;
+    g.rateHz = 5;  // several sentences a second among the readings
+    gps = std::make_unique<PtyFeed>(master, std::make_unique<sim::NmeaStream>(g));
+    sim::NmeaStream copy(g);
+    sim::Chunk chunk;
+    for (int i = 0; i < 3000 && copy.Next(&chunk); ++i) {
+      std::string s = chunk.bytes;
+      while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+      sentences.push_back(s);
+    }
+  }
+  plat::test::EnableDrawLog(true);
+
+  HANDLE program = nullptr;
+  ASSERT_TRUE(survey::StartProgram(build, &program, kStepLimitMs, [&c] {
+    if (c.gps) {
+      SurveySettings.gpsEnabled = 1;
+      SurveySettings.gpsPort = 1;  // COM2
+    }
+  }));
+  ASSERT_TRUE(survey::MonitorLog(kStepLimitMs));
+  std::wstring path;
+  ASSERT_TRUE(survey::CreateDataFile(L"SURVEY", &path, kStepLimitMs));
+  int framesPerReading = 0;
+  double increment = 0;
+  plat::test::OnUiThread([&] {
+    framesPerReading = LinkState.sampleDivisor;
+    increment = SurveySettings.stationIncrement;
+    return LRESULT{0};
+  });
+  const int first = survey::LoggingStretch(50, kStepLimitMs);
+  ASSERT_GE(first, 50);
+  ASSERT_TRUE(survey::NewStation(L"125", kStepLimitMs));
+  const int second = survey::LoggingStretch(20, kStepLimitMs);
+  ASSERT_GE(second, 20);
+  std::vector<std::wstring> stations;
+  plat::test::OnUiThread([&] {
+    stations = StationsShown();
+    return LRESULT{0};
+  });
+  ASSERT_TRUE(survey::ExitRun(true, kStepLimitMs));
+  frames.Stop();
+  if (gps) gps->Stop();
+  EXPECT_EQ(survey::ExitProgram(program, kStepLimitMs), 0);
+
+  // The file, record by record.
+  const auto recs = Records(FileBytes(survey::HostPath(path)));
+  ASSERT_GE(recs.size(), 7u);
+  EXPECT_EQ(recs[0][0], 'R');  // header
+  EXPECT_EQ(recs[1].compare(0, 8, "H SURVEY"), 0);
+  EXPECT_EQ(recs[2][0], 'L');
+  EXPECT_EQ(recs[3][0], 'B');
+  EXPECT_EQ(recs[4][0], 'A');
+  EXPECT_EQ(recs[5][0], 'Z');
+  EXPECT_EQ(recs[6][0], '*');
+  size_t at = 7;
+  while (at < recs.size() && recs[at][0] != 'X') ++at;  // GPS records before Go
+  ASSERT_LT(at, recs.size());
+  EXPECT_EQ(recs[at].compare(0, 9, "X$STARTED"), 0);
+  at = CheckStretch(recs, at + 1, first, sim::InstrumentStream(Frames(build.modelIndex)), framesPerReading, sentences);
+  ASSERT_LT(at, recs.size());
+  EXPECT_EQ(recs[at].compare(0, 8, "X$PAUSED"), 0);
+  ++at;
+  while (at < recs.size() && recs[at][0] != 'S') ++at;  // GPS records are not written in Stand By
+  ASSERT_LT(at + 2, recs.size());
+  EXPECT_EQ(recs[at].compare(0, 13, "S     125.00 "), 0) << recs[at];
+  EXPECT_EQ(recs[at + 1][0], '*');
+  at += 2;
+  EXPECT_EQ(recs[at].compare(0, 9, "X$STARTED"), 0) << recs[at];
+  at = CheckStretch(recs, at + 1, second, sim::InstrumentStream(Frames(build.modelIndex)), framesPerReading,
+                    sentences);
+  ASSERT_LT(at, recs.size());
+  EXPECT_EQ(recs[at].compare(0, 8, "X$PAUSED"), 0);
+  if (c.gps) {
+    EXPECT_NE(FileBytes(survey::HostPath(path)).find("@$GP"), std::string::npos) << "no GPS sentence was logged";
+  }
+
+  // The station shown: 0 at the file's creation and its first reading, then one increment a
+  // reading; 125 at the new station and its first reading, then one increment a reading.
+  std::vector<std::wstring> expected;
+  for (int i = 0; i < first; ++i) expected.push_back(StationText(i * increment));
+  for (int i = 0; i < second; ++i) expected.push_back(StationText(125.0 + i * increment));
+  EXPECT_EQ(stations, expected);
+}
+
+// The child: the instrument is unplugged while Logging.
+void UnplugChild() {
+  plat::test::UseTempRoot();
+  BuildSwitches build;
+  ASSERT_TRUE(survey::AppSwitches("rz12wm", &build));
+  const int instrument = plat::test::CreatePtyPort(1);
+  ASSERT_GE(instrument, 0);
+  PtyFeed frames(instrument, std::make_unique<sim::InstrumentStream>(Frames(build.modelIndex)));
+  HANDLE program = nullptr;
+  ASSERT_TRUE(survey::StartProgram(build, &program, kStepLimitMs));
+  ASSERT_TRUE(survey::MonitorLog(kStepLimitMs));
+  std::wstring path;
+  ASSERT_TRUE(survey::CreateDataFile(L"UNPLUG", &path, kStepLimitMs));
+  int atGo = 0;
+  ASSERT_TRUE(survey::Go(&atGo, kStepLimitMs));
+  ASSERT_TRUE(survey::WaitFor([atGo] { return survey::AnnouncedReadings() - atGo >= 5; }, kStepLimitMs));
+
+  // The cable comes out: the device hangs up under the open port.
+  plat::test::ExpectMessageBox({L"NO CONNECTION", L"NO CONNECTION Press <ENTER> to STOP", IDOK});
+  frames.Stop();
+  timespec cpu0{}, cpu1{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu0);
+  const auto wall0 = std::chrono::steady_clock::now();
+  ASSERT_TRUE(plat::test::ClosePtyMaster(1));
+  ASSERT_TRUE(survey::WaitFor([] { return SurveyRun.runActive == 0; }, kStepLimitMs));
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu1);
+  const double wallS = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+  const double cpuS = (cpu1.tv_sec - cpu0.tv_sec) + (cpu1.tv_nsec - cpu0.tv_nsec) / 1e9;
+  EXPECT_GT(wallS, 1.5);  // six watchdog ticks of 300 ms
+  EXPECT_LT(cpuS, 0.5 * wallS) << "the program spun while the port was silent";
+  EXPECT_EQ(plat::test::PendingExpectations(), 0u);
+
+  // The run has ended: the menu is back and takes keys.
+  bool loggingShown = true, menuShown = false;
+  plat::test::OnUiThread([&] {
+    loggingShown = IsWindowVisible(AppWindows.loggingWnd) != FALSE;
+    menuShown = IsWindowVisible(FindWindowW(L"RZ56", nullptr)) != FALSE;
+    return LRESULT{0};
+  });
+  EXPECT_FALSE(loggingShown);
+  EXPECT_TRUE(menuShown);
+  EXPECT_EQ(survey::ExitProgram(program, kStepLimitMs), 0);
+
+  // Five breaks, then the end, as the file's last records.
+  const auto recs = Records(FileBytes(survey::HostPath(path)));
+  ASSERT_GE(recs.size(), 6u);
+  for (size_t i = recs.size() - 6; i < recs.size() - 1; ++i) {
+    EXPECT_EQ(recs[i].compare(0, 12, "X$CONN BREAK"), 0) << recs[i];
+  }
+  EXPECT_EQ(recs.back().compare(0, 12, "X$CONN END  "), 0) << recs.back();
+  EXPECT_EQ(recs.back()[23], '\n');
+}
+
+TEST(Unplugging, Child) {
+  if (!std::getenv(kChildEnv)) GTEST_SKIP() << "runs only as the child of the test below";
+  UnplugChild();
+  std::printf("unplugging checked\n");
+  std::fflush(stdout);
+  _exit(::testing::Test::HasFailure() ? 1 : 0);
+}
+
+// Closing the pty's master while Logging: the port reads as silence, the watchdog writes five
+// breaks and the end, the box is acknowledged and the run has ended.
+TEST(Unplugging, WhileLoggingEndsTheRunThroughTheWatchdog) {
+  test_support::Child child({"/proc/self/exe", "--gtest_filter=Unplugging.Child"}, {std::string(kChildEnv) + "=1"});
+  const std::string out = child.Output(120000);
+  EXPECT_EQ(child.Wait(), 0) << out;
+  EXPECT_NE(out.find("unplugging checked"), std::string::npos) << out;
+}
+
+class SurveyRuns : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(SurveyRuns, Child) {
+  if (!std::getenv(kChildEnv)) GTEST_SKIP() << "runs only as the child of the test below";
+  SurveyChild(GetParam());
+  std::printf("survey checked\n");
+  std::fflush(stdout);
+  _exit(::testing::Test::HasFailure() ? 1 : 0);
+}
+
+TEST_P(SurveyRuns, OnPseudoTerminals) {
+  const std::string filter =
+      std::string("--gtest_filter=") + ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() +
+      ".Child/" + GetParam().app;
+  test_support::Child child({"/proc/self/exe", filter}, {std::string(kChildEnv) + "=1"});
+  const std::string out = child.Output(120000);
+  EXPECT_EQ(child.Wait(), 0) << out;
+  EXPECT_NE(out.find("survey checked"), std::string::npos) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Apps, SurveyRuns,
+                         ::testing::Values(RunCase{"rz12wm", false}, RunCase{"rz27bwm", true}, RunCase{"rz45wm", true}),
+                         [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.app); });
+
+}  // namespace
+}  // namespace handheld

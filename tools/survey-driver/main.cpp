@@ -1,0 +1,101 @@
+// The demo's driver: runs a handheld program in this process and scripts a survey against the
+// instrument (and GPS receiver) that the simulators stream on COM1 (and COM2) in PLAT_DEVDIR,
+// under PLAT_ROOT. Prints where the data file and the screenshot are.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "driver/scripted_survey.h"
+#include "engine/settings.h"
+#include "engine/state.h"
+#include "sim/cli.h"
+
+namespace {
+
+void Usage() {
+  std::fprintf(stderr,
+               "usage: survey-driver [options]\n"
+               "  --model NAME      handheld app: rz12wm (default), zolwm, rz27bwm, rz27ddwm, rz27wm,\n"
+               "                    rz45wm, rz89wm, zol12wm, rz27mk2wm\n"
+               "  --readings N      readings in the first logging stretch (default 100)\n"
+               "  --second N        readings after the new station (default half of the first)\n"
+               "  --station VALUE   the new station typed into its dialog (default 125)\n"
+               "  --gps             GPS input on COM2, saved in the settings as the GPS port setup would\n"
+               "  --settings-only   start the program, save the settings (with --gps) and end it, for a\n"
+               "                    program started afterwards\n"
+               "  --shot PATH       PNG of the screen at the last pause (default: none)\n");
+}
+
+// GPS input on, on COM2, saved in the settings file as the setup dialog would.
+void EnableGps() {  // on the UI thread
+  handheld::SurveySettings.gpsEnabled = 1;
+  handheld::SurveySettings.gpsPort = 1;
+  handheld::LoadSaveSettings(1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string model = "rz12wm";
+  survey::ScriptOptions o;
+  bool gps = false;
+  bool settingsOnly = false;
+  bool secondGiven = false;
+  sim::cli::Args args(argc, argv);
+  std::string name, value;
+  while (args.Next(&name)) {
+    long n = 0;
+    if (name == "gps" || name == "settings-only") {
+      (name == "gps" ? gps : settingsOnly) = true;
+      continue;
+    }
+    if (name == "help" || !args.Value(&value)) {
+      Usage();
+      return name == "help" ? 0 : 2;
+    }
+    if (name == "model") {
+      model = value;
+    } else if ((name == "readings" || name == "second") && sim::cli::ParseLong(value, &n) && n > 0 && n <= 100000) {
+      (name == "readings" ? o.firstReadings : o.secondReadings) = static_cast<int>(n);
+      secondGiven = secondGiven || name == "second";
+    } else if (name == "station") {
+      o.newStation.assign(value.begin(), value.end());
+    } else if (name == "shot") {
+      o.screenshot = value;
+    } else {
+      std::fprintf(stderr, "survey-driver: bad option --%s %s\n", name.c_str(), value.c_str());
+      Usage();
+      return 2;
+    }
+  }
+  if (!secondGiven) o.secondReadings = o.firstReadings / 2 > 0 ? o.firstReadings / 2 : 1;
+  handheld::BuildSwitches build;
+  if (!survey::AppSwitches(model, &build)) {
+    std::fprintf(stderr, "survey-driver: no handheld app is called %s\n", model.c_str());
+    return 2;
+  }
+
+  if (settingsOnly) {
+    HANDLE program = nullptr;
+    const bool saved = survey::StartProgram(build, &program, o.stepLimitMs, gps ? EnableGps : nullptr) &&
+                       survey::ExitProgram(program, o.stepLimitMs) == 0;
+    if (!saved) std::fprintf(stderr, "survey-driver: the program did not start and end\n");
+    std::fflush(stderr);
+    _exit(saved ? 0 : 1);
+  }
+
+  const survey::ScriptOutcome r = survey::RunScriptedSurvey(build, o, gps ? EnableGps : nullptr);
+  if (!r.ok) {
+    std::fprintf(stderr, "survey-driver: %s\n", r.failure.c_str());
+    std::fflush(stderr);
+    _exit(1);
+  }
+  std::printf("readings recorded: %d, then %d after the new station\n", r.recordedFirst, r.recordedSecond);
+  std::printf("data file: %s\n", r.dataFileHostPath.c_str());
+  std::printf("screenshot: %s\n", o.screenshot.empty() ? "none" : o.screenshot.c_str());
+  std::fflush(stdout);
+  // The keep-alive thread sleeps for a minute between its rounds: the process ends here.
+  _exit(0);
+}
