@@ -81,6 +81,16 @@ TEST_F(ReviewPlot, CurvesBreakPerChannelAndAtGaps) {
   plat::test::ClearDrawLog();
   Key(VK_LEFT);
   EXPECT_FALSE(Drawn(AppWindows.viewFilesWnd, L"CH:"));
+
+  // Paints and bar moves give back every pen and bitmap they make (the saved column is kept).
+  const size_t objects = plat::test::LiveGdiObjects();
+  for (int i = 0; i < 3; ++i) {
+    RepaintPlot();
+    RepaintReview();
+    Key(VK_RIGHT);
+    Key(VK_LEFT);
+  }
+  EXPECT_EQ(plat::test::LiveGdiObjects(), objects);
 }
 
 // A value far off a narrow scale plots at the clamped row, off the plot, and nothing goes wrong.
