@@ -1,6 +1,7 @@
 #include "engine/state.h"
 
 #include "engine/build_config.h"
+#include "engine/ice.h"
 
 namespace handheld {
 
@@ -118,6 +119,7 @@ void ResetEngineState() {
   ResetTraceSet();
   ResetAppWindows();
   ResetWatchdog();
+  ResetIceCurve();
 }
 
 }  // namespace handheld

@@ -248,6 +248,6 @@ void ResetPlotState();
 void ResetScreenLayout();
 void ResetRz27Mk2Calibration();
 void ResetWorkerThreads();
-void ResetEngineState();  // all of the above
+void ResetEngineState();  // all of the above, and the ice curve in force (engine/ice.h)
 
 }  // namespace handheld

@@ -11,6 +11,7 @@
 #include <cwchar>
 
 #include "engine/decoders.h"
+#include "engine/ice.h"
 #include "engine/records.h"
 #include "engine/state.h"
 #include "logging/logging.h"
@@ -65,10 +66,6 @@ std::wstring IceText(const ReadingView& v) {
   if (v.displayUnits == 1) return Format(p ? L"Th: %-8.2fft" : L"T[ft]:%-8.2f", v.thickness / 0.3048);
   return Format(p ? L"Th: %-8.2fm" : L"T[m]:%-8.2f", static_cast<double>(v.thickness));
 }
-
-// Ice thickness from the RZ12's horizontal-dipole reading. No ice curve is loaded in this build
-// (LoadIceCurve keeps none), so every reading lies outside the curve: below 0.
-float IceThickness(float, int32_t) { return -1.0f; }
 
 void DrawIn(HDC dc, const RECT& rect, const std::wstring& text) {
   if (!text.empty()) DrawTextAt(dc, rect.left, rect.top, text.c_str());
@@ -210,11 +207,8 @@ LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
   float thickness = -99.0f;
   if (SurveySettings.zolEnabled == 1) {
     if (dipole == 'H') {
-      thickness = IceThickness(value1, SurveySettings.seaWaterIndex);
-      if (SurveySettings.showIceProfile == 1) {
-        TraceSet.traceValid[4] = 1;
-        TraceSet.traceValue[4] = thickness;
-      }
+      // With the ice profile shown, the conversion also makes the thickness channel 4, valid.
+      thickness = ComputeIceThickness(value1, SurveySettings.seaWaterIndex);
     } else {
       TraceSet.traceValid[4] = 0;
       TraceSet.traceValue[4] = -99.0f;

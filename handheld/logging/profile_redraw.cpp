@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/decoders.h"
+#include "engine/ice.h"
 #include "engine/records.h"
 #include "engine/state.h"
 #include "logging/logging.h"
@@ -20,6 +21,7 @@ namespace handheld {
 namespace {
 
 constexpr int kChannels = TraceSetData::kChannels;
+constexpr int kIceChannel = 4;
 
 // Whole records before a position, newest first, read in blocks. Ends at the start of the file and
 // at the first short or failed read, so a damaged file always ends the walk.
@@ -95,6 +97,14 @@ class Redraw {
       GroupScale g;
       if (valid[c] == 0 || PlotState.traceShown[c] != 1 || !GroupScaleOf(ChannelGroup(c), &g)) continue;
       points_[c].push_back(POINT{x_, PlotRow(g.max, values[c], g.pxPerUnit)});
+    }
+    // The RZ12's ice profile: the thickness of each horizontal-dipole conductivity, as channel 4.
+    // Drawn only where the live plot draws it (ice option on, ice profile chosen, "Th" shown).
+    GroupScale ice;
+    if (BuildConfig.modelIndex == kModelRz12 && PlotState.traceShown[kIceChannel] == 1 && valid[1] != 0 &&
+        GroupScaleOf(ChannelGroup(kIceChannel), &ice)) {
+      const float thickness = ComputeIceThickness(values[1], SurveySettings.seaWaterIndex);
+      points_[kIceChannel].push_back(POINT{x_, PlotRow(ice.max, thickness, ice.pxPerUnit)});
     }
   }
 

@@ -2,8 +2,11 @@
 // the CurveWnd child at the plot rectangle, the plot layout and the two fonts.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace handheld::test {
@@ -25,5 +28,12 @@ void RepaintPlot(HWND curve);
 
 // The rows of `colour` in column x of the window's own surface, top to bottom.
 std::vector<int> RowsOfColour(HWND window, int x, COLORREF colour);
+
+// Pixels (x, y) of one colour.
+using PixelSet = std::set<std::pair<int, int>>;
+
+// Every pixel of one set has a pixel of the other within one pixel (the platform's line rule:
+// a line's direction and its end pixels); neither set is empty.
+testing::AssertionResult Close(const PixelSet& live, const PixelSet& redrawn);
 
 }  // namespace handheld::test

@@ -10,12 +10,12 @@
 #include <cstring>
 #include <functional>
 #include <map>
-#include <set>
-#include <string>
 #include <utility>
+#include <string>
 #include <vector>
 
 #include "engine/decoders.h"
+#include "engine/ice.h"
 #include "engine/records.h"
 #include "engine/state.h"
 #include "engine_test_support.h"
@@ -79,7 +79,7 @@ std::string Mk2Frame(int i) {
   return f;
 }
 
-using PixelSet = std::set<std::pair<int, int>>;
+using test::PixelSet;
 
 class RedrawTest : public ::testing::Test {
  protected:
@@ -191,29 +191,6 @@ class RedrawTest : public ::testing::Test {
   uint32_t tick_ = kStartTick;
 };
 
-// Every pixel of one set has a pixel of the other within one pixel (the platform's line rule:
-// a line's direction and its end pixels).
-testing::AssertionResult Close(const PixelSet& live, const PixelSet& redrawn) {
-  const auto within = [](const PixelSet& s, std::pair<int, int> p) {
-    for (int dx = -1; dx <= 1; ++dx) {
-      for (int dy = -1; dy <= 1; ++dy) {
-        if (s.count({p.first + dx, p.second + dy})) return true;
-      }
-    }
-    return false;
-  };
-  if (live.empty() || redrawn.empty()) {
-    return testing::AssertionFailure() << "live " << live.size() << " pixels, redrawn " << redrawn.size();
-  }
-  for (const auto& p : live) {
-    if (!within(redrawn, p)) return testing::AssertionFailure() << "live pixel (" << p.first << "," << p.second << ") not redrawn";
-  }
-  for (const auto& p : redrawn) {
-    if (!within(live, p)) return testing::AssertionFailure() << "redrawn pixel (" << p.first << "," << p.second << ") not live";
-  }
-  return testing::AssertionSuccess();
-}
-
 struct MatchCase {
   const char* name;
   int model;
@@ -258,9 +235,57 @@ TEST_F(RedrawTest, RedrawAfterARepaintGivesTheLiveCurves) {
     ASSERT_EQ(live.size(), redrawn.size());
     for (const auto& [colour, pixels] : live) {
       SCOPED_TRACE(testing::Message() << "colour " << std::hex << colour);
-      EXPECT_TRUE(Close(pixels, redrawn.at(colour)));
+      EXPECT_TRUE(test::Close(pixels, redrawn.at(colour)));
     }
     EXPECT_EQ(SurveyRun.dataFile.Size(), size);
+  }
+}
+
+// The RZ12's ice profile: each horizontal reading's thickness on the ice scale (0 to 5 m), with
+// the meter type and sea water in force, as channel 4; a vertical reading has none, so the curve
+// breaks there. Only where the live plot draws it: not with "Th" hidden or the conversion off.
+TEST_F(RedrawTest, TheIceProfileIsTheThicknessOfEachHorizontalReading) {
+  struct Case {
+    const char* name;
+    int32_t zolEnabled;
+    int32_t thVisible;
+    bool drawn;
+  } const cases[] = {
+      {"ice profile", 1, 1, true},
+      {"Th hidden", 1, 0, false},
+      {"conversion off", 0, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fresh();
+    Start(kModelRz12);
+    SurveySettings.rz12Type = 1;  // Short, 2300 mS/m: 1408 mS/m is 0.1 m, 112 mS/m 2.6 m
+    SurveySettings.seaWaterIndex = 3;
+    LoadIceCurve(3);
+    SurveySettings.zolEnabled = c.zolEnabled;
+    SurveySettings.showIceProfile = 1;
+    SurveySettings.traceVisible[4] = c.thVisible;
+    PlotState.pxPerUnitIce = kPlotHeight / 5.0f;
+    SelectTraces();
+    for (int conductivity : {1408, 1238, 0, 957, 277, 252, 112}) {
+      Live(conductivity == 0 ? MeterFrame('T', 0xA0, -4000, 0) : MeterFrame('T', 0x80, -4 * conductivity, 0));
+    }
+    Redraw();
+    const std::vector<std::vector<POINT>> lines = Polylines(4);
+    if (!c.drawn) {
+      EXPECT_TRUE(lines.empty());
+      continue;
+    }
+    ASSERT_EQ(lines.size(), 2u);
+    const std::vector<std::pair<int, int>> expected[2] = {{{270, 86}, {268, 122}, {266, 126}, {264, 165}},
+                                                           {{260, 172}, {258, 176}}};
+    for (int piece = 0; piece < 2; ++piece) {
+      ASSERT_EQ(lines[piece].size(), expected[piece].size()) << piece;
+      for (size_t k = 0; k < expected[piece].size(); ++k) {
+        EXPECT_EQ(lines[piece][k].x, expected[piece][k].first) << piece << " " << k;
+        EXPECT_EQ(lines[piece][k].y, expected[piece][k].second) << piece << " " << k;
+      }
+    }
   }
 }
 
