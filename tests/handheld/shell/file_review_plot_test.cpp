@@ -166,37 +166,52 @@ TEST_F(ReviewPlot, Rz45MissingChannel) {
   EXPECT_TRUE(Drawn(AppWindows.viewFilesWnd, L"C:0/500"));
 }
 
-// ZOLwm: a file recorded with the ice option loads the curve of its sea-water index and shows the
-// thickness of every slot with channel 1; one recorded without it shows none.
+// ZOLwm: a file recorded with the ice option loads the curve of its sea-water index and gives the
+// thickness of every slot with channel 1 (not available off the curve or without channel 1); one
+// recorded without it gives none and leaves the index alone.
 TEST_F(ReviewPlot, IceThicknessOfAFileRecordedWithTheOption) {
+  constexpr unsigned char kHorizontalWide = 0x50;  // horizontal, conductivity x -0.25
   BuildSwitches b;
   b.zolOptionAvailable = 1;
   StartReview(b, {240, 320});
   std::string file = test::ReviewFileHeader('1', '0', '0', '1', 'A');
   file += test::ReviewLineBlock("ICE", 0, 1);
-  for (int i = 0; i < 6; ++i) file += test::MeterReadingRecord('T', test::kRz12Horizontal, -40000 + 1000 * i, 500);
+  for (int i = 0; i < 6; ++i) file += test::MeterReadingRecord('T', kHorizontalWide, -1000 - 400 * i, 500);
+  file += test::MeterReadingRecord('T', kHorizontalWide, -9999, 500);  // 2500 mS/m: above the curve
   file += test::MeterReadingRecord('T', test::kRz12Vertical, -200, 500);
   plat::test::EnableDrawLog(true);
   OpenFile(L"ICE.R12", file);
   EXPECT_EQ(FileReview.headerZolEnabled, 1);
   EXPECT_EQ(FileReview.headerSeaWaterIndex, 10);
-  ASSERT_EQ(FileReview.rowCount, 7);
-  while (FileReview.cursorSlot < 7) Key(VK_RIGHT);
-  EXPECT_TRUE(Drawn(AppWindows.viewFilesWnd, L"Ice Th: N/A"));  // slot 7 has no channel 1
+  EXPECT_EQ(std::vector<double>(IceCurve, IceCurve + kIceCurveEntries),
+            std::vector<double>(kBuiltInIceCurves[0][10], kBuiltInIceCurves[0][10] + kIceCurveEntries));
+  ASSERT_EQ(FileReview.rowCount, 8);
+  for (int s = 1; s <= 6; ++s) {
+    EXPECT_FLOAT_EQ(FileReview.value[1][s], 250.0f + 100.0f * static_cast<float>(s - 1));
+    EXPECT_EQ(FileReview.iceThickness[s], ComputeIceThickness(FileReview.value[1][s], 10)) << s;
+    EXPECT_GT(FileReview.iceThickness[s], 0.0f) << s;
+  }
+  EXPECT_EQ(FileReview.iceThickness[7], kIceAboveCurve);
+
+  wchar_t expected[32];
+  swprintf(expected, 32, L"Ice Th:%-8.2fm", static_cast<double>(FileReview.iceThickness[4]));
+  CursorTo(4);
+  EXPECT_TRUE(Drawn(AppWindows.viewFilesWnd, expected));
+  CursorTo(7);
+  EXPECT_TRUE(Drawn(AppWindows.viewFilesWnd, L"Ice Th: N/A"));
+  plat::test::ClearDrawLog();
+  CursorTo(8);  // no channel 1
+  EXPECT_TRUE(Drawn(AppWindows.viewFilesWnd, L"Ice Th: N/A"));
 
   OpenFile(L"NOICE.R12", test::ReviewFileHeader('1', '0', '0', '0', '3') + test::ReviewLineBlock("A", 0, 1) +
-                             test::MeterReadingRecord('T', test::kRz12Horizontal, -2000, 500));
+                             test::MeterReadingRecord('T', kHorizontalWide, -2000, 500));
   EXPECT_EQ(FileReview.headerZolEnabled, 0);
   EXPECT_EQ(FileReview.headerSeaWaterIndex, 10);  // as it was
-
-  if (ComputeIceThickness(500.0f, 0) == -999.0f) GTEST_SKIP() << "the ice tables are not built in yet";
-  OpenFile(L"ICE.R12", file);
-  int shown = 0;
-  for (int s = 1; s <= 6; ++s) {
-    EXPECT_EQ(FileReview.iceThickness[s], ComputeIceThickness(FileReview.value[1][s], 10)) << s;
-    shown += FileReview.iceThickness[s] >= 0.0f;
-  }
-  EXPECT_GT(shown, 0) << "no conductivity of the file lies on the curve";
+  EXPECT_EQ(FileReview.iceThickness[1], ComputeIceThickness(250.0f, 10));  // not computed again
+  plat::test::ClearDrawLog();
+  RepaintReview();
+  EXPECT_TRUE(Drawn(AppWindows.viewFilesWnd, L"c:500.00  "));
+  EXPECT_FALSE(Drawn(AppWindows.viewFilesWnd, L"Ice Th: N/A"));
 }
 
 // ---- Damaged files ------------------------------------------------------------------------------
