@@ -54,18 +54,7 @@ void DecodeReading(const unsigned char* record, const WalkSettings& s, const flo
   unsigned char frame[kRecordMax + 2] = {};
   const int n = std::clamp<int>(s.frameLength, 0, std::min(s.length, kRecordMax));
   std::memcpy(frame, record, static_cast<size_t>(n));
-  char dipole = 0;
-  char marker = 0;
-  if (BuildConfig.modelIndex == kModelRz27Mk2) {
-    DecodeRz27Mk2Record(frame, valid, values, dipole, marker, offsets[0], offsets[1], offsets[2], offsets[3],
-                        offsets[4], offsets[5]);
-  } else {
-    float value1 = 0.0f;
-    float value2 = 0.0f;
-    int16_t range = 0;
-    int32_t frameKind = 0;
-    DecodeMeterRecord(frame, valid, values, value1, value2, dipole, range, marker, frameKind);
-  }
+  DecodeStoredReading(frame, offsets, valid, values);
 }
 
 // The readings of one station being gathered.

@@ -22,6 +22,7 @@
 #include "engine/decoders.h"
 #include "engine/state.h"
 #include "engine_test_support.h"
+#include "review_plot_checks.h"
 #include "logging/logging.h"
 #include "logging/screen.h"
 #include "shell/file_review.h"
@@ -84,10 +85,6 @@ bool Drawn(const std::wstring& text) {
     if (e.op == plat::test::DrawOp::Text && e.window == AppWindows.viewFilesWnd && e.text == text) return true;
   }
   return false;
-}
-
-bool ColumnHas(int x, COLORREF colour) {
-  return plat::test::CountPixels(AppWindows.viewCurveWnd, RECT{x, 0, x + 1, ScreenLayout.plotHeight}, colour) > 0;
 }
 
 std::wstring ChannelText(const wchar_t* format, float value) {
@@ -187,18 +184,7 @@ TEST(FileReviewPtyChild, RecordsThenReviews) {
   EXPECT_TRUE(Drawn(ChannelText(L"IV:%-8.2f", values[2])));
   EXPECT_TRUE(Drawn(L"CH:"));
 
-  // The curves in columns 1 to 50 and 55 to 74 (the 2-pixel pens of column 55 reach into 54),
-  // none over the gap, and the grey bar at column 50.
-  const COLORREF cv = SurveySettings.traceColour[0];
-  const COLORREF iv = SurveySettings.traceColour[2];
-  for (int x = 1; x <= 74; ++x) {
-    if (x >= 50 && x <= 54) continue;
-    EXPECT_TRUE(ColumnHas(x, cv) && ColumnHas(x, iv)) << "column " << x;
-  }
-  for (int x = 51; x <= 53; ++x) EXPECT_FALSE(ColumnHas(x, cv) || ColumnHas(x, iv)) << "column " << x;
-  EXPECT_EQ(plat::test::CountPixels(AppWindows.viewCurveWnd, RECT{50, 1, 51, ScreenLayout.plotHeight - 1},
-                                    RGB(128, 128, 128)),
-            static_cast<size_t>(ScreenLayout.plotHeight - 2));
+  test::ExpectCurvesAroundFourGapRows();
 
   for (int i = 0; i < 5; ++i) KeyAndSettle(VK_RIGHT);
   EXPECT_EQ(FileReview.cursorSlot, 55);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "review_fixture.h"
+#include "review_plot_checks.h"
 
 namespace handheld {
 namespace {
@@ -17,8 +18,6 @@ namespace {
 using test::FirstLine;
 using test::PlainLine;
 using test::ReviewFixture;
-
-constexpr COLORREF kBar = RGB(128, 128, 128);
 
 std::string ThreeLineFile() {
   return test::ReviewFileHeader('0', '0', '0') + FirstLine() + PlainLine("LONG", 400) + PlainLine("SHORT", 20);
@@ -47,21 +46,14 @@ TEST_F(ReviewWindow, FileShowsItsFirstLineWithTheCursorOnSlotFifty) {
   EXPECT_TRUE(Drawn(AppWindows.viewFilesWnd, L"CH:"));
   EXPECT_TRUE(Drawn(AppWindows.viewFilesWnd, L"IH:"));
 
-  const COLORREF cv = SurveySettings.traceColour[0];
-  const COLORREF iv = SurveySettings.traceColour[2];
-  for (int x = 1; x <= 74; ++x) {
-    if (x >= 50 && x <= 54) continue;
-    EXPECT_TRUE(ColumnHas(x, cv) && ColumnHas(x, iv)) << "column " << x;
-  }
-  // The gap rows: nothing in 51 to 53 (the 2-pixel pens of slot 55 reach into column 54).
-  for (int x = 51; x <= 53; ++x) EXPECT_FALSE(ColumnHas(x, cv) || ColumnHas(x, iv)) << "column " << x;
-  for (int x = 76; x < ScreenLayout.plotWidth - 1; ++x) EXPECT_FALSE(ColumnHas(x, cv) || ColumnHas(x, iv)) << x;
-  for (int y = 1; y <= ScreenLayout.plotHeight - 2; ++y) EXPECT_EQ(plat::test::WindowPixel(AppWindows.viewCurveWnd, 50, y), kBar) << y;
+  test::ExpectCurvesAroundFourGapRows();
 
   for (int i = 0; i < 5; ++i) Key(VK_RIGHT);
   EXPECT_EQ(FileReview.cursorSlot, 55);
   EXPECT_TRUE(Drawn(AppWindows.viewFilesWnd, L"125.00     "));
-  EXPECT_EQ(plat::test::CountPixels(AppWindows.viewCurveWnd, RECT{50, 1, 51, ScreenLayout.plotHeight - 1}, kBar), 0u);
+  EXPECT_EQ(plat::test::CountPixels(AppWindows.viewCurveWnd, RECT{50, 1, 51, ScreenLayout.plotHeight - 1},
+                                    RGB(128, 128, 128)),
+            0u);  // the column is back
   for (int i = 0; i < 30; ++i) Key(VK_RIGHT);
   EXPECT_EQ(FileReview.cursorSlot, 74);
   for (int i = 0; i < 80; ++i) Key(VK_LEFT);

@@ -103,10 +103,6 @@ class ReviewFixture : public AppTest {
     }
     return out;
   }
-  // Whether column x of the plot holds the colour anywhere.
-  static bool ColumnHas(int x, COLORREF colour) {
-    return plat::test::CountPixels(AppWindows.viewCurveWnd, RECT{x, 0, x + 1, ScreenLayout.plotHeight}, colour) > 0;
-  }
   static std::string ScratchBytes(int which) {
     const char* root = BuildConfig.storageRoot == 1 ? "Storage/VLQINI/" : "C_DRIVE/VLQINI/";
     return RootFileBytes((std::string(root) + (which == 1 ? "LINE1.R1X" : "LINE2.R1X")).c_str());
