@@ -114,6 +114,12 @@ size_t CheckStretch(const std::vector<std::string>& recs, size_t at, int reading
   bool anySentence = false;
   while (at < recs.size() && recs[at].compare(0, 8, "X$PAUSED") != 0) {
     const std::string& r = recs[at];
+    if (r.compare(0, 12, "X$CONN BREAK") == 0) {
+      // A machine under load can hold the feed or the reader past the watchdog's period: the
+      // break is recorded as it should be, and no frame is lost by it.
+      ++at;
+      continue;
+    }
     if (r[0] == '@' || r[0] == '#') {
       if (r[0] != '@') {
         ADD_FAILURE() << "record " << at << " continues no sentence: " << r;
