@@ -59,7 +59,8 @@ void Review(const uint8_t* data, size_t size, int32_t model, int32_t frameLength
     const size_t rows = static_cast<size_t>(FileReview.rowCount);
     FUZZ_CHECK(flags.size() == rows * kFlagsRowBytes && values.size() == rows * kValuesRowBytes);
     if (line >= 1 && line <= lines) {
-      MemoryRecords records(data, size, length, static_cast<size_t>(FileReview.lineOffset[static_cast<size_t>(line) - 1]));
+      const int64_t offset = FileReview.lineOffset[static_cast<size_t>(line) - 1];
+      MemoryRecords records(data, size, length, static_cast<size_t>(offset));
       WalkSettings s;
       s.curvesPerStation = FileReview.curvesPerStation;
       s.frameLength = frameLength;

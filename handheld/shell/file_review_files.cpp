@@ -37,7 +37,9 @@ void Close(HANDLE& h) {
 // be created takes nothing.
 class ScratchFiles final : public ScratchSink {
  public:
-  ScratchFiles() : flags_(OpenScratch(ScratchFlagsPath(), CREATE_ALWAYS)), values_(OpenScratch(ScratchValuesPath(), CREATE_ALWAYS)) {}
+  ScratchFiles()
+      : flags_(OpenScratch(ScratchFlagsPath(), CREATE_ALWAYS)),
+        values_(OpenScratch(ScratchValuesPath(), CREATE_ALWAYS)) {}
   ~ScratchFiles() override {
     Close(flags_);
     Close(values_);
@@ -95,7 +97,9 @@ void OpenReviewFile(HWND owner) {
   if (end > begin && path[end - 1] == L'.') --end;
   if (end < begin) end = begin;
   size_t n = 0;
-  for (size_t i = begin; i < end && n < sizeof FileReview.title - 1; ++i) FileReview.title[n++] = plat::WideToCp1252(path[i]);
+  for (size_t i = begin; i < end && n < sizeof FileReview.title - 1; ++i) {
+    FileReview.title[n++] = plat::WideToCp1252(path[i]);
+  }
   FileReview.title[n] = 0;
 
   Close(FileReview.file);
@@ -134,7 +138,9 @@ void IndexLines(HANDLE file) {
   FileReview.lineCount = static_cast<int32_t>(std::min<size_t>(FileReview.lineOffset.size(), INT32_MAX));
   for (const std::string& name : lines.names) {
     wchar_t wide[16] = {};
-    for (size_t i = 0; i < name.size() && i < 15; ++i) wide[i] = plat::Cp1252ToWide(static_cast<unsigned char>(name[i]));
+    for (size_t i = 0; i < name.size() && i < 15; ++i) {
+      wide[i] = plat::Cp1252ToWide(static_cast<unsigned char>(name[i]));
+    }
     SendMessageW(FileReview.lineBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide));
   }
   SendMessageW(FileReview.lineBox, CB_SETCURSEL, 0, 0);

@@ -26,7 +26,10 @@ constexpr double kFieldMax = 999999999.99;
 double FieldValue(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, kFieldMin, kFieldMax); }
 
 // A decimal number from a text (decimal only), narrowed to a float within its range.
-float ClampedFloat(double v) { return static_cast<float>(std::clamp(v, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX))); }
+float ClampedFloat(double v) {
+  constexpr double kMax = FLT_MAX;
+  return static_cast<float>(std::clamp(v, -kMax, kMax));
+}
 
 double NumberAt(const unsigned char* record, int at) {
   return plat::ParseDecimal(reinterpret_cast<const char*>(record) + at);

@@ -122,7 +122,9 @@ void RepaintPlot() { Repaint(AppWindows.viewCurveWnd); }
 
 // ---- Line box -------------------------------------------------------------------------------
 
-void ShowSelectedLine() { SendMessageW(FileReview.lineBox, CB_SETCURSEL, static_cast<WPARAM>(FileReview.currentLine), 0); }
+void ShowSelectedLine() {
+  SendMessageW(FileReview.lineBox, CB_SETCURSEL, static_cast<WPARAM>(FileReview.currentLine), 0);
+}
 
 void LineBoxNotification(HWND window, WORD code) {
   switch (code) {
@@ -297,8 +299,9 @@ LRESULT ViewFilesOnCreate(HWND window, UINT, WPARAM, LPARAM) {
                     reinterpret_cast<HMENU>(static_cast<intptr_t>(kViewCurveWndId)), AppWindows.instance, nullptr);
   const ReviewScreen screen = CurrentScreen();
   const RECT box = LineBoxRect(screen);
-  FileReview.lineBox = CreateWindowW(L"combobox", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST,
-                                     box.left, box.top, box.right - box.left, box.bottom - box.top, window,
+  constexpr DWORD kBoxStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST;
+  FileReview.lineBox = CreateWindowW(L"combobox", L"", kBoxStyle, box.left, box.top, box.right - box.left,
+                                     box.bottom - box.top, window,
                                      reinterpret_cast<HMENU>(static_cast<intptr_t>(kLineBoxId)), AppWindows.instance,
                                      nullptr);
   for (int i = 0; i < kReviewButtons; ++i) {
