@@ -429,4 +429,19 @@ void DecodeRz27Mk2Record(const unsigned char* record, int32_t* valid, float* val
   marker = r.marker;
 }
 
+void DecodeStoredReading(const unsigned char* record, const float offsets[6], int32_t* valid, float* values) {
+  char dipole = 0;
+  char marker = 0;
+  if (BuildConfig.modelIndex == kModelRz27Mk2) {
+    DecodeRz27Mk2Record(record, valid, values, dipole, marker, offsets[0], offsets[1], offsets[2], offsets[3],
+                        offsets[4], offsets[5]);
+    return;
+  }
+  float value1 = 0.0f;
+  float value2 = 0.0f;
+  int16_t range = 0;
+  int32_t frameKind = 0;
+  DecodeMeterRecord(record, valid, values, value1, value2, dipole, range, marker, frameKind);
+}
+
 }  // namespace handheld

@@ -43,4 +43,8 @@ void DecodeRz27Mk2Frame(float& cond1m, float& inph1m, float& cond05m, float& inp
 void DecodeRz27Mk2Record(const unsigned char* record, int32_t* valid, float* values, char& dipole,
                          char& marker, float o1, float o2, float o3, float o4, float o5, float o6);
 
+// The eight channels of a stored reading record as the build's model decodes it: the RZ27-MK2
+// with the offsets O1 to O6 given, every other model with the meter decoder.
+void DecodeStoredReading(const unsigned char* record, const float offsets[6], int32_t* valid, float* values);
+
 }  // namespace handheld

@@ -233,6 +233,7 @@ struct AppWindowsData {
   HWND loggingWnd = nullptr;     // target of every reader thread's message
   HWND monitorGpsWnd = nullptr;  // the GPS monitor; also owns the serial port error boxes
   HWND viewFilesWnd = nullptr;
+  HWND viewCurveWnd = nullptr;   // the file review's plot, child of viewFilesWnd
   HWND curveWnd = nullptr;       // the profile plot, child of the logging window
   HFONT fontNormal = nullptr;    // "MS Sans Serif" 14 px, weight 400
   HFONT fontBold = nullptr;      // the same, weight 700

@@ -81,18 +81,7 @@ class Redraw {
   void Reading(const unsigned char* record) {
     int32_t valid[kChannels] = {};
     float values[kChannels] = {};
-    char dipole = 0;
-    char marker = 0;
-    if (BuildConfig.modelIndex == kModelRz27Mk2) {
-      DecodeRz27Mk2Record(record, valid, values, dipole, marker, offsets_[0], offsets_[1], offsets_[2],
-                          offsets_[3], offsets_[4], offsets_[5]);
-    } else {
-      float value1 = 0.0f;
-      float value2 = 0.0f;
-      int16_t range = 0;
-      int32_t frameKind = 0;
-      DecodeMeterRecord(record, valid, values, value1, value2, dipole, range, marker, frameKind);
-    }
+    DecodeStoredReading(record, offsets_, valid, values);
     for (int c = 0; c < kChannels; ++c) {
       GroupScale g;
       if (valid[c] == 0 || PlotState.traceShown[c] != 1 || !GroupScaleOf(ChannelGroup(c), &g)) continue;

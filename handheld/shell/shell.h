@@ -76,8 +76,10 @@ void ReleaseThreadHandle(HANDLE& slot);
 
 // ---- Windows and dialogs of the menu's actions -----------------------------------------------
 
-// The GPS monitor and file review windows' classes: 0 registered, 1 not.
+// The GPS monitor's class: 0 registered, 1 not.
 int RegisterMonitorGpsWnd(HINSTANCE instance);
+// The file review's classes "ViewFilesWnd" and "ViewCurveWnd": 0 both, 1 the first failed (the
+// second is not tried), 2 the second failed.
 int RegisterViewFilesWnd(HINSTANCE instance);
 
 LRESULT CALLBACK MonitorGpsWndProc(HWND, UINT, WPARAM, LPARAM);

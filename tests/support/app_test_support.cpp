@@ -9,6 +9,7 @@
 #include "logging/gps_status.h"
 #include "logging/logging.h"
 #include "resources/resources.h"
+#include "shell/file_review.h"
 #include "shell/gps_monitor.h"
 #include "shell/shell.h"
 
@@ -40,6 +41,7 @@ void ResetAppState() {
   ResetEngineState();
   ResetMainMenu();
   ResetGpsMonitor();
+  ResetFileReview();
   ResetLoggingButtons();
   ResetLoggingLayout();
   ResetGpsStatus();
@@ -49,6 +51,7 @@ void UseApp(const BuildSwitches& switches) {
   UseBuild(switches);
   ResetMainMenu();
   ResetGpsMonitor();
+  ResetFileReview();
   ResetLoggingButtons();
   ResetLoggingLayout();
   ResetGpsStatus();

@@ -9,6 +9,7 @@
 
 #include "app_test_support.h"
 #include "engine/state.h"
+#include "shell/file_review.h"
 #include "shell/shell.h"
 
 namespace handheld {
@@ -164,18 +165,20 @@ TEST_F(MenuActions, GpsPortDialogCancelledStartsNoMonitor) {
   EXPECT_EQ(ExitByKey(), 0);
 }
 
-// View Files shows the review window with the focus; its stand-in hides again on a key or a click
-// and the menu takes the keys once more.
+// View Files shows the review window with the focus; the review's Exit (the character 'x', or a
+// click on "E&xit") hides it again and the menu takes the keys once more. Other keys leave it up.
 TEST_F(MenuActions, ViewFilesComesBackToTheMenu) {
   StartWith(kModelRz12, {320, 240});
   Key('V');
   EXPECT_TRUE(plat::test::IsVisible(AppWindows.viewFilesWnd));
   EXPECT_EQ(plat::test::FocusWindow(), AppWindows.viewFilesWnd);
   Key('A');
+  EXPECT_TRUE(plat::test::IsVisible(AppWindows.viewFilesWnd));
+  Key('X');
   EXPECT_FALSE(plat::test::IsVisible(AppWindows.viewFilesWnd));
   Key(118);  // 'v'
   ASSERT_TRUE(plat::test::IsVisible(AppWindows.viewFilesWnd));
-  plat::test::Click(AppWindows.viewFilesWnd);
+  plat::test::Click(FileReview.buttons[8]);
   EXPECT_TRUE(plat::test::WaitIdle());
   EXPECT_FALSE(plat::test::IsVisible(AppWindows.viewFilesWnd));
   Key(VK_TAB);

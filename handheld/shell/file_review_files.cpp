@@ -1,0 +1,233 @@
+// The file review's files: the open dialog and the reviewed file, its line index, and the two
+// scratch files that hold the rows of the line on show.
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "engine/ice.h"
+#include "engine/records.h"
+#include "engine/state.h"
+#include "logging/data_file_naming.h"
+#include "shell/file_review.h"
+#include "shell/file_review_rules.h"
+
+namespace handheld {
+
+FileReviewData FileReview;
+
+void ResetFileReview() { FileReview = FileReviewData{}; }
+
+namespace {
+
+// The channels a row carries back into the slots: 0 to 7 on the RZ27-MK2, 0 to 5 elsewhere.
+int SlotChannels() { return BuildConfig.modelIndex == kModelRz27Mk2 ? 8 : 6; }
+
+HANDLE OpenScratch(const wchar_t* path, DWORD disposition) {
+  return CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void Close(HANDLE& h) {
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  h = INVALID_HANDLE_VALUE;
+}
+
+// Writes the rows gathered so far to both scratch files in one piece each; a file that could not
+// be created takes nothing.
+class ScratchFiles final : public ScratchSink {
+ public:
+  ScratchFiles()
+      : flags_(OpenScratch(ScratchFlagsPath(), CREATE_ALWAYS)),
+        values_(OpenScratch(ScratchValuesPath(), CREATE_ALWAYS)) {}
+  ~ScratchFiles() override {
+    Close(flags_);
+    Close(values_);
+  }
+  ScratchFiles(const ScratchFiles&) = delete;
+  ScratchFiles& operator=(const ScratchFiles&) = delete;
+
+  void Flush(ScratchRows& rows) override {
+    Write(flags_, rows.flags);
+    Write(values_, rows.values);
+  }
+
+ private:
+  static void Write(HANDLE h, std::string& bytes) {
+    if (!bytes.empty()) {
+      DWORD put = 0;
+      WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+    }
+    bytes.clear();
+  }
+
+  HANDLE flags_;
+  HANDLE values_;
+};
+
+}  // namespace
+
+// ---- The file and its lines -----------------------------------------------------------------
+
+void OpenReviewFile(HWND owner) {
+  const DataFileKind* kind = DataFileKindOf(BuildConfig.modelIndex);
+  if (kind == nullptr) return;
+  const std::wstring folder = DataFolderOf(*kind, BuildConfig.storageRoot);
+  wchar_t path[MAX_PATH] = {};
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = kind->filter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.lpstrDefExt = kind->extension;
+  ofn.Flags = 0;
+  if (!GetOpenFileNameW(&ofn)) {
+    if (FileReview.open == 1) FileReview.open = 2;
+    return;
+  }
+  path[MAX_PATH - 1] = L'\0';
+
+  // The base name: from the file name's start up to the extension's dot.
+  const size_t length = std::wcslen(path);
+  const size_t begin = std::min<size_t>(ofn.nFileOffset, length);
+  size_t end = std::min<size_t>(ofn.nFileExtension, length);
+  if (end > begin && path[end - 1] == L'.') --end;
+  if (end < begin) end = begin;
+  size_t n = 0;
+  for (size_t i = begin; i < end && n < sizeof FileReview.title - 1; ++i) {
+    FileReview.title[n++] = plat::WideToCp1252(path[i]);
+  }
+  FileReview.title[n] = 0;
+
+  Close(FileReview.file);
+  FileReview.file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  FileReview.open = 1;
+}
+
+void IndexLines(HANDLE file) {
+  FileReview.lineCount = 0;
+  FileReview.lineOffset.clear();
+  const int length = RecordLength();
+
+  unsigned char header[kRecordMax];
+  FileRecords first(file, length, 0);
+  const bool whole = first.Next(header);
+  const bool readIce = BuildConfig.modelIndex == kModelRz12 && BuildConfig.zolOptionAvailable == 1;
+  // A file shorter than one record reads as a header of zeros.
+  const ReviewHeader h = ParseReviewHeader(whole ? header : nullptr, length, readIce);
+  FileReview.headerDipole = static_cast<int8_t>(h.dipole);
+  FileReview.headerSurveyMode = h.surveyMode;
+  FileReview.headerComponent = h.component;
+  if (readIce) {
+    FileReview.headerZolEnabled = h.zolEnabled;
+    if (h.zolEnabled == 1) {
+      FileReview.headerSeaWaterIndex = h.seaWaterIndex;
+      LoadIceCurve(h.seaWaterIndex);
+    }
+  }
+  FileReview.curvesPerStation =
+      ReadingsPerStation(BuildConfig.modelIndex, h.surveyMode, h.dipole, h.component);
+
+  FileRecords records(file, length, 0);
+  LineIndex lines;
+  ScanLines(records, length, lines);
+  FileReview.lineOffset = std::move(lines.offsets);
+  FileReview.lineCount = static_cast<int32_t>(std::min<size_t>(FileReview.lineOffset.size(), INT32_MAX));
+  for (const std::string& name : lines.names) {
+    wchar_t wide[16] = {};
+    for (size_t i = 0; i < name.size() && i < 15; ++i) {
+      wide[i] = plat::Cp1252ToWide(static_cast<unsigned char>(name[i]));
+    }
+    SendMessageW(FileReview.lineBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide));
+  }
+  SendMessageW(FileReview.lineBox, CB_SETCURSEL, 0, 0);
+}
+
+// ---- Scratch rows -----------------------------------------------------------------------------
+
+const wchar_t* ScratchFlagsPath() {
+  return BuildConfig.storageRoot == 1 ? L"Storage\\VLQINI\\LINE1.R1X" : L"C_DRIVE\\VLQINI\\LINE1.R1X";
+}
+
+const wchar_t* ScratchValuesPath() {
+  return BuildConfig.storageRoot == 1 ? L"Storage\\VLQINI\\LINE2.R1X" : L"C_DRIVE\\VLQINI\\LINE2.R1X";
+}
+
+void ExtractLine(HANDLE file, int32_t line) {
+  FileReview.rowCount = 0;
+  ScratchFiles scratch;  // both files emptied, and closed again on return
+  // A line the file does not have gives no rows.
+  if (line < 1 || line > FileReview.lineCount || static_cast<size_t>(line) > FileReview.lineOffset.size()) return;
+
+  WalkSettings s;
+  s.curvesPerStation = FileReview.curvesPerStation;
+  s.frameLength = LinkState.frameLength.load();
+  s.length = RecordLength();
+  FileRecords records(file, s.length, FileReview.lineOffset[static_cast<size_t>(line) - 1]);
+  ScratchRows rows;
+  WalkLine(records, s, rows, &scratch);
+  scratch.Flush(rows);
+  FileReview.rowCount = rows.count;
+}
+
+void ReadLineRows(int32_t firstSlot, int32_t lastSlot, int32_t firstRow) {
+  HANDLE flags = OpenScratch(ScratchFlagsPath(), OPEN_EXISTING);
+  if (flags == INVALID_HANDLE_VALUE) MessageBoxW(AppWindows.viewCurveWnd, L"invalid handle 1", L"IHV", MB_OK);
+  HANDLE values = OpenScratch(ScratchValuesPath(), OPEN_EXISTING);
+  if (values == INVALID_HANDLE_VALUE) MessageBoxW(AppWindows.viewCurveWnd, L"invalid handle 2", L"IHV", MB_OK);
+
+  const int32_t first = std::max(firstSlot, 1);
+  const int32_t last = std::min(lastSlot, kReviewSlots - 1);
+  const int64_t row = EffectiveFirstRow(firstRow) - int64_t{1};
+  LARGE_INTEGER at{};
+  at.QuadPart = row * kFlagsRowBytes;
+  SetFilePointerEx(flags, at, nullptr, FILE_BEGIN);
+  at.QuadPart = row * kValuesRowBytes;
+  SetFilePointerEx(values, at, nullptr, FILE_BEGIN);
+
+  // All the rows of the slots in one read per file; a read comes short only at the end of a file,
+  // so the rows are those that one read per row would give.
+  const size_t slots = last >= first ? static_cast<size_t>(last - first + 1) : 0;
+  std::string flagsBytes(slots * kFlagsRowBytes, '\0');
+  std::string valuesBytes(slots * kValuesRowBytes, '\0');
+  DWORD got1 = 0;
+  DWORD got2 = 0;
+  if (slots > 0) {
+    if (!ReadFile(flags, flagsBytes.data(), static_cast<DWORD>(flagsBytes.size()), &got1, nullptr)) got1 = 0;
+    if (!ReadFile(values, valuesBytes.data(), static_cast<DWORD>(valuesBytes.size()), &got2, nullptr)) got2 = 0;
+  }
+  Close(flags);
+  Close(values);
+
+  const int channels = SlotChannels();
+  for (size_t k = 0; k < slots; ++k) {
+    const size_t s = static_cast<size_t>(first) + k;
+    const size_t at1 = k * kFlagsRowBytes;
+    const size_t at2 = k * kValuesRowBytes;
+    // Each slot sees only its own row's bytes: a short row is empty, never another row's.
+    const size_t have1 = got1 > at1 ? std::min<size_t>(got1 - at1, kFlagsRowBytes) : 0;
+    const size_t have2 = got2 > at2 ? std::min<size_t>(got2 - at2, kValuesRowBytes) : 0;
+    SlotRow slot;
+    slot.present = FileReview.present[s];
+    slot.station = FileReview.station[s];
+    for (int c = 0; c < kReviewChannels; ++c) {
+      slot.valid[c] = FileReview.valid[c][s];
+      slot.value[c] = FileReview.value[c][s];
+    }
+    ParseSlotRows(flagsBytes.data() + at1, have1, valuesBytes.data() + at2, have2, channels, slot);
+    FileReview.present[s] = slot.present;
+    FileReview.station[s] = slot.station;
+    for (int c = 0; c < kReviewChannels; ++c) {
+      FileReview.valid[c][s] = slot.valid[c];
+      FileReview.value[c][s] = slot.value[c];
+    }
+    if (FileReview.headerZolEnabled == 1 && FileReview.valid[1][s] == 1) {
+      FileReview.iceThickness[s] = ComputeIceThickness(FileReview.value[1][s], FileReview.headerSeaWaterIndex);
+    }
+  }
+}
+
+}  // namespace handheld
