@@ -173,7 +173,7 @@ struct RunCase {
 };
 void PrintTo(const RunCase& c, std::ostream* os) { *os << c.app << (c.gps ? " with GPS" : ""); }
 
-// The child: the survey of the script, checked.
+// The child: a survey of two logging stretches around a new station, checked.
 void SurveyChild(const RunCase& c) {
   plat::test::UseTempRoot();
   BuildSwitches build;
