@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "engine/state.h"
+#include "logging/screen.h"
 
 namespace handheld {
 
@@ -158,9 +159,7 @@ LayoutWidths MeasureLayoutTexts(HDC dc) {
   for (int i = 0; i < kLayoutTextCount; ++i) {
     const LayoutTextInfo& t = kTexts[i];
     SelectObject(dc, t.bold ? AppWindows.fontBold : AppWindows.fontNormal);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, t.text, static_cast<int>(wcslen(t.text)), &size);
-    widths.width[i] = size.cx;
+    widths.width[i] = TextWidth(dc, t.text);
   }
   if (old != nullptr) SelectObject(dc, old);
   return widths;

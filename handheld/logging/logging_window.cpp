@@ -132,9 +132,7 @@ void DrawGpsRow(HDC dc, const LoggingPaintLayout& layout) {
     swprintf(text, 16, L"%2d", 0);
     DrawTextAt(dc, f.gpsSatRect.left, f.gpsSatRect.top, text);
   } else if (BuildConfig.rz27Mk2Diagnostics == 0) {
-    SIZE size{};
-    GetTextExtentPoint32W(dc, kGpsDisabled, static_cast<int>(wcslen(kGpsDisabled)), &size);
-    DrawTextAt(dc, (ScreenLayout.windowWidth - size.cx) / 2, f.gpsRowY, kGpsDisabled);
+    DrawCentredAt(dc, f.gpsRowY, kGpsDisabled);
   }
 }
 
@@ -171,6 +169,16 @@ const wchar_t* StateWord(int32_t state) {
 
 void DrawTextAt(HDC dc, int x, int y, const wchar_t* text) {
   TextOutW(dc, x, y, text, static_cast<int>(wcslen(text)));
+}
+
+int TextWidth(HDC dc, const wchar_t* text) {
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
+  return size.cx;
+}
+
+void DrawCentredAt(HDC dc, int y, const wchar_t* text) {
+  DrawTextAt(dc, (ScreenLayout.windowWidth - TextWidth(dc, text)) / 2, y, text);
 }
 
 void EraseField(HDC dc, const RECT& rect) {

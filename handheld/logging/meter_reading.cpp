@@ -184,8 +184,7 @@ LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
   const int32_t model = BuildConfig.modelIndex;
   const int32_t frameLength = LinkState.frameLength.load();
   const bool logging = SurveyRun.state.load() == kRunLogging;
-  HDC dc = GetDC(hwnd);
-  SetBkMode(dc, TRANSPARENT);
+  WindowDc dc(hwnd);
 
   // 1-2: decode, and the ice thickness on an RZ12 with the ice option.
   float value1 = 0, value2 = 0;
@@ -304,7 +303,6 @@ LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
   // 9: the battery, every 3 minutes.
   RefreshBattery(dc);
 
-  ReleaseDC(hwnd, dc);
   LinkState.frame[0] = 0;
   return 0;
 }

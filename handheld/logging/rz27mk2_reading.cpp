@@ -71,9 +71,7 @@ void DrawValues(HDC dc, const Mk2Reading& r, bool temperatures) {
 void DrawPrompt(HDC dc, const wchar_t* text) {
   SelectObject(dc, AppWindows.fontBold);
   EraseField(dc, LoggingLayout.gpsRowRect);
-  SIZE size{};
-  GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
-  DrawTextAt(dc, (ScreenLayout.windowWidth - size.cx) / 2, LoggingLayout.gpsRowY, text);
+  DrawCentredAt(dc, LoggingLayout.gpsRowY, text);
 }
 
 void CalibrationReading(HWND hwnd, HDC dc, const Mk2Reading& r) {

@@ -46,6 +46,10 @@ class WindowDc {
 
 // Drawing helpers on a DC with a transparent background.
 void DrawTextAt(HDC dc, int x, int y, const wchar_t* text);
+// The text's width in the DC's font.
+int TextWidth(HDC dc, const wchar_t* text);
+// The text at row y, centred across the window's width.
+void DrawCentredAt(HDC dc, int y, const wchar_t* text);
 void EraseField(HDC dc, const RECT& rect);  // the light grey stock brush
 // Erases the state field and draws the word of the state (normal font).
 void DrawStateField(HDC dc, int32_t state);

@@ -39,14 +39,12 @@ bool FileOpen() { return SurveyRun.state.load() != kRunMonitor; }
 
 // Erases the first values row; with the text, "Please Wait..." in bold at the range field's left.
 void ShowValuesRow(HWND hwnd, const wchar_t* text) {
-  HDC dc = GetDC(hwnd);
-  SetBkMode(dc, TRANSPARENT);
+  WindowDc dc(hwnd);
   EraseField(dc, LoggingLayout.valuesRowRect);
   if (text != nullptr) {
     SelectObject(dc, AppWindows.fontBold);
     DrawTextAt(dc, LoggingLayout.rangeRect.left, LoggingLayout.valuesRowY, text);
   }
-  ReleaseDC(hwnd, dc);
 }
 
 void Miss(HWND hwnd, int32_t count) {

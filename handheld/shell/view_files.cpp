@@ -44,12 +44,6 @@ ReviewScreen CurrentScreen() {
   return s;
 }
 
-int TextWidth(HDC dc, const wchar_t* text) {
-  SIZE size{};
-  GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
-  return size.cx;
-}
-
 // A scale value as "%d" shows it: cut toward zero, within the int range.
 int ScaleInt(float v) {
   if (std::isnan(v)) return 0;
