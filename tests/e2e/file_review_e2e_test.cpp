@@ -8,17 +8,18 @@
 #include <unistd.h>
 #include <windows.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <thread>
+#include <memory>
 #include <vector>
 
 #include "app_test_support.h"
 #include "child_process.h"
+#include "pty_feed.h"
+#include "driver/scripted_survey.h"
 #include "engine/decoders.h"
 #include "engine/state.h"
 #include "engine_test_support.h"
@@ -29,7 +30,6 @@
 #include "shell/file_review_rules.h"
 #include "shell/shell.h"
 #include "sim/instrument.h"
-#include "sim/pty_sink.h"
 
 namespace handheld {
 namespace {
@@ -39,15 +39,7 @@ using Clock = std::chrono::steady_clock;
 constexpr char kChildEnv[] = "HANDHELD_TEST_REVIEW_CHILD";
 constexpr int kLength = 24;
 
-// Polls a condition on the UI thread (real time, bounded); whether it came true.
-bool WaitFor(const std::function<bool()>& condition, int limitMs = 10000) {
-  const auto end = Clock::now() + std::chrono::milliseconds(limitMs);
-  while (Clock::now() < end) {
-    if (plat::test::OnUiThread([&] { return LRESULT{condition() ? 1 : 0}; }) == 1) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return false;
-}
+constexpr DWORD kStepLimitMs = 20000;
 
 // The reading records of the open data file (on the UI thread, between two readings).
 std::vector<std::string> RecordedReadings() {
@@ -62,19 +54,7 @@ std::vector<std::string> RecordedReadings() {
   return out;
 }
 
-// Logs until the file holds `total` readings, then pauses before the next one can come.
-bool LogUntil(size_t total) {
-  return WaitFor([total] {
-    if (RecordedReadings().size() < total) return false;
-    SendMessageW(LoggingButtons.pause[PauseButtonIndex(SurveySettings.pauseKey, SurveySettings.surveyMode)], BM_CLICK,
-                 0, 0);
-    return true;
-  }, 20000);
-}
-
-// A key through the input queue. While the run is on, the tests wait for its effect instead (a
-// reader on a real descriptor never counts as idle); afterwards the program settles.
-void Key(int vk) { plat::test::KeyPress(vk); }
+// A key once the program has settled (the run is over, so nothing keeps it busy).
 void KeyAndSettle(int vk) {
   plat::test::KeyPress(vk);
   ASSERT_TRUE(plat::test::WaitIdle());
@@ -100,25 +80,9 @@ TEST(FileReviewPtyChild, RecordsThenReviews) {
   plat::test::UseTempRoot();
   const int master = plat::test::CreatePtyPort(1);
   ASSERT_GE(master, 0);
-  std::atomic<bool> stop{false};
-  std::thread simulator([master, &stop] {
-    sim::InstrumentOptions o;
-    o.ramp = true;
-    sim::InstrumentStream frames(o);
-    sim::PtyOptions p;
-    p.waitForOpen = true;
-    p.lingerMs = 0;
-    p.stop = &stop;
-    sim::StreamToPty(master, frames, p);
-  });
-  struct Stop {
-    std::atomic<bool>& flag;
-    std::thread& thread;
-    ~Stop() {
-      flag = true;
-      thread.join();
-    }
-  } stopSimulator{stop, simulator};
+  sim::InstrumentOptions frames;
+  frames.ramp = true;
+  test_support::PtyFeed simulator(master, std::make_unique<sim::InstrumentStream>(frames));
 
   test::UseApp(kModelRz12);
   ASSERT_EQ(SurveySettings.surveyMode, 0);
@@ -127,31 +91,21 @@ TEST(FileReviewPtyChild, RecordsThenReviews) {
   ASSERT_TRUE(plat::test::WaitIdle());
 
   // The run: Create File, Go, 50 readings, pause, New Station "125", Go, 20 readings, pause, Exit.
-  Key('L');
-  ASSERT_TRUE(WaitFor([] { return SurveyRun.runActive == 1 && GetFocus() == AppWindows.loggingWnd; }));
-  plat::test::ExpectSaveFile(L"REVIEWE2E");
-  Key('C');
-  ASSERT_TRUE(WaitFor([] { return SurveyRun.state.load() == kRunStandBy; }));
-  Key('G');
-  ASSERT_TRUE(LogUntil(50));
-  ASSERT_TRUE(WaitFor([] { return SurveyRun.state.load() == kRunStandBy; }));
-  plat::test::ExpectDialog(L"New Station", [](plat::test::ModalContext& d) {
-    d.SetText(865, L"125");
-    d.ClickCaptionOk();
-  });
-  Key('N');
-  ASSERT_TRUE(WaitFor([] { return SurveyRun.station == 125.0; }));
-  Key('G');
-  ASSERT_TRUE(LogUntil(70));
+  ASSERT_TRUE(survey::MonitorLog(kStepLimitMs));
+  std::wstring path;
+  ASSERT_TRUE(survey::CreateDataFile(L"REVIEWE2E", &path, kStepLimitMs));
+  ASSERT_EQ(survey::LoggingStretch(50, kStepLimitMs), 50);
+  ASSERT_TRUE(survey::NewStation(L"125", kStepLimitMs));
+  ASSERT_TRUE(survey::WaitFor([] { return SurveyRun.station == 125.0; }, kStepLimitMs));
+  ASSERT_EQ(survey::LoggingStretch(20, kStepLimitMs), 20);
   std::vector<std::string> readings;
   plat::test::OnUiThread([&readings] {
     readings = RecordedReadings();
     return LRESULT{0};
   });
   ASSERT_EQ(readings.size(), 70u);
-  plat::test::ExpectMessageBox({L"Confirm Exit", L"Exit Logging?", IDYES});
-  Key('X');
-  ASSERT_TRUE(WaitFor([] { return SurveyRun.runActive == 0 && !SurveyRun.dataFile.IsOpen(); }));
+  ASSERT_TRUE(survey::ExitRun(true, kStepLimitMs));
+  ASSERT_TRUE(survey::WaitFor([] { return !SurveyRun.dataFile.IsOpen(); }, kStepLimitMs));
   EXPECT_EQ(plat::test::PendingExpectations(), 0u);
   ASSERT_TRUE(plat::test::WaitIdle());  // the reader has seen its port close
 

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -21,6 +20,7 @@
 
 #include "app_test_support.h"
 #include "child_process.h"
+#include "driver/scripted_survey.h"
 #include "engine_test_support.h"
 #include "engine/settings.h"
 #include "engine/state.h"
@@ -38,17 +38,6 @@ constexpr char kChildEnv[] = "HANDHELD_TEST_RUN_CHILD";
 std::string RootFile(const char* path) {
   std::ifstream in(std::string(plat::DriveRoot()) + "/" + path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Polls the program's state on its UI thread (a reader on a real descriptor never lets the
-// program count as idle) until pred holds or limitMs have passed.
-bool WaitFor(const std::function<bool()>& pred, int limitMs) {
-  const auto end = Clock::now() + std::chrono::milliseconds(limitMs);
-  for (;;) {
-    if (plat::test::OnUiThread([&] { return LRESULT{pred() ? 1 : 0}; }) == 1) return true;
-    if (Clock::now() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
 }
 
 void SleepUntil(Clock::time_point t) { std::this_thread::sleep_until(t); }
@@ -93,7 +82,7 @@ Started StartWithSimulator(int model, std::vector<std::string> simArgs, test_sup
 bool MonitorLog(Started& s) {
   plat::test::KeyPress('L');
   const bool on =
-      WaitFor([] { return SurveyRun.runActive == 1 && plat::test::IsVisible(AppWindows.loggingWnd); }, 5000);
+      survey::WaitFor([] { return SurveyRun.runActive == 1 && plat::test::IsVisible(AppWindows.loggingWnd); }, 5000);
   s.portOpened = Clock::now();
   return on;
 }
@@ -145,18 +134,18 @@ TEST(HandheldRunChild, Zol12) {
 
   plat::test::ExpectSaveFile(L"ICE");
   plat::test::Click(LoggingButtons.monitor[0]);  // "&Create File": the window may not have the keyboard yet
-  ASSERT_TRUE(WaitFor([] { return SurveyRun.state.load() == kRunStandBy; }, 3000));
+  ASSERT_TRUE(survey::WaitFor([] { return SurveyRun.state.load() == kRunStandBy; }, 3000));
   plat::test::KeyPress('G');
-  ASSERT_TRUE(WaitFor([] { return SurveyRun.state.load() == kRunLogging; }, 3000));
+  ASSERT_TRUE(survey::WaitFor([] { return SurveyRun.state.load() == kRunLogging; }, 3000));
   const size_t beeps = HandBeeps();  // with the start's beep
   // The first frame comes a second after the port opened.
   ASSERT_LT(Clock::now() - s.portOpened, std::chrono::milliseconds(900)) << "Go came after the first frame";
-  ASSERT_TRUE(WaitFor([] { return SurveyRun.stationHasReading == 1 && SurveyRun.station >= 4.0; }, 8000));
+  ASSERT_TRUE(survey::WaitFor([] { return SurveyRun.stationHasReading == 1 && SurveyRun.station >= 4.0; }, 8000));
   plat::test::KeyPress('P');  // any key pauses
-  ASSERT_TRUE(WaitFor([] { return SurveyRun.state.load() == kRunStandBy; }, 3000));
+  ASSERT_TRUE(survey::WaitFor([] { return SurveyRun.state.load() == kRunStandBy; }, 3000));
   plat::test::ExpectMessageBox({L"Confirm Exit", L"Exit Logging?", IDYES});
   plat::test::KeyPress('X');
-  ASSERT_TRUE(WaitFor([] { return SurveyRun.runActive == 0; }, 8000));
+  ASSERT_TRUE(survey::WaitFor([] { return SurveyRun.runActive == 0; }, 8000));
 
   std::vector<std::string> readings;
   for (const std::string& r : Records(RootFile("Storage/DATAZOL/ICE.Z12"), 24)) {
@@ -199,14 +188,14 @@ TEST(HandheldRunChild, Rz27Mk2Calibration) {
   ASSERT_TRUE(MonitorLog(s));
   plat::test::ExpectSaveFile(L"CAL");
   plat::test::Click(LoggingButtons.monitor[0]);  // "&Create File": the window may not have the keyboard yet
-  ASSERT_TRUE(WaitFor([] { return SurveyRun.state.load() == kRunStandBy; }, 3000));
+  ASSERT_TRUE(survey::WaitFor([] { return SurveyRun.state.load() == kRunStandBy; }, 3000));
   const size_t created = RootFile("Storage/DATA27MK2/CAL.N27").size();
 
   SleepUntil(s.portOpened + std::chrono::milliseconds(kYesAfterOpenMs));
   plat::test::ExpectMessageBox({L"CALIBRATION", L"Place  RZ27-MK2  on  Monopod", IDYES});
   PostMessageW(AppWindows.loggingWnd, WM_COMMAND, kMenuCalibrate, 0);
-  ASSERT_TRUE(WaitFor([] { return Rz27Mk2Calibration.active.load() == -1; }, 2000));
-  ASSERT_TRUE(WaitFor([] { return Rz27Mk2Calibration.active.load() == 0; }, 12000));
+  ASSERT_TRUE(survey::WaitFor([] { return Rz27Mk2Calibration.active.load() == -1; }, 2000));
+  ASSERT_TRUE(survey::WaitFor([] { return Rz27Mk2Calibration.active.load() == 0; }, 12000));
 
   const double means[6] = {10.0, 0.0, 0.576380, 0.0720475, 0.144095, 0.0360238};
   const std::vector<double> saved = SavedOffsets();
@@ -227,7 +216,7 @@ TEST(HandheldRunChild, Rz27Mk2Calibration) {
 
   plat::test::ExpectMessageBox({L"Delete Calibration", L"delete Calibration factors ?", IDYES});
   PostMessageW(AppWindows.loggingWnd, WM_COMMAND, kMenuDeleteCalibration, 0);
-  ASSERT_TRUE(WaitFor([] { return SurveySettings.mk2Offset[0] == 0.0f; }, 3000));
+  ASSERT_TRUE(survey::WaitFor([] { return SurveySettings.mk2Offset[0] == 0.0f; }, 3000));
   EXPECT_EQ(SavedOffsets(), std::vector<double>(6, 0.0));
   records = Records(RootFile("Storage/DATA27MK2/CAL.N27"), 26);
   ASSERT_GE(records.size(), 6u);

@@ -10,26 +10,27 @@
 #include <time.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <thread>
+#include <memory>
 #include <vector>
 
 #include "child_process.h"
+#include "pty_feed.h"
 #include "driver/scripted_survey.h"
 #include "engine/state.h"
 #include "logging/logging.h"
 #include "sim/gps.h"
 #include "sim/instrument.h"
-#include "sim/pty_sink.h"
 
 namespace handheld {
 namespace {
+
+using test_support::PtyFeed;
 
 constexpr char kChildEnv[] = "SURVEY_RUNS_CHILD";
 constexpr DWORD kStepLimitMs = 30000;
@@ -45,30 +46,6 @@ std::vector<std::string> Records(const std::string& bytes) {
   for (size_t at = 0; at + kRecord <= bytes.size(); at += kRecord) out.push_back(bytes.substr(at, kRecord));
   return out;
 }
-
-// A stream played into a pty master on its own thread until stopped.
-class PtyFeed {
- public:
-  PtyFeed(int master, std::unique_ptr<sim::Stream> stream) : stream_(std::move(stream)) {
-    thread_ = std::thread([this, master] {
-      sim::PtyOptions o;
-      o.waitForOpen = true;
-      o.lingerMs = 0;
-      o.stop = &stop_;
-      sim::StreamToPty(master, *stream_, o);
-    });
-  }
-  ~PtyFeed() { Stop(); }
-  void Stop() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::unique_ptr<sim::Stream> stream_;
-  std::thread thread_;
-};
 
 sim::InstrumentOptions Frames(int model) {
   sim::InstrumentOptions o;
