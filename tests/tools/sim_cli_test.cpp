@@ -93,6 +93,45 @@ TEST_F(SimPrograms, GpsSimSendsSentencesAndCapturesCommands) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), command);
 }
 
+// The RZ56-MK2 answers what it is sent and logs every byte it received with its time.
+TEST_F(SimPrograms, Rz56SimAnswersAndCapturesWhatItReceived) {
+  const std::string capture = root_ + "/rz56.txt";
+  {
+    Child sim({INSTRUMENT_SIM_PATH, "--model", "rz56mk2", "--com", "7", "--devdir", plat::DeviceDir(), "--counts",
+               "1,-2,0x7F7F,4", "--battery", "127", "--capture", capture});
+    EXPECT_EQ(sim.Line().rfind("COM7 -> /dev/pts/", 0), 0u);
+    HANDLE h = OpenCom(7, 10, 0, 10);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    auto read = [&](size_t n) {
+      std::string s;
+      for (int empty = 0; s.size() < n && empty < 100;) {
+        char b;
+        DWORD got = 0;
+        if (!ReadFile(h, &b, 1, &got, nullptr) || got == 0) {
+          ++empty;
+        } else {
+          s.push_back(b);
+        }
+      }
+      return s;
+    };
+    ASSERT_TRUE(TransmitCommChar(h, 'H'));
+    ASSERT_TRUE(TransmitCommChar(h, 'X'));
+    EXPECT_EQ(read(2), "OK");
+    ASSERT_TRUE(TransmitCommChar(h, 'A'));
+    EXPECT_EQ(read(15), std::string("T\x00\x00\x01\xFF\xFE\x7F\x7F\x00\x04\x07\x08\x7F\x7F\x7F", 15));
+    CloseHandle(h);
+  }
+  std::ifstream in(capture, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].substr(10), " 48 H");
+  EXPECT_EQ(lines[1].substr(10), " 58 X");
+  EXPECT_EQ(lines[2].substr(10), " 41 A");
+  EXPECT_LE(std::stod(lines[0]), std::stod(lines[2]));
+}
+
 TEST_F(SimPrograms, BadOptionsAreRefused) {
   const std::vector<std::vector<std::string>> cases = {
       {INSTRUMENT_SIM_PATH, "--model", "RZ99", "--com", "1"},
@@ -104,6 +143,10 @@ TEST_F(SimPrograms, BadOptionsAreRefused) {
       {INSTRUMENT_SIM_PATH, "--model", "RZ12", "--com", "1", "--script", "100 6 1 2 3 4 5 6"},
       {INSTRUMENT_SIM_PATH, "--model", "RZ27MK2", "--com", "1", "--script", "100 6 1 2 3 4 5"},
       {INSTRUMENT_SIM_PATH, "--model", "RZ27MK2", "--com", "1", "--script", "100 6 1 2 3 4 5 6 1"},
+      {INSTRUMENT_SIM_PATH, "--model", "RZ56MK2", "--com", "1", "--battery", "256"},
+      {INSTRUMENT_SIM_PATH, "--model", "RZ56MK2", "--com", "1", "--counts", "1,2,3"},
+      {INSTRUMENT_SIM_PATH, "--model", "RZ56MK2", "--com", "1", "--current", "40000"},
+      {INSTRUMENT_SIM_PATH, "--model", "RZ56MK2", "--com", "1", "--values", "1,2"},
       {GPS_SIM_PATH, "--com", "1", "--rate", "0"},
       {GPS_SIM_PATH, "--com", "1", "--silence", "5"},
       {GPS_SIM_PATH, "--com"},

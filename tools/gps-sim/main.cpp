@@ -32,11 +32,7 @@ const char kUsage[] =
     "  --paced              send at the line rate (--baud, default 4800, --bits per byte, default 11)\n"
     "  --no-wait            stream at once instead of waiting for the program to open the port\n";
 
-int Usage(const char* problem) {
-  if (problem) fprintf(stderr, "gps-sim: %s\n", problem);
-  fputs(kUsage, stderr);
-  return 2;
-}
+int Usage(const char* problem) { return sim::cli::Usage("gps-sim", kUsage, problem); }
 
 }  // namespace
 

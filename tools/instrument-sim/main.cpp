@@ -8,12 +8,16 @@
 
 #include "sim/cli.h"
 #include "sim/instrument.h"
+#include "sim/rz56.h"
+
+int Rz56Main(int argc, char** argv);
 
 namespace {
 
 const char kUsage[] =
     "usage: instrument-sim --model NAME --com N [options]\n"
-    "  --model NAME      RZ12, RZ27B, RZ27DD, RZ27, RZ45, RZ89, ZOL12, RZ27MK2 (or 0 to 7)\n"
+    "  --model NAME      RZ12, RZ27B, RZ27DD, RZ27, RZ45, RZ89, ZOL12, RZ27MK2 (or 0 to 7);\n"
+    "                    RZ56MK2 answers requests (--model RZ56MK2 --help for its options)\n"
     "  --com N           link <devdir>/COMN to the pty (1 to 255)\n"
     "  --devdir DIR      device folder (default $PLAT_DEVDIR, else $PLAT_ROOT/dev)\n"
     "  --period MS       frame period (default 91, 72 with --short, ZOL12 1000, RZ27MK2 47)\n"
@@ -35,11 +39,7 @@ const char kUsage[] =
     "  --paced           send at the line rate (--baud, default the model's)\n"
     "  --no-wait         stream at once instead of waiting for the program to open the port\n";
 
-int Usage(const char* problem) {
-  if (problem) fprintf(stderr, "instrument-sim: %s\n", problem);
-  fputs(kUsage, stderr);
-  return 2;
-}
+int Usage(const char* problem) { return sim::cli::Usage("instrument-sim", kUsage, problem); }
 
 bool SetValues(sim::InstrumentOptions& o, const std::vector<long>& v, sim::Family family) {
   switch (family) {
@@ -63,9 +63,20 @@ bool SetValues(sim::InstrumentOptions& o, const std::vector<long>& v, sim::Famil
   return false;
 }
 
+// Whether the arguments name the RZ56-MK2, whose options differ.
+bool NamesRz56(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--model" && i + 1 < argc) return sim::IsRz56ModelName(argv[i + 1]);
+    if (a.rfind("--model=", 0) == 0) return sim::IsRz56ModelName(a.c_str() + 8);
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (NamesRz56(argc, argv)) return Rz56Main(argc, argv);
   sim::InstrumentOptions o;
   o.startMs = -1;  // one period
   sim::cli::CommonOptions common;

@@ -46,6 +46,12 @@ bool Args::Value(std::string* value) {
   return true;
 }
 
+int Usage(const char* program, const char* usage, const char* problem) {
+  if (problem) fprintf(stderr, "%s: %s\n", program, problem);
+  fputs(usage, stderr);
+  return 2;
+}
+
 bool ParseLong(const std::string& s, long* out) {
   if (s.empty()) return false;
   char* end = nullptr;

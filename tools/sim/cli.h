@@ -30,6 +30,10 @@ class Args {
   bool hasInline_ = false;
 };
 
+// Prints "<program>: <problem>" (when there is one) and the usage text on standard error; returns
+// 2, the exit code of a usage error.
+int Usage(const char* program, const char* usage, const char* problem);
+
 // Whole-string numbers: decimal, or hexadecimal with 0x.
 bool ParseLong(const std::string& s, long* out);
 bool ParseDouble(const std::string& s, double* out);
