@@ -1087,7 +1087,7 @@ int GetSystemMetrics(int index) {
 }
 
 HCURSOR LoadCursorW(HINSTANCE, LPCWSTR name) {
-  if (name == IDC_ARROW) return kArrowCursor;
+  if (name == MAKEINTRESOURCEW(32512)) return kArrowCursor;  // IDC_ARROW
   SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
   return nullptr;
 }

@@ -437,6 +437,20 @@ TEST_F(SdlDisplay, TheScreenIsShownScaledNearestNeighbour) {
   for (const auto& c : cases) EXPECT_EQ(rgb(c.x, c.y), c.want) << c.x << "," << c.y;
 }
 
+// The desktop profile's default screen: the SDL window shows 800x574 pixels at zoom 1.
+TEST_F(SdlDisplay, TheDesktopProfileShowsAnEightHundredBy574Screen) {
+  sdl::Stop();
+  plat::test::Reset(plat::Profile::Desktop);
+  ASSERT_TRUE(sdl::Start(1));
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 574);
+  int w = 0;
+  int h = 0;
+  SDL_GetWindowSize(SDL_GetWindowFromID(sdl::WindowId()), &w, &h);
+  EXPECT_EQ(w, 800);
+  EXPECT_EQ(h, 574);
+}
+
 // ---- The display wait ----
 
 // Waits for a message in GetMessage; false when the watchdog timer came first.

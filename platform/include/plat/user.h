@@ -121,7 +121,7 @@
 #define RDW_UPDATENOW 0x100
 #define USER_TIMER_MINIMUM 0x0000000Au
 #define USER_TIMER_MAXIMUM 0x7FFFFFFFu
-#define IDC_ARROW MAKEINTRESOURCEW(32512)
+#define IDC_ARROW MAKEINTRESOURCE(32512)
 
 // ---- Virtual keys ----------------------------------------------------------------------------
 #define VK_BACK 0x08
