@@ -11,21 +11,15 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/data_file.h"
+#include "common/data_file.h"
+#include "common/model_numbers.h"
 
 namespace handheld {
 
-// Instrument models of the handheld builds.
-enum Model : int32_t {
-  kModelRz12 = 0,
-  kModelRz27B = 1,
-  kModelRz27Dd = 2,
-  kModelRz27 = 3,
-  kModelRz45 = 4,
-  kModelRz89 = 5,
-  kModelZol12 = 6,
-  kModelRz27Mk2 = 7,
-};
+using survey::DataFile;
+
+// Instrument models (the handheld builds use 0 to 7).
+using enum survey::Model;
 
 // Build switches. Filled once by each program's main() through FillBuildConfig (build_config.h),
 // by tests through their one helper; nothing else writes it.

@@ -23,11 +23,6 @@ void UseBuild(int modelIndex, int zolOptionAvailable, int storageRoot) {
   FillBuildConfig(s);
 }
 
-std::string RootFileBytes(const char* path) {
-  std::ifstream in(std::string(plat::DriveRoot()) + "/" + path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::vector<double> SavedMk2Offsets(const std::string& text) {
   std::vector<std::string> lines;
   for (size_t at = 0; at < text.size();) {

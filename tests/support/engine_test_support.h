@@ -6,6 +6,7 @@
 
 #include "engine/build_config.h"
 #include "engine/state.h"
+#include "root_files.h"
 
 namespace handheld::test {
 
@@ -18,7 +19,7 @@ void UseBuild(int modelIndex, int zolOptionAvailable = 0, int storageRoot = 1);
 
 // The bytes of a file under the drive root ("" when it cannot be read), read straight from the
 // Linux side so the layer under test is not involved. `path` uses '/' separators.
-std::string RootFileBytes(const char* path);
+using survey::test::RootFileBytes;
 
 // The RZ27-MK2 offsets O1 to O6 as a settings file's text holds them (they follow the RZ27-MK2
 // type, which follows the samples per reading: the defaults 10 and 2 are expected there); empty

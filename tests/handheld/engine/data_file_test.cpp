@@ -1,6 +1,6 @@
 // test-labels: threads
-#include "engine/data_file.h"
-
+// The handheld writers on the shared data-file object: a failed write inside a group, and two
+// writing threads with a reader.
 #include <gtest/gtest.h>
 #include <plat/testing.h>
 
@@ -29,58 +29,6 @@ class DataFileTest : public ::testing::Test {
     plat::test::Reset();
   }
 };
-
-TEST_F(DataFileTest, ReopenAppendsAtTheEndAndReadsLeaveItThere) {
-  DataFile file;
-  ASSERT_TRUE(file.Create(L"\\RUN.DAT"));
-  EXPECT_TRUE(file.IsOpen());
-  ASSERT_TRUE(file.Append("first\n", 6));
-  char buf[16];
-  uint32_t got = 0;
-  ASSERT_TRUE(file.ReadAt(1, buf, 3, &got));
-  EXPECT_EQ(std::string(buf, got), "irs");
-  ASSERT_TRUE(file.Append("second\n", 7));
-  ASSERT_TRUE(file.ReadAt(9, buf, sizeof buf, &got));
-  EXPECT_EQ(std::string(buf, got), "ond\n");
-  ASSERT_TRUE(file.ReadAt(100, buf, sizeof buf, &got));
-  EXPECT_EQ(got, 0u);
-  EXPECT_EQ(file.Size(), 13u);
-  EXPECT_TRUE(file.Flush());
-  file.Close();
-
-  // A new file never replaces an existing one.
-  DataFile other;
-  EXPECT_FALSE(other.Create(L"\\RUN.DAT"));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
-  EXPECT_FALSE(other.IsOpen());
-
-  ASSERT_TRUE(file.Reopen(L"\\RUN.DAT"));
-  ASSERT_TRUE(file.ReadAt(0, buf, 5, &got));
-  ASSERT_TRUE(file.Append("third\n", 6));
-  file.Close();
-  EXPECT_EQ(RootFileBytes("RUN.DAT"), "first\nsecond\nthird\n");
-}
-
-TEST_F(DataFileTest, ClosedObjectDoesNothingAndReturnsFalse) {
-  DataFile file;
-  char buf[8] = {};
-  uint32_t got = 99;
-  EXPECT_FALSE(file.IsOpen());
-  EXPECT_FALSE(file.Append("x\n", 2));
-  EXPECT_FALSE(file.ReadAt(0, buf, sizeof buf, &got));
-  EXPECT_EQ(got, 0u);
-  EXPECT_EQ(file.Size(), 0u);
-  EXPECT_FALSE(file.Flush());
-
-  ASSERT_TRUE(file.Create(L"\\RUN.DAT"));
-  ASSERT_TRUE(file.Append("kept\n", 5));
-  file.Close();
-  file.Close();
-  EXPECT_FALSE(file.Append("lost\n", 5));
-  EXPECT_FALSE(file.ReadAt(0, buf, sizeof buf, &got));
-  EXPECT_FALSE(file.WriteFailed());  // nothing was attempted
-  EXPECT_EQ(RootFileBytes("RUN.DAT"), "kept\n");
-}
 
 TEST_F(DataFileTest, ShortWriteRollsBackToTheLastWholeRecordAndLatches) {
   DataFile& file = SurveyRun.dataFile;

@@ -1,6 +1,6 @@
-#include "engine/data_file.h"
+#include "common/data_file.h"
 
-namespace handheld {
+namespace survey {
 
 namespace {
 
@@ -22,13 +22,25 @@ void DataFile::CloseLocked() {
   handle_ = INVALID_HANDLE_VALUE;
 }
 
-bool DataFile::Create(const wchar_t* path) {
+template <typename Open>
+bool DataFile::CreateWith(Open open) {
   std::lock_guard<std::mutex> lock(mutex_);
   CloseLocked();
   writeFailed_ = false;
-  handle_ = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                        nullptr);
+  handle_ = open();
   return handle_ != INVALID_HANDLE_VALUE;
+}
+
+bool DataFile::Create(const wchar_t* path) {
+  return CreateWith([path] {
+    return CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  });
+}
+
+bool DataFile::Create(const char* path) {
+  return CreateWith([path] {
+    return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  });
 }
 
 bool DataFile::Reopen(const wchar_t* path) {
@@ -111,4 +123,4 @@ void DataFile::ClearWriteFailed() {
   writeFailed_ = false;
 }
 
-}  // namespace handheld
+}  // namespace survey

@@ -1,0 +1,33 @@
+#include "engine/state.h"
+
+namespace desktop {
+
+AppWindowsData AppWindows;
+BuildConfigData BuildConfig;
+GpsStateData GpsState;
+LinkStateData LinkState;
+MainMenuData MainMenu;
+PlotStateData PlotState;
+Rz27Mk2CalibrationData Rz27Mk2Calibration;
+Rz56CalibrationData Rz56Calibration;
+ScreenLayoutData ScreenLayout;
+SurveyRunData SurveyRun;
+SurveySettingsData SurveySettings;
+WatchdogData Watchdog;
+
+void ResetEngineState() {
+  ResetObject(AppWindows);
+  ResetObject(BuildConfig);
+  ResetObject(GpsState);
+  ResetObject(LinkState);
+  ResetObject(MainMenu);
+  ResetObject(PlotState);
+  ResetObject(Rz27Mk2Calibration);
+  ResetObject(Rz56Calibration);
+  ResetObject(ScreenLayout);
+  ResetObject(SurveyRun);
+  ResetObject(SurveySettings);
+  ResetObject(Watchdog);
+}
+
+}  // namespace desktop

@@ -1,0 +1,200 @@
+// Program-wide state of the desktop program that the engine reads or writes.
+//
+// Each object names the module that owns it; only the owner writes it (tests aside). The window
+// modules add their own fields here as they come, so the engine never includes a window module.
+// Every object has a reset to its initial values, used by tests only.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <new>
+#include <string>
+
+#include "common/data_file.h"
+#include "common/model_numbers.h"
+
+namespace desktop {
+
+using survey::DataFile;
+
+// Instrument models of the desktop builds (BuildConfig.modelIndex), -2 to 7.
+using enum survey::Model;
+constexpr int32_t kModelFirst = kModelRz56;
+constexpr int32_t kModelLast = kModelRz27Mk2;
+
+// Survey modes (SurveySettings.surveyMode).
+enum SurveyMode : int32_t { kModeAuto = 0, kModeWheel = 1, kModeManual = 2 };
+
+// The build's switches, as each desktop main() fills them (build_config.h).
+struct BuildSwitches {
+  int32_t modelIndex = kModelRz12;  // -2 to 7
+  int32_t gpsSimulator = 0;         // 1: the GPS simulator stands in for the GPS port
+  int32_t smallLayout = 0;          // 1: the 240 x 320 layout
+  int32_t monitorVariant = 0;       // 1: the RZ27-MK2 monitoring variant
+  int32_t rz27Scale10 = 0;          // the RZ27 scale switch
+  int32_t rz56Variant = 0;          // the RZ56 conversion variant, 0 for none
+};
+
+// Build switches and the record length that follows from them. Filled once by each program's
+// main() through FillBuildConfig (build_config.h), by tests through their one helper; nothing else
+// writes it (SetDefaultSettings fills it again from the switches in force, for the record length).
+struct BuildConfigData : BuildSwitches {
+  int32_t recordLength = 24;  // data-file record length: 24, or 26 for the RZ27-MK2
+};
+extern BuildConfigData BuildConfig;
+
+// Every value of the settings file, and the two values the load derives (owner: engine,
+// settings.cpp; the setup dialogs edit them and save).
+struct SurveySettingsData {
+  static constexpr int kDataFolderMax = 263;
+  char dataFolder[kDataFolderMax + 1] = "C:\\";  // with its trailing backslash
+  int32_t rz56Type = 0;        // 0 Standard, 1 High Power, 2 and 3 their N.C.C. variants
+  int32_t rz12Type = 0;        // 0 Standard, 1 Short
+  int32_t rz56SensorSize = 0;  // 0 1 x 0.5 m, 1 1 x 1 m, 2 0.5 x 0.5 m
+  int32_t displayUnits = 0;    // 0 meters, 1 feet, 2 US Survey Feet
+  int32_t instrumentPort = 0;  // 0 to 11 = COM1 to COM12
+  int32_t audio = 1;
+  int32_t pauseKey = 0;        // 0 any key, 1 Enter, 2 space bar, 3 P
+  int32_t traceVisible[8] = {1, 1, 1, 1, 1, 1, 1, 1};
+  int32_t traceThickness[8] = {2, 2, 2, 2, 1, 1, 1, 1};
+  int32_t traceColour[8] = {16711680, 65280, 255, 16711935, 0, 65535, 16711935, 65280};  // 0x00BBGGRR
+  int32_t rz56ScaleMode = 0;   // 0 linear, 1 compressed
+  int32_t gridScale = 0;       // grid of 0 scale 1, 1 scale 2
+  float scale1Min = 0.0f;
+  float scale1Max = 500.0f;
+  float scale2Min = -25.0f;
+  float scale2Max = 25.0f;
+  int32_t gpsEnabled = 1;
+  int32_t gpsPort = 3;         // COM4
+  int32_t gpsBaudIndex = 1;
+  int32_t gpsDataBitsIndex = 1;
+  int32_t gpsParityIndex = 0;
+  int32_t gpsStopBitsIndex = 0;
+  int32_t surveyMode = kModeAuto;
+  int32_t surveyModeChoice = kModeAuto;  // the survey mode as read from the file
+  int32_t component = 0;       // 0 both, 1 inphase, 2 conductivity
+  int32_t dipole = 0;          // 0 vertical, 1 horizontal, 2 both; RZ45 0 to 5
+  int32_t samplesPerReading = 10;
+  int32_t mk2Type = 2;         // RZ27-MK2 build: 1 RZ27-MK2-1, 2 RZ27-MK2
+  float mk2Offset[6] = {0, 0, 0, 0, 0, 0};  // RZ27-MK2 build: O1 to O6
+  float stationIncrementAuto = 1.0f;
+  float stationIncrementWheel = 0.2f;
+  float stationIncrementManual = 2.0f;
+  float readingInterval = 0.2f;  // seconds per reading in Auto
+  static constexpr int kSurveyLineMax = 11;
+  char surveyLine[kSurveyLineMax + 1] = "1";
+  float lineIncrement = 1.0f;
+  int32_t lineSequence = 0;    // 0 alternate, 1 one way
+  int32_t lineDirection = 1;   // 0 West, 1 South, 2 North, 3 East
+  double startStation = 0.0;
+  float batteryWarning = 10.5f;  // RZ56-MK2 battery warning level (V)
+  int32_t softMarker = 1;      // RZ27-MK2 build
+  int32_t markerPort = 1;      // RZ27-MK2 build: 0 disabled, n = COMn
+  float stationIncrement = 1.0f;  // the increment in force, derived from the survey mode
+};
+extern SurveySettingsData SurveySettings;
+
+// Serial links and the latest frame (owner: engine, the reader threads and their openers). The
+// readers add their port handles and hand-over fields here.
+struct LinkStateData {
+  static constexpr int kFrameMax = 14;
+  // The latest frame as kept (an RZ56 frame: the tag, then its 12 binary bytes), then a NUL.
+  unsigned char frame[kFrameMax + 2] = {};
+  std::atomic<int32_t> frameLength{12};
+  std::atomic<uint32_t> lastFrameTick{0};  // tick at which the latest frame ended
+  std::atomic<uint32_t> lastRz56Tick{0};   // RZ56: the last request, or in Wheel mode the last frame end
+  float framePeriodMs = 91.0f;
+  int32_t sampleDivisor = 1;               // frames per reading
+};
+extern LinkStateData LinkState;
+
+// The GPS display table and the latest sentence (owner: engine; the table is set by
+// InitGgaDisplayTable, the sentence by the GPS readers).
+struct GpsStateData {
+  char ggaName[4] = "GGA";
+  int32_t ggaItemCount = 6;
+  int32_t ggaItemOrder[6] = {0, 1, 2, 3, 4, 5};
+  int32_t ggaFieldNumber[6] = {8, 7, 4, 3, 6, 5};  // fields of the GGA sentence, its name field 1
+};
+extern GpsStateData GpsState;
+
+// Survey run states (SurveyRun.state).
+enum RunState : int32_t { kRunMonitor = 0, kRunStandBy = -1, kRunLogging = 1 };
+
+// The state of one survey run (owner: the logging window; the engine's
+// CreateDataFile sets the file fields and counts the first line).
+struct SurveyRunData {
+  DataFile dataFile;
+  char dataFilePath[MAX_PATH] = {};
+  std::string dataFileName;  // base name, 8-bit; the header name record keeps 9 characters
+  double station = 0.0;
+  std::atomic<int32_t> state{kRunMonitor};
+  int32_t linesTotal = 0;    // survey lines opened in this run's file
+};
+extern SurveyRunData SurveyRun;
+
+// Profile plot factors and grid (owner: the logging window's plot; the settings load and
+// SetDefaultSettings compute them).
+struct PlotStateData {
+  float pxPerUnit0 = 1.0f;  // scale 1
+  float pxPerUnit1 = 1.0f;  // scale 2
+  // [0] index of the last grid row in use, [1] the zero line (or the first of four even rows),
+  // [2..9] the other rows.
+  int32_t grid[10] = {};
+  int32_t gridSign = 0;     // 1 range at or above zero, -1 at or below, 0 it contains zero
+};
+extern PlotStateData PlotState;
+
+// Screen layout (owner: the main window and the logging window).
+struct ScreenLayoutData {
+  int32_t plotHeight = 0;   // height of the profile chart; 0 until the logging window exists
+};
+extern ScreenLayoutData ScreenLayout;
+
+// The start screen's state (owner: the main window).
+struct MainMenuData {
+  char startFolder[MAX_PATH] = {};  // the current folder at start-up; the settings file lives there
+};
+extern MainMenuData MainMenu;
+
+// RZ56 nulling and quality-control values (owner: the RZ56 reading handler and the QC panel).
+struct Rz56CalibrationData {
+  int32_t nccFlag = 0;                 // 1: readings are normalised (rz56Type above 1)
+  float nullOffset[4] = {};            // null offsets in force, channel 1 first
+  float previousNullOffset[4] = {};    // the offsets the last nulling replaced
+  char qcCode = 'N';                   // 'N' before any QC check, then 'I' internal or 'E' external
+  float qcValue[4] = {};               // QC values of the last check
+};
+extern Rz56CalibrationData Rz56Calibration;
+
+// RZ27-MK2 calibration (owner: the RZ27-MK2 calibration handler).
+struct Rz27Mk2CalibrationData {
+  float previous[6] = {0, 0, 0, 0, 0, 0};  // the offsets last replaced, O1 to O6
+};
+extern Rz27Mk2CalibrationData Rz27Mk2Calibration;
+
+// The connection watchdog and the reading timer (owner: the logging window).
+struct WatchdogData {
+  int32_t readingIntervalMs = 200;  // timer 1's period in Auto, from SurveySettings.readingInterval
+};
+extern WatchdogData Watchdog;
+
+// The program's windows that the engine addresses (owner: the main window, set as it creates them).
+struct AppWindowsData {
+  HINSTANCE instance = nullptr;
+  HWND loggingWnd = nullptr;  // the logging window: owner of the data-file warnings
+};
+extern AppWindowsData AppWindows;
+
+// Test resets. ResetObject rebuilds one object with its initial values (atomics and the data file
+// included), so a field added later is reset with it; tests only, with no other thread running.
+template <typename T>
+void ResetObject(T& object) {
+  object.~T();
+  new (&object) T{};
+}
+void ResetEngineState();  // every object above
+
+}  // namespace desktop
