@@ -77,6 +77,9 @@ class Rz56Responder {
   // or when switched off.
   bool Trigger(double atMs, std::vector<Rz56Out>* out);
 
+  // Switches the instrument off or on again (it keeps its mode).
+  void SetOff(bool off) { o_.off = off; }
+
   Rz56Mode Mode() const { return mode_; }
   long FramesSent() const { return frames_; }  // answers and wheel frames, partial ones included
   const std::vector<Rz56Received>& Received() const { return received_; }
