@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/build_config.h"
 #include "engine/rz56_convert.h"
+#include "engine/state.h"
 #include "fuzz_check.h"
 
 using namespace desktop;
@@ -80,5 +82,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (float& f : any) f = in.Float(false);
   CompressRz56Core(any, true, out);
   for (int k = 0; k < kRz56Channels; ++k) FUZZ_CHECK(std::isnan(any[k]) == std::isnan(out[k]));
+
+  // The conversions on the program's state, with the same settings, ring and offsets, and the
+  // frame and record bytes from the input.
+  BuildSwitches switches;
+  switches.modelIndex = kModelRz56Mk2;
+  switches.rz56Variant = x.variant;
+  FillBuildConfig(switches);
+  SurveySettings.rz56Type = x.type;
+  SurveySettings.rz56SensorSize = x.sensorSize;
+  Rz56Calibration.nccFlag = x.ncc ? 1 : 0;
+  static_cast<Rz56CurrentRing&>(Rz56Calibration) = ring;
+  for (int k = 0; k < kRz56Channels; ++k) Rz56Calibration.nullOffset[k] = x.nullOffset[k];
+  for (unsigned char& b : LinkState.frame) b = in.Take<uint8_t>();
+  float ch[4], frameCurrent = 0;
+  int32_t battery = 0, tag = 0;
+  int16_t gain = 0;
+  ConvertRz56Frame(ch[0], ch[1], ch[2], ch[3], frameCurrent, battery, gain, tag);
+  for (float c : ch) FUZZ_CHECK(std::isfinite(c));
+  FUZZ_CHECK(std::isfinite(Rz56Calibration.normFactor) && LinkState.frame[16] == 0);
+  unsigned char record[13];
+  for (unsigned char& b : record) b = in.Take<uint8_t>();
+  ConvertRz56Record(record, ch[0], ch[1], ch[2], ch[3], x.nullOffset[0], x.nullOffset[1], x.nullOffset[2],
+                    x.nullOffset[3], tag);
+  for (float c : ch) FUZZ_CHECK(std::isfinite(c));
+  FUZZ_CHECK(tag == record[0]);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/rz56_frames.h"
+#include "engine/state.h"
 
 namespace desktop {
 namespace {
@@ -54,6 +55,24 @@ double TagFactors(float ch[kRz56Channels], const Rz56Inputs& in) {
       Scale(ch, 2, 2, 2, 2);
       return 3000;
   }
+}
+
+int16_t Signed16(const unsigned char* p) {
+  return static_cast<int16_t>(static_cast<uint16_t>((p[0] << 8) | p[1]));
+}
+
+// The inputs both conversions share: the gain byte, the counts and the tag from the frame or
+// record bytes, and the settings in force.
+Rz56Inputs FromBytes(const unsigned char* bytes) {
+  Rz56Inputs in;
+  in.tag = bytes[0];
+  in.gain = bytes[1];
+  for (int k = 0; k < kRz56Channels; ++k) in.counts[k] = Signed16(bytes + 2 + 2 * k);
+  in.ncc = Rz56Calibration.nccFlag == 1;
+  in.variant = BuildConfig.rz56Variant;
+  in.type = SurveySettings.rz56Type;
+  in.sensorSize = SurveySettings.rz56SensorSize;
+  return in;
 }
 
 }  // namespace
@@ -172,6 +191,64 @@ void CompressRz56Core(const float in[kRz56Channels], bool compressed, float out[
     const double v = in[k];
     out[k] = !compressed ? in[k] : static_cast<float>(v < 0 ? -std::sqrt(-v) : std::sqrt(v));
   }
+}
+
+void ConvertRz56Frame(float& ch1, float& ch2, float& ch3, float& ch4, float& current, int32_t& battery, int16_t& gain,
+                      int32_t& tag) {
+  unsigned char* frame = LinkState.frame;
+  Rz56Inputs in = FromBytes(frame);
+  const int16_t received = Signed16(frame + 10);
+  AddRz56Current(Rz56Calibration, received);
+  in.current = received;
+  in.mean = Rz56Calibration.currentMean;
+  for (int k = 0; k < kRz56Channels; ++k) in.nullOffset[k] = Rz56Calibration.nullOffset[k];
+  const Rz56Values v = ConvertRz56Core(in);
+  Rz56Calibration.normFactor = v.factor;
+  ch1 = v.ch[0];
+  ch2 = v.ch[1];
+  ch3 = v.ch[2];
+  ch4 = v.ch[3];
+  current = received;
+  battery = frame[12];
+  gain = frame[1];
+  tag = frame[0];
+  RewriteRz56Frame(frame, Rz56Calibration.currentMean);
+}
+
+void ConvertRz56Record(const unsigned char* record, float& ch1, float& ch2, float& ch3, float& ch4, float offset1,
+                       float offset2, float offset3, float offset4, int32_t& tag) {
+  Rz56Inputs in = FromBytes(record);
+  in.stored = true;
+  in.mean = Signed16(record + 10) + record[12] / 100.0;
+  in.current = in.mean;
+  in.nullOffset[0] = offset1;
+  in.nullOffset[1] = offset2;
+  in.nullOffset[2] = offset3;
+  in.nullOffset[3] = offset4;
+  const Rz56Values v = ConvertRz56Core(in);
+  ch1 = v.ch[0];
+  ch2 = v.ch[1];
+  ch3 = v.ch[2];
+  ch4 = v.ch[3];
+  tag = record[0];
+}
+
+void SetQcLimits() { SetRz56QcLimits(Rz56Calibration); }
+
+int32_t CheckQcReading(float ch1, float ch2, float ch3, float ch4, int32_t modeD) {
+  const float ch[kRz56Channels] = {ch1, ch2, ch3, ch4};
+  return static_cast<int32_t>(CheckRz56QcReading(Rz56Calibration, ch, modeD == 1));
+}
+
+void CompressRz56Values(float value1, float value2, float value3, float value4, float& out1, float& out2,
+                        float& out3, float& out4) {
+  const float in[kRz56Channels] = {value1, value2, value3, value4};
+  float out[kRz56Channels];
+  CompressRz56Core(in, SurveySettings.rz56ScaleMode == 1, out);
+  out1 = out[0];
+  out2 = out[1];
+  out3 = out[2];
+  out4 = out[3];
 }
 
 }  // namespace desktop

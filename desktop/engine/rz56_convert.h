@@ -82,6 +82,27 @@ enum class Rz56QcVerdict : int32_t { kGoOn = 0, kPassed = 1, kFailed = 2 };
 void SetRz56QcLimits(Rz56QcState& qc);
 Rz56QcVerdict CheckRz56QcReading(Rz56QcState& qc, const float ch[kRz56Channels], bool modeD);
 
+// ---- On the program's state ----------------------------------------------------------------------
+// Converts LinkState.frame with SurveySettings' type and sensor size, BuildConfig's variant, the
+// N.C.C. flag and the null offsets of Rz56Calibration: adds the frame's current to the ring, sets
+// Rz56Calibration.normFactor and rewrites bytes 10 to 16 of the kept frame. Out: the four channels
+// in mV, the frame's current and battery counts, its gain byte and its tag.
+void ConvertRz56Frame(float& ch1, float& ch2, float& ch3, float& ch4, float& current, int32_t& battery, int16_t& gain,
+                      int32_t& tag);
+// Converts the 13 stored bytes of a reading record (the tag, the gain byte, the four counts, the
+// mean current's whole part and hundredths) with the offsets given: the stored mean picks the High
+// Power reference and divides it; the N.C.C. flag and the build's variant (2 included) apply.
+// Changes nothing.
+void ConvertRz56Record(const unsigned char* record, float& ch1, float& ch2, float& ch3, float& ch4, float offset1,
+                       float offset2, float offset3, float offset4, int32_t& tag);
+// The QC test on Rz56Calibration: SetQcLimits before each QC run's nulling, CheckQcReading for each
+// reading after it (0 go on, 1 passed, 2 failed).
+void SetQcLimits();
+int32_t CheckQcReading(float ch1, float ch2, float ch3, float ch4, int32_t modeD);
+// The square-root compression when SurveySettings.rz56ScaleMode is 1, else the values unchanged.
+void CompressRz56Values(float value1, float value2, float value3, float value4, float& out1, float& out2,
+                        float& out3, float& out4);
+
 // ---- The profile -------------------------------------------------------------------------------
 struct Rz56Rows {
   int32_t row[kRz56Channels] = {};

@@ -14,6 +14,7 @@
 
 #include "common/data_file.h"
 #include "common/model_numbers.h"
+#include "engine/rz56_convert.h"
 
 namespace desktop {
 
@@ -99,12 +100,18 @@ extern SurveySettingsData SurveySettings;
 // Serial links and the latest frame (owner: engine, the reader threads and their openers). The
 // readers add their port handles and hand-over fields here.
 struct LinkStateData {
-  static constexpr int kFrameMax = 14;
-  // The latest frame as kept (an RZ56 frame: the tag, then its 12 binary bytes), then a NUL.
-  unsigned char frame[kFrameMax + 2] = {};
+  static constexpr int kFrameBytes = 32;
+  // The latest frame as kept, then a NUL. An RZ56 frame: the tag, its 12 binary bytes and the
+  // first 0x7F; the conversion then rewrites bytes 10 to 16.
+  unsigned char frame[kFrameBytes] = {};
   std::atomic<int32_t> frameLength{12};
   std::atomic<uint32_t> lastFrameTick{0};  // tick at which the latest frame ended
   std::atomic<uint32_t> lastRz56Tick{0};   // RZ56: the last request, or in Wheel mode the last frame end
+  // The RZ56 request hand-shake (rz56_link.h): 1 while the request reader waits for a request.
+  std::atomic<int32_t> rz56Ready{0};
+  std::atomic<int32_t> linkLost{0};        // 1: a request went unanswered; the reader recovers
+  // Manual-reset, set for every request; created at each RZ56-MK2 start, closed at its end.
+  std::atomic<HANDLE> requestEvent{nullptr};
   float framePeriodMs = 91.0f;
   int32_t sampleDivisor = 1;               // frames per reading
 };
@@ -159,9 +166,12 @@ struct MainMenuData {
 };
 extern MainMenuData MainMenu;
 
-// RZ56 nulling and quality-control values (owner: the RZ56 reading handler and the QC panel).
-struct Rz56CalibrationData {
-  int32_t nccFlag = 0;                 // 1: readings are normalised (rz56Type above 1)
+// RZ56 nulling and quality-control values (owner: the RZ56 reading handler and the QC panel; the
+// conversion keeps the current ring, the factor and the QC test state, rz56_convert.h).
+struct Rz56CalibrationData : Rz56CurrentRing, Rz56QcState {
+  float normFactor = 1.0f;             // the normalisation factor of the latest conversion
+  int32_t qcExternalCoil = 0;          // 0 internal, 1 external QC coil
+  int32_t nccFlag = 0;                 // 1: no current normalisation (rz56Type above 1)
   float nullOffset[4] = {};            // null offsets in force, channel 1 first
   float previousNullOffset[4] = {};    // the offsets the last nulling replaced
   char qcCode = 'N';                   // 'N' before any QC check, then 'I' internal or 'E' external

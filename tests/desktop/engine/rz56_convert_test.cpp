@@ -2,10 +2,13 @@
 // profile's compression, as tables of worked values.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 
+#include "desktop_test_support.h"
 #include "engine/rz56_convert.h"
 
 namespace {
@@ -280,5 +283,176 @@ TEST(Rz56Compress, SquareRootWithTheSign) {
   desktop::CompressRz56Core(in, false, out);
   for (int k = 0; k < 4; ++k) EXPECT_EQ(out[k], in[k]);
 }
+
+// ---- On the program's state -----------------------------------------------------------------------
+
+namespace live {
+
+using namespace desktop;
+
+// The ring as the normalisation leaves it: every slot at `current`.
+void FillRing(float current) {
+  for (float& s : Rz56Calibration.currentSamples) s = current;
+  Rz56Calibration.currentIndex = 0;
+  Rz56Calibration.currentSum = current * kRz56RingSize;
+  Rz56Calibration.currentMean = current;
+}
+
+// LinkState.frame as the reader keeps it: tag, gain, four counts, current, battery, 0x7F, NUL.
+void KeepFrame(char tag, uint8_t gain, const int16_t counts[4], int16_t current, uint8_t battery) {
+  unsigned char* f = LinkState.frame;
+  memset(f, 0xEE, sizeof LinkState.frame);
+  f[0] = static_cast<unsigned char>(tag);
+  f[1] = gain;
+  for (int k = 0; k < 4; ++k) {
+    f[2 + 2 * k] = static_cast<unsigned char>(static_cast<uint16_t>(counts[k]) >> 8);
+    f[3 + 2 * k] = static_cast<unsigned char>(counts[k] & 0xFF);
+  }
+  f[10] = static_cast<unsigned char>(static_cast<uint16_t>(current) >> 8);
+  f[11] = static_cast<unsigned char>(current & 0xFF);
+  f[12] = battery;
+  f[13] = 0x7F;
+  f[14] = 0;
+}
+
+struct Live {
+  float ch[4];
+  float current;
+  int32_t battery;
+  int16_t gain;
+  int32_t tag;
+};
+Live Convert() {
+  Live l{};
+  ConvertRz56Frame(l.ch[0], l.ch[1], l.ch[2], l.ch[3], l.current, l.battery, l.gain, l.tag);
+  return l;
+}
+std::array<float, 4> Record(const unsigned char* record, const float offsets[4], int32_t* tag = nullptr) {
+  std::array<float, 4> ch{};
+  int32_t t = 0;
+  ConvertRz56Record(record, ch[0], ch[1], ch[2], ch[3], offsets[0], offsets[1], offsets[2], offsets[3], t);
+  if (tag) *tag = t;
+  return ch;
+}
+
+class Rz56LiveConvert : public ::testing::Test {
+ protected:
+  void SetUp() override { test::UseBuild(kModelRz56Mk2); }
+  void TearDown() override { ResetEngineState(); }
+};
+
+TEST_F(Rz56LiveConvert, RingNormalisesAndTheFrameIsRewritten) {
+  const int16_t counts[4] = {1000, 0, 0, 0};
+  FillRing(3000);
+  KeepFrame('T', 0, counts, 3000, 70);
+  Live l = Convert();
+  ExpectRelative(l.ch[0], 9666.6);
+  EXPECT_EQ(Rz56Calibration.normFactor, 1.0f);
+  FillRing(1500);
+  KeepFrame('T', 0, counts, 1500, 70);
+  l = Convert();
+  ExpectRelative(l.ch[0], 19333.199);
+  EXPECT_EQ(Rz56Calibration.normFactor, 2.0f);
+
+  // 97 currents of 1500 and the frame's 1549: mean 1500.5; bytes 10 to 16 rewritten.
+  FillRing(1500);
+  KeepFrame('E', 0x40, counts, 1549, 0x7F);
+  l = Convert();
+  EXPECT_FLOAT_EQ(Rz56Calibration.currentMean, 1500.5f);
+  EXPECT_EQ(l.current, 1549.0f);
+  EXPECT_EQ(l.battery, 0x7F);
+  EXPECT_EQ(l.gain, 0x40);
+  EXPECT_EQ(l.tag, 'E');
+  const unsigned char want[] = {0x05, 0xDC, 50, 0x06, 0x0D, 0x7F, 0};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(LinkState.frame[10 + i], want[i]) << "byte " << 10 + i;
+  EXPECT_EQ(LinkState.frame[9], 0);
+  EXPECT_EQ(LinkState.frame[17], 0xEE);
+}
+
+// The stored 13 bytes give the live values; the N.C.C. flag applies to both, and a mean of 0 gives
+// factor 1.0 in both.
+TEST_F(Rz56LiveConvert, RecordsGiveTheLiveValues) {
+  struct Row {
+    const char* name;
+    int32_t variant, type;
+    float ring;
+    char tag;
+    uint8_t gain;
+    int16_t counts[4];
+  };
+  const Row rows[] = {
+      {"T", 0, 0, 1800, 'T', 0x00, {1000, -200, 30, 4}},      {"D", 0, 0, 1750.25f, 'D', 0x5A, {-1000, 2000, 3, 400}},
+      {"DVariant1", 1, 0, 1800, 'N', 0x0F, {100, 200, 300, 400}}, {"E", 1, 0, 1500.5f, 'P', 0xC3, {32767, -32768, 1, -1}},
+      {"F", 0, 0, 2999.75f, 'Q', 0x40, {12, 34, 56, 78}},      {"Ncc", 0, 2, 900, 'T', 0, {1000, 0, 0, 0}},
+      {"MeanZero", 0, 0, 0, 'T', 0, {1000, 0, 0, 0}},
+  };
+  const float offsets[4] = {1.5f, -2.25f, 100, 0};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    BuildSwitches s = BuildSwitchesInForce();
+    s.rz56Variant = r.variant;
+    test::UseBuild(s);
+    SurveySettings.rz56Type = r.type;
+    Rz56Calibration.nccFlag = r.type > 1 ? 1 : 0;
+    for (int k = 0; k < 4; ++k) Rz56Calibration.nullOffset[k] = offsets[k];
+    FillRing(r.ring);
+    KeepFrame(r.tag, r.gain, r.counts, static_cast<int16_t>(r.ring), 70);
+    const Live l = Convert();
+    if (r.type > 1 || r.ring == 0) {
+      EXPECT_EQ(Rz56Calibration.normFactor, 1.0f);
+    }
+    int32_t tag = 0;
+    const std::array<float, 4> stored = Record(LinkState.frame, offsets, &tag);
+    EXPECT_EQ(tag, r.tag);
+    for (int k = 0; k < 4; ++k) ExpectRelative(stored[k], l.ch[k], 1e-5);
+  }
+  // A stored mean of 0 without the ring: factor 1.0, so 'T' is just x 2.
+  const unsigned char zeroMean[13] = {'T', 0, 0x03, 0xE8, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const float none[4] = {};
+  ExpectRelative(Record(zeroMean, none)[0], 9666.6);
+}
+
+TEST_F(Rz56LiveConvert, Variant2RecordsScaleAndDivideByTheMean) {
+  BuildSwitches s = BuildSwitchesInForce();
+  s.rz56Variant = 2;
+  test::UseBuild(s);
+  // 'T', gain 0, all counts 100, stored mean 2.00.
+  const unsigned char record[13] = {'T', 0, 0, 100, 0, 100, 0, 100, 0, 100, 0, 2, 0};
+  const float none[4] = {};
+  const std::array<float, 4> ch = Record(record, none);
+  const double base = 2 * 483.33 / 2.0;
+  ExpectRelative(ch[0], base);
+  ExpectRelative(ch[1], base * 0.8);
+  ExpectRelative(ch[2], base * 0.64);
+  ExpectRelative(ch[3], base * 0.6072);
+  // The stored mean picks the High Power reference: 1840 at 1350.00, 920 at 1349.99.
+  s.rz56Variant = 0;
+  test::UseBuild(s);
+  SurveySettings.rz56Type = 1;
+  const unsigned char at[13] = {'T', 0x40, 0x01, 0xF4, 0, 0, 0, 0, 0, 0, 0x05, 0x46, 0};
+  const unsigned char below[13] = {'T', 0x40, 0x01, 0xF4, 0, 0, 0, 0, 0, 0, 0x05, 0x45, 99};
+  ExpectRelative(Record(at, none)[0], 415.6638 * 1840 / 1350);
+  ExpectRelative(Record(below, none)[0], 415.6638 * 920 / 1349.99);
+}
+
+TEST_F(Rz56LiveConvert, QcAndCompressionOnTheState) {
+  Rz56Calibration.qcArmed = 1;
+  SetQcLimits();
+  EXPECT_EQ(Rz56Calibration.qcArmed, 0);
+  EXPECT_EQ(CheckQcReading(2999, 0, 0, 0, 0), 0);
+  EXPECT_EQ(Rz56Calibration.qcArmed, 1);
+  EXPECT_EQ(CheckQcReading(0, 0, 0, 2999, 1), 1);
+  float o[4];
+  SurveySettings.rz56ScaleMode = 1;
+  CompressRz56Values(-16, 9, 0, 1, o[0], o[1], o[2], o[3]);
+  EXPECT_FLOAT_EQ(o[0], -4);
+  EXPECT_FLOAT_EQ(o[1], 3);
+  SurveySettings.rz56ScaleMode = 0;
+  CompressRz56Values(-16, 9, 0, 1, o[0], o[1], o[2], o[3]);
+  EXPECT_EQ(o[0], -16);
+  EXPECT_EQ(o[1], 9);
+}
+
+}  // namespace live
 
 }  // namespace
