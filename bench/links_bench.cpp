@@ -9,7 +9,7 @@
 
 #include "engine/build_config.h"
 #include "engine/decoders.h"
-#include "engine/framers.h"
+#include "common/framers.h"
 #include "engine/state.h"
 #include "sim/instrument.h"
 #include "sim/stream.h"
@@ -58,7 +58,7 @@ void RunStream(benchmark::State& state, int model, int burstBytes, Decode decode
   for (auto _ : state) {
     Framer framer;
     for (char c : bytes) {
-      if (framer.Push(static_cast<unsigned char>(c)) != handheld::FrameStep::kAccepted) continue;
+      if (framer.Push(static_cast<unsigned char>(c)) != survey::FrameStep::kAccepted) continue;
       memcpy(handheld::LinkState.frame, framer.Frame(), static_cast<size_t>(framer.FrameLength()));
       handheld::LinkState.frame[framer.FrameLength()] = 0;
       decode();
@@ -72,7 +72,7 @@ void RunStream(benchmark::State& state, int model, int burstBytes, Decode decode
 
 void BM_MeterStream(benchmark::State& state) {
   // 130 frame bytes and 14 of garbage in every ten frames.
-  RunStream<handheld::MeterFramer>(state, handheld::kModelRz12, 14, [] {
+  RunStream<survey::MeterFramer>(state, handheld::kModelRz12, 14, [] {
     float v1, v2;
     char dipole, marker;
     int16_t range;
@@ -86,7 +86,7 @@ BENCHMARK(BM_MeterStream);
 
 void BM_Rz27Mk2Stream(benchmark::State& state) {
   // 160 frame bytes and 18 of garbage in every ten frames.
-  RunStream<handheld::Rz27Mk2Framer>(state, handheld::kModelRz27Mk2, 18, [] {
+  RunStream<survey::Rz27Mk2Framer>(state, handheld::kModelRz27Mk2, 18, [] {
     float c1, i1, c05, i05, t1, t2;
     int32_t r1, r2, r3, r4, rt1, rt2;
     char dipole, marker;

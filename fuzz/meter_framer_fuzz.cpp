@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/framers.h"
+#include "common/framers.h"
 #include "fuzz_check.h"
 
-using namespace handheld;
+using namespace survey;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

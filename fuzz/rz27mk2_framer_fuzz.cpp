@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/framers.h"
+#include "common/framers.h"
 #include "fuzz_check.h"
 
-using namespace handheld;
+using namespace survey;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Rz27Mk2Framer framer;

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/framers.h"
+#include "common/framers.h"
 #include "fuzz_check.h"
 
-using namespace handheld;
+using namespace survey;
 
 namespace {
 bool Digit(unsigned char c) { return c >= '0' && c <= '9'; }

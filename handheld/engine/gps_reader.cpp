@@ -1,12 +1,15 @@
 #include "engine/gps_reader.h"
 
 #include "engine/nmea.h"
-#include "engine/reader_port.h"
+#include "common/reader_port.h"
 #include "engine/readers.h"
 #include "engine/records.h"
 #include "engine/state.h"
 
 namespace handheld {
+
+using survey::Nothing;
+using survey::ReaderPort;
 
 namespace {
 

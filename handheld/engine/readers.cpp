@@ -2,13 +2,25 @@
 
 #include <cstring>
 
-#include "engine/framers.h"
+#include "common/framers.h"
 #include "engine/ports.h"
-#include "engine/reader_port.h"
+#include "common/reader_port.h"
 #include "engine/state.h"
 #include "engine/timing.h"
 
 namespace handheld {
+
+using survey::AddMarkerBits;
+using survey::CountFrame;
+using survey::CycleComplete;
+using survey::FrameStep;
+using survey::kKeptFrameMax;
+using survey::MeterFramer;
+using survey::Nothing;
+using survey::ReaderPort;
+using survey::Rz27Mk2Framer;
+using survey::RunRecordLengthProbe;
+using survey::Zol12Framer;
 
 namespace {
 

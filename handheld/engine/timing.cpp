@@ -66,11 +66,6 @@ void ComputeSampleDivisor() {
   }
 }
 
-void DelayMs(int ms) {
-  const DWORD start = GetTickCount();
-  while (static_cast<int32_t>(GetTickCount() - start) <= ms) plat::SpinPause();
-}
-
 DWORD WINAPI KeepAliveThread(LPVOID) {
   while (WorkerThreads.keepAliveRun.load(std::memory_order_relaxed) > 0) {
     SystemIdleTimerReset();

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "common/timing.h"
+
 namespace handheld {
 
 // Recomputes LinkState.framePeriodMs, .sampleDivisor and .readingsPerSecond from
@@ -19,9 +21,8 @@ void ComputeSampleDivisor();
 // so a zero, negative or huge interval still gives defined values.
 void ComputeSampleDivisorCore(double periodMs, int clamp, int32_t* divisor, int32_t* perSecond);
 
-// Busy wait until more than ms milliseconds have passed on the tick counter (a signed 32-bit
-// difference, so the wrap is harmless). Processes no messages.
-void DelayMs(int ms);
+// The busy wait of both programs (common/timing.h).
+using survey::DelayMs;
 
 // Keeps the device from going idle: resets the idle timer every 59 s while
 // WorkerThreads.keepAliveRun is above 0. The argument is ignored; the result is 0.

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/framers.h"
-#include "engine/nmea.h"
+#include "common/framers.h"
+#include "common/nmea.h"
 #include "sim/gps.h"
 #include "sim/instrument.h"
 #include "child_process.h"
@@ -42,13 +42,13 @@ TEST_F(SimPrograms, InstrumentSimStreamsFramesThroughTheLink) {
 
   HANDLE h = OpenCom(5, 65535, 1000, 1000);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  handheld::Rz27Mk2Framer framer;
+  survey::Rz27Mk2Framer framer;
   std::vector<std::string> found;
   while (found.size() < 30) {
     unsigned char b;
     DWORD got = 0;
     if (!ReadFile(h, &b, 1, &got, nullptr) || got == 0) break;
-    if (framer.Push(b) == handheld::FrameStep::kAccepted) {
+    if (framer.Push(b) == survey::FrameStep::kAccepted) {
       found.emplace_back(reinterpret_cast<const char*>(framer.Frame()), 14);
     }
   }
@@ -74,7 +74,7 @@ TEST_F(SimPrograms, GpsSimSendsSentencesAndCapturesCommands) {
   const std::string command = "$PSRF100,1*00\r\n";
   DWORD put = 0;
   ASSERT_TRUE(WriteFile(h, command.data(), static_cast<DWORD>(command.size()), &put, nullptr));
-  handheld::NmeaLineAssembler lines;
+  survey::NmeaLineAssembler lines;
   int good = 0, total = 0;
   while (total < 9) {
     unsigned char b;
@@ -82,7 +82,7 @@ TEST_F(SimPrograms, GpsSimSendsSentencesAndCapturesCommands) {
     if (!ReadFile(h, &b, 1, &got, nullptr) || got == 0) break;
     if (lines.Push(b, 0)) {
       ++total;
-      good += handheld::NmeaChecksumVerdict(lines.Line(), static_cast<size_t>(lines.Length()));
+      good += survey::NmeaChecksumVerdict(lines.Line(), static_cast<size_t>(lines.Length()));
     }
   }
   CloseHandle(h);

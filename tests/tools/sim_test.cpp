@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "engine/framers.h"
-#include "engine/nmea.h"
+#include "common/framers.h"
+#include "common/nmea.h"
 #include "sim/gps.h"
 #include "sim/instrument.h"
 #include "sim/virtual_sink.h"
 
 namespace {
 
-using handheld::FrameStep;
+using survey::FrameStep;
 using sim::Chunk;
 using sim::ChunkKind;
 
@@ -50,9 +50,9 @@ std::string Kept(const sim::InstrumentOptions& o, const std::string& wire) {
 std::vector<std::string> Framed(const sim::InstrumentOptions& o, const std::vector<Chunk>& chunks) {
   std::vector<std::string> frames;
   const sim::Family family = sim::FindModel(o.model)->family;
-  handheld::MeterFramer meter(sim::KeptLength(o));
-  handheld::Zol12Framer zol;
-  handheld::Rz27Mk2Framer mk2;
+  survey::MeterFramer meter(sim::KeptLength(o));
+  survey::Zol12Framer zol;
+  survey::Rz27Mk2Framer mk2;
   for (const Chunk& c : chunks) {
     for (char ch : c.bytes) {
       const auto b = static_cast<unsigned char>(ch);
@@ -345,7 +345,7 @@ TEST(Mk2Script, TheMarkerLineReachesAVirtualPortAtItsTick) {
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   COMMTIMEOUTS t{65535, 1000, 1000, 0, 0};
   ASSERT_TRUE(SetCommTimeouts(h, &t));
-  handheld::Rz27Mk2Framer framer;
+  survey::Rz27Mk2Framer framer;
   std::vector<DWORD> linesAtFrames;
   DWORD lines = 0;
   for (;;) {
@@ -392,9 +392,9 @@ TEST_P(VirtualTiming, FramesArriveAtTheirExactPeriod) {
   COMMTIMEOUTS t{65535, 1000, 1000, 0, 0};
   ASSERT_TRUE(SetCommTimeouts(h, &t));
   const sim::Family family = sim::FindModel(c.model)->family;
-  handheld::MeterFramer meter(sim::KeptLength(o));
-  handheld::Zol12Framer zol;
-  handheld::Rz27Mk2Framer mk2;
+  survey::MeterFramer meter(sim::KeptLength(o));
+  survey::Zol12Framer zol;
+  survey::Rz27Mk2Framer mk2;
   std::vector<DWORD> ticks;
   while (ticks.size() < 12) {
     unsigned char b = 0;
@@ -431,12 +431,12 @@ struct Line {
 
 // The lines a GPS reader cuts from the chunks, with their verdicts.
 std::vector<Line> Lines(const std::vector<Chunk>& chunks) {
-  handheld::NmeaLineAssembler a;
+  survey::NmeaLineAssembler a;
   std::vector<Line> lines;
   for (const Chunk& c : chunks) {
     for (char ch : c.bytes) {
       if (a.Push(static_cast<unsigned char>(ch), 0)) {
-        lines.push_back({a.Line(), handheld::NmeaChecksumVerdict(a.Line(), static_cast<size_t>(a.Length()))});
+        lines.push_back({a.Line(), survey::NmeaChecksumVerdict(a.Line(), static_cast<size_t>(a.Length()))});
       }
     }
   }

@@ -1,21 +1,22 @@
-// Instrument framers: per-byte state machines that find frames in a serial byte stream.
+// Instrument framers: per-byte state machines that find frames in a serial byte stream. Both
+// programs' reader threads use them unchanged.
 //
 // They do no I/O and allocate nothing. A reader thread reads one byte at a time from its port and
 // pushes it; the returned step tells it where its loop goes next:
 //
-//   MeterFramer (models 0 to 5), InstrumentReaderThread:
+//   MeterFramer (meter frames ending in CR):
 //     framer.Clear(); purge;
 //     check: if the port is closed, return 0;
 //     read:  ReadFile 1 byte; nothing -> check;
 //            switch (framer.Push(b)): kMore -> read; kOverflow -> check;
 //                                     kRejected -> count a rejected frame, check;
 //                                     kAccepted -> store framer.Frame(), read.
-//   Zol12Framer (model 6), Zol12ReaderThread:
-//     check: port closed -> return 0; WaitCommEvent;
+//   Zol12Framer (ZOL12 frames, each byte tested as it comes):
+//     check: port closed -> return 0; (the handheld waits for a character event here)
 //     read:  ReadFile 1 byte; step = got ? framer.Push(b) : framer.Missing();
-//            kMore -> read; kAccepted -> store, read; kIdle -> re-arm, check;
-//            kRejected -> count a rejected frame, purge, re-arm, check.
-//   Rz27Mk2Framer (model 7), Rz27Mk2ReaderThread:
+//            kMore -> read; kAccepted -> store, read; kIdle -> check;
+//            kRejected -> count a rejected frame, purge, check.
+//   Rz27Mk2Framer (RZ27-MK2 binary frames):
 //     check: port closed -> return 0; poll the marker lines when they share the port;
 //     read:  ReadFile 1 byte; nothing -> check;
 //            kMore -> read; kOverflow, kNoFrame -> check; kAccepted -> store, check.
@@ -27,7 +28,7 @@
 #include <atomic>
 #include <cstdint>
 
-namespace handheld {
+namespace survey {
 
 enum class FrameStep : uint8_t {
   kMore,      // keep reading bytes
@@ -173,4 +174,4 @@ int RunRecordLengthProbe(Read&& read, Now&& now, uint32_t t0) {
   }
 }
 
-}  // namespace handheld
+}  // namespace survey

@@ -1,12 +1,13 @@
 // The port a reader thread works on: the handle it took at its start, beside the LinkState field
-// it came from. Used by the instrument and GPS readers only.
+// it came from. A reader reads only its own handle and ends once the field holds another (closed,
+// or reopened for the next run), so an old reader never reads the next run's port.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
 
-namespace handheld {
+namespace survey {
 
 class ReaderPort {
  public:
@@ -61,4 +62,4 @@ class ReaderPort {
 // The step of a reader loop that does nothing.
 inline void Nothing() {}
 
-}  // namespace handheld
+}  // namespace survey

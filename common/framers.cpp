@@ -1,6 +1,6 @@
-#include "engine/framers.h"
+#include "common/framers.h"
 
-namespace handheld {
+namespace survey {
 
 // ---- Meter frames ----------------------------------------------------------------------------
 
@@ -100,4 +100,4 @@ RecordLengthProbe::Step RecordLengthProbe::Push(unsigned char b) {
   return Step::kFound;
 }
 
-}  // namespace handheld
+}  // namespace survey

@@ -1,4 +1,4 @@
-#include "engine/framers.h"
+#include "common/framers.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace handheld {
+namespace survey {
 namespace {
 
 // A 12-byte meter frame: 'T', status 0x74, " -200", "00500".
@@ -390,4 +390,4 @@ TEST(RecordLengthProbe, CountsLongRunsWithoutOverflow) {
 }
 
 }  // namespace
-}  // namespace handheld
+}  // namespace survey
