@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The SDL display on a real X server (Xvfb, x11 driver): the smoke program's push button is
 # clicked through xdotool at its scaled position and reports BN_CLICKED, PrintScreen saves a PNG
-# whose pixel inside the button face is the button-face colour, and Escape ends the program.
+# whose pixel inside the button face is the button-face colour, no OpenGL driver is loaded, and
+# Escape ends the program.
 # Usage: xvfb_smoke.sh PROGRAM PNG_PROBE. Exits 77 (skipped) when a tool is missing.
 set -u
 program=$1
@@ -51,6 +52,9 @@ poll window || fail "no X window titled Smoke"
 # The button's centre, in window pixels.
 xdotool mousemove --window "$wid" $(((bx + bw / 2) * scale)) $(((by + bh / 2) * scale)) click 1
 poll grep -q '^BN_CLICKED$' "$work/out" || fail "the click did not reach the button"
+# The window has been presented by now: through SDL's software framebuffer, with no OpenGL driver.
+gl=$(grep -Eo '/[^ ]*(libGL|libGLX|libEGL|libGLdispatch|libgallium|_dri)[^/ ]*\.so[^ ]*' "/proc/$pid/maps" | sort -u)
+[ -z "$gl" ] || fail "the window loaded an OpenGL driver: $gl"
 
 xdotool windowfocus "$wid"
 xdotool key Print
