@@ -1,7 +1,11 @@
 // The termios backend: a Linux tty opened raw and exclusive. Every wait is a poll that includes
 // the port's close eventfd, so a close wakes blocked calls at once; the descriptor itself is
-// closed only when the last call in flight has let go of the port. Also the pty pairs that tests
-// use as devices.
+// closed only when the last call in flight has let go of the port. Input is read ahead: one read
+// takes what the driver holds into the port's own buffer, and the programs' one-byte reads are
+// served from it, one system call for a whole frame instead of one per byte. Those bytes still
+// count as the driver's input queue everywhere (EV_RXCHAR, cbInQue, the receive purge). Bytes that
+// came before a hang-up are handed out like any others; once the hang-up has been seen the port is
+// silent. Also the pty pairs that tests use as devices.
 #include "comm_port.h"
 
 #include <fcntl.h>
@@ -13,6 +17,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -25,6 +30,8 @@ namespace {
 
 // Lines that cannot be waited on in the driver are sampled this often while a wait watches them.
 constexpr int kLinePollMs = 5;
+// Bytes a read may take ahead of the caller.
+constexpr size_t kReadAhead = 1024;
 
 struct Speed {
   DWORD baud;
@@ -146,16 +153,26 @@ class TermiosPort final : public CommPort {
     return ApplyModemLines(fd_, d) ? 0 : ERROR_GEN_FAILURE;
   }
 
+  // What the buffer holds first; when that is not enough, one read of what the driver holds.
   size_t ReadNow(unsigned char* p, size_t n) override {
     if (n == 0) return 0;
-    const ssize_t r = ::read(fd_, p, n);
-    if (r > 0) return static_cast<size_t>(r);
-    // With VMIN = VTIME = 0 an empty queue reads 0; a hang-up shows in poll, or as EIO.
-    if (r < 0 && errno != EAGAIN && errno != EINTR) MarkHungUp();
-    return 0;
+    std::lock_guard<std::mutex> lock(inMu_);
+    size_t k = TakeAheadLocked(p, n);
+    if (k < n) {
+      const ssize_t r = ::read(fd_, ahead_, sizeof ahead_);
+      if (r > 0) {
+        aheadEnd_ = static_cast<size_t>(r);
+        k += TakeAheadLocked(p + k, n - k);
+      } else if (r < 0 && errno != EAGAIN && errno != EINTR) {
+        // With VMIN = VTIME = 0 an empty queue reads 0; a hang-up shows in poll, or as EIO.
+        MarkHungUp();
+      }
+    }
+    return k;
   }
 
   Wake WaitInput(uint64_t deadline) override {
+    if (AheadBytes() > 0) return Wake::Ready;
     pollfd f[2] = {{closeFd_, POLLIN, 0}, {fd_, POLLIN, 0}};
     const int r = ::poll(f, 2, PollMs(deadline));
     if (Closed() || (f[0].revents & POLLIN)) return Wake::Closed;
@@ -190,7 +207,12 @@ class TermiosPort final : public CommPort {
 
   DWORD Purge(DWORD flags) override {
     if (HungUp()) return 0;  // nothing is queued on a device that has gone
-    if ((flags & PURGE_RXCLEAR) && tcflush(fd_, TCIFLUSH) != 0) return ERROR_GEN_FAILURE;
+    if (flags & PURGE_RXCLEAR) {
+      // Under the buffer's lock, so no read moves older bytes into it between the two steps.
+      std::lock_guard<std::mutex> lock(inMu_);
+      aheadStart_ = aheadEnd_ = 0;
+      if (tcflush(fd_, TCIFLUSH) != 0) return ERROR_GEN_FAILURE;
+    }
     if ((flags & PURGE_TXCLEAR) && tcflush(fd_, TCOFLUSH) != 0) return ERROR_GEN_FAILURE;
     return 0;
   }
@@ -237,10 +259,10 @@ class TermiosPort final : public CommPort {
           linesOk_ = watchLines = false;
         }
       }
-      // EV_RXCHAR is a level: any byte in the driver's queue reports it.
+      // EV_RXCHAR is a level: any byte read ahead or in the driver's queue reports it.
       const bool watchInput = (m & EV_RXCHAR) && !HungUp();
       DWORD hit = latched_ & m;
-      if (watchInput && QueuedBytes() > 0) hit |= EV_RXCHAR;
+      if (watchInput && InputBytes() > 0) hit |= EV_RXCHAR;
       if (hit) {
         latched_ &= ~hit;
         *evt = hit;
@@ -271,7 +293,7 @@ class TermiosPort final : public CommPort {
     return SetModemLine(fd_, bit, func == SETDTR || func == SETRTS) ? 0 : ERROR_GEN_FAILURE;
   }
 
-  DWORD InQueue() override { return HungUp() ? 0 : QueuedBytes(); }
+  DWORD InQueue() override { return HungUp() ? 0 : InputBytes(); }
 
  private:
   // The modem lines as MS_ bits; false where the device has none (a pty) or is gone.
@@ -292,6 +314,25 @@ class TermiosPort final : public CommPort {
     return ioctl(fd_, TIOCINQ, &n) == 0 && n > 0 ? static_cast<DWORD>(n) : 0;
   }
 
+  // Input not yet handed out: the bytes read ahead, then the driver's queue.
+  DWORD InputBytes() {
+    std::lock_guard<std::mutex> lock(inMu_);
+    return static_cast<DWORD>(aheadEnd_ - aheadStart_) + QueuedBytes();
+  }
+
+  size_t AheadBytes() {
+    std::lock_guard<std::mutex> lock(inMu_);
+    return aheadEnd_ - aheadStart_;
+  }
+
+  size_t TakeAheadLocked(unsigned char* p, size_t n) {
+    const size_t k = std::min(n, aheadEnd_ - aheadStart_);
+    std::memcpy(p, ahead_ + aheadStart_, k);
+    aheadStart_ += k;
+    if (aheadStart_ == aheadEnd_) aheadStart_ = aheadEnd_ = 0;
+    return k;
+  }
+
   const int fd_;
   const int closeFd_;  // signalled once, by the close
   const int maskFd_;   // signalled when a new mask releases pending waits
@@ -303,6 +344,10 @@ class TermiosPort final : public CommPort {
   bool linesOk_ = false;
   int waiters_ = 0;
   int stale_ = 0;
+  std::mutex inMu_;  // guards the bytes read ahead
+  unsigned char ahead_[kReadAhead];
+  size_t aheadStart_ = 0;
+  size_t aheadEnd_ = 0;
 };
 
 // Where COM n lives: the device-folder entry (a symlink, a device node, or a regular file holding

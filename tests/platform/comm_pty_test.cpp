@@ -500,4 +500,86 @@ TEST_F(PtyPort, CloseWakesBlockedCallsAndTheNumberReopens) {
   }
 }
 
+// A one-byte read takes what the driver holds in one go; the bytes it took ahead of the program
+// stay its input queue in every respect, and come next, before anything that arrives later.
+TEST_F(PtyPort, BytesTakenAheadOfTheReaderStayItsInputQueue) {
+  struct Case {
+    const char* name;
+    std::function<void(HANDLE, int master)> after;  // after "a" was read of "abcdef"
+  };
+  auto read = [](HANDLE h, DWORD n, DWORD constantMs) {
+    SetTimeouts(h, 0, 0, constantMs);
+    std::string buf(n, '\0');
+    DWORD got = 0;
+    EXPECT_TRUE(ReadPort(h, buf.data(), n, &got));
+    buf.resize(got);
+    return buf;
+  };
+  const Case cases[] = {
+      {"counted by ClearCommError",
+       [](HANDLE h, int) {
+         COMSTAT stat{};
+         ASSERT_TRUE(ClearCommError(h, nullptr, &stat));
+         EXPECT_EQ(stat.cbInQue, 5u);
+       }},
+      {"reported by EV_RXCHAR at once",
+       [](HANDLE h, int) {
+         ASSERT_TRUE(SetCommMask(h, EV_RXCHAR));
+         std::atomic<bool> done{false};
+         DWORD evt = 0;
+         std::thread waiter([&] {
+           WaitCommEvent(h, &evt, nullptr);
+           done = true;
+         });
+         const auto start = Clock::now();
+         while (!done && MsSince(start) < 1000) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+         EXPECT_TRUE(done) << "the wait did not see the queued bytes";
+         if (!done) SetCommMask(h, EV_RXCHAR);  // releases the wait
+         waiter.join();
+         EXPECT_EQ(evt, done ? DWORD{EV_RXCHAR} : 0u);
+       }},
+      {"dropped by the receive purge",
+       [&read](HANDLE h, int master) {
+         ASSERT_TRUE(PurgeComm(h, PURGE_RXCLEAR));
+         SetTimeouts(h, MAXDWORD, 0, 0);
+         char c;
+         DWORD got = 9;
+         ASSERT_TRUE(ReadPort(h, &c, 1, &got));
+         EXPECT_EQ(got, 0u);
+         WriteMaster(master, "z");
+         EXPECT_EQ(read(h, 1, 1000), "z");
+       }},
+      {"read before later bytes",
+       [&read](HANDLE h, int master) {
+         WriteMaster(master, "gh");
+         EXPECT_EQ(read(h, 7, 1000), "bcdefgh");
+       }},
+      {"handed out after a hang-up, then silence for the whole time-out",
+       [&read](HANDLE h, int) {
+         ASSERT_TRUE(plat::test::ClosePtyMaster(3));
+         EXPECT_EQ(read(h, 5, 100), "bcdef");
+         const auto start = Clock::now();
+         EXPECT_EQ(read(h, 1, 150), "");
+         EXPECT_GE(MsSince(start), 145);
+         EXPECT_TRUE(plat::CommHungUp(h));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    master_ = plat::test::CreatePtyPort(3);  // a fresh pair for each case
+    ASSERT_GE(master_, 0);
+    HANDLE h = Open();
+    WriteMaster(master_, "abcdef");
+    COMSTAT stat{};
+    const auto start = Clock::now();
+    while (ClearCommError(h, nullptr, &stat) && stat.cbInQue < 6 && MsSince(start) < 1000) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(stat.cbInQue, 6u);
+    EXPECT_EQ(read(h, 1, 1000), "a");
+    c.after(h, master_);
+    EXPECT_TRUE(CloseHandle(h));
+  }
+}
+
 }  // namespace
