@@ -2,6 +2,7 @@
 // capturing what it sends, and ending on the stop flag.
 // test-labels: threads e2e
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <gtest/gtest.h>
 #include <plat/testing.h>
 #include <unistd.h>
@@ -153,6 +154,52 @@ TEST_F(PtySink, StopFlagEndsAStreamWithoutEnd) {
   EXPECT_GT(r.chunks, 5);
   EXPECT_EQ(got.substr(0, 13), std::string("T\x74 -200") + "00500\r");
   CloseHandle(h);
+}
+
+// Paced bytes are handed over one at a time, or as a UART's receive FIFO hands them over: whole
+// groups once their last byte is in, a frame's shorter tail after the FIFO's time-out. A socket
+// that keeps message boundaries shows each write the sink makes.
+TEST_F(PtySink, PacedBytesComeAloneOrInFifoGroups) {
+  struct Case {
+    int fifoBytes;
+    std::vector<size_t> writes;  // of two 13-byte RZ12 frames
+  };
+  const Case cases[] = {
+      {0, std::vector<size_t>(26, 1)},
+      {8, {8, 5, 8, 5}},
+      {16, {13, 13}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fifoBytes);
+    int fds[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds), 0);
+    sim::InstrumentOptions o;
+    o.count = 2;
+    o.periodMs = 20;
+    sim::InstrumentStream stream(o), expected(o);
+    sim::PtyOptions po;
+    po.paced = true;
+    po.baud = 9600;
+    po.fifoBytes = c.fifoBytes;
+    po.lingerMs = 0;
+    const auto start = Clock::now();
+    const sim::PtyResult r = sim::StreamToPty(fds[0], stream, po);
+    // The second frame starts 20 ms in, and its last byte (or its tail's time-out) ends it.
+    EXPECT_GE(MsSince(start), 20 + 12);
+    EXPECT_EQ(r.bytes, 26);
+    std::vector<size_t> writes;
+    std::string all;
+    char buf[64];
+    ssize_t n;
+    while ((n = recv(fds[1], buf, sizeof buf, MSG_DONTWAIT)) > 0) {
+      writes.push_back(static_cast<size_t>(n));
+      all.append(buf, static_cast<size_t>(n));
+    }
+    EXPECT_EQ(writes, c.writes);
+    EXPECT_EQ(all, Concat(expected));
+    close(fds[0]);
+    close(fds[1]);
+  }
 }
 
 }  // namespace

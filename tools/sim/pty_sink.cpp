@@ -7,6 +7,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -219,10 +220,12 @@ PtyResult StreamToPty(int master, Stream& stream, const PtyOptions& o) {
       w = player.Write(c.bytes.data(), c.bytes.size());
       lineFree = Clock::now();
     } else {
-      for (size_t j = 0; j < c.bytes.size() && w == Wait::kReady; ++j) {
-        const auto due = at + std::chrono::duration_cast<Clock::duration>(Ms(byteMs * static_cast<double>(j)));
-        w = player.Serve(due, false);
-        if (w == Wait::kReady) w = player.Write(&c.bytes[j], 1);
+      const size_t group = o.fifoBytes > 1 ? static_cast<size_t>(o.fifoBytes) : 1;
+      for (size_t j = 0; j < c.bytes.size() && w == Wait::kReady; j += group) {
+        const size_t k = std::min(group, c.bytes.size() - j);
+        const double dueMs = byteMs * static_cast<double>(j + k - 1) + (k < group ? 4 * byteMs : 0);
+        w = player.Serve(at + std::chrono::duration_cast<Clock::duration>(Ms(dueMs)), false);
+        if (w == Wait::kReady) w = player.Write(&c.bytes[j], k);
       }
       lineFree = at + std::chrono::duration_cast<Clock::duration>(Ms(byteMs * static_cast<double>(c.bytes.size())));
     }

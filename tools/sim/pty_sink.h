@@ -26,6 +26,10 @@ struct PtyOptions {
   bool paced = false;     // send at the line rate rather than a chunk at a time
   int baud = 9600;
   int bitsPerByte = 10;   // start, data, parity and stop bits
+  // Paced: hand the bytes over as a UART's receive FIFO does, this many at once when the last of
+  // them has come off the line, and a chunk's shorter tail 4 byte times after its last byte.
+  // 0 or 1: every byte alone.
+  int fifoBytes = 0;
   bool waitForOpen = false;  // hold the stream while nobody has the slave open
   int lingerMs = 500;     // after the last chunk, before returning
   int captureFd = -1;     // bytes the program sends are copied here
