@@ -139,6 +139,25 @@ struct SurveyRunData {
   double station = 0.0;
   std::atomic<int32_t> state{kRunMonitor};
   int32_t linesTotal = 0;    // survey lines opened in this run's file
+  // The logging window's run fields; the readers read the atomics.
+  std::atomic<int32_t> framesPerReading{1};  // frames per announced reading (meter readers)
+  std::atomic<int32_t> softMarkerHeld{0};    // 1 while a digit key holds the soft marker
+  int32_t recordFlag = 0;           // 1 the reading is recorded, 0 not, -1 trigger held
+  int32_t acquisitionState = 1;     // RZ56-MK2: 1 running, 0 normalising, -1 nulling, -2 QC nulling, -3 QC panel
+  int32_t averaging = 0;            // Manual-mode averaging on
+  int32_t modeAtStart = 0;          // survey mode at the run's start
+  int32_t readingsAtStation = 0;
+  int32_t stationsInLine = 0;
+  int32_t stationsTotal = 0;
+  int32_t gpsFixCount = 0;
+  uint32_t goTick = 0;              // tick of the last GO
+  int32_t lineTimeMs = 0;           // logging time of the line and the run up to the last PAUSE
+  int32_t totalTimeMs = 0;
+  int32_t lineTimeNowMs = 0;        // the same at the last recorded reading
+  int32_t totalTimeNowMs = 0;
+  int32_t lineTimeHms[3] = {};      // as last shown
+  int32_t totalTimeHms[3] = {};
+  bool markerOpened = false;        // this run opened the marker port and started its watcher
 };
 extern SurveyRunData SurveyRun;
 
@@ -151,18 +170,45 @@ struct PlotStateData {
   // [2..9] the other rows.
   int32_t grid[10] = {};
   int32_t gridSign = 0;     // 1 range at or above zero, -1 at or below, 0 it contains zero
+  int32_t havePrev[8] = {}; // 1: the channel's next segment joins its previous point
+  HPEN tracePen[8] = {};    // one pen per channel, from the trace widths and colours
+  HBRUSH traceBrush[8] = {};
 };
 extern PlotStateData PlotState;
 
 // Screen layout (owner: the main window and the logging window).
 struct ScreenLayoutData {
-  int32_t plotHeight = 0;   // height of the profile chart; 0 until the logging window exists
+  // Set by the main window's creation.
+  int32_t windowWidth = 800;   // outer size of the main window: 800 x 574, small layout 240 x 320
+  int32_t windowHeight = 574;
+  int32_t windowX = 0;
+  int32_t windowY = 0;
+  int32_t usableHeight = 218;  // windowHeight - 22; the small layout keeps 218
+  int32_t textHeight = 16;     // tmHeight of the main window's default font
+  int32_t lineHeight = 18;     // textHeight + 2
+  // Set by the logging window's creation (plotHeight also read by the engine's plot factors).
+  int32_t plotLeft = 20;
+  int32_t plotTop = 20;
+  int32_t plotWidth = 0;
+  int32_t plotHeight = 0;      // height of the profile chart; 0 until the logging window exists
+  int32_t boxesWidth = 0;      // the numbers panel's and the three boxes' width
+  int32_t numbersTop = 0;
+  int32_t drawLeft = 0;        // the plotting area of the profile, set at every run start
+  int32_t drawWidth = 0;
 };
 extern ScreenLayoutData ScreenLayout;
 
 // The start screen's state (owner: the main window).
 struct MainMenuData {
   char startFolder[MAX_PATH] = {};  // the current folder at start-up; the settings file lives there
+  int32_t mode = 0;            // 0 start screen, 1 logging window, 2 GPS monitor
+  int32_t selected = 0;        // the menu button with the default-button frame, 0 to 6
+  int32_t keyAction = -99;     // the last key's action: -99 none, 0 to 6, 1009 next, 1010 previous, 1013 press
+  int32_t uptimeExceeded = 0;  // 1: the system had run more than 20 days when the window was made
+  int32_t stopBoxOpen = 0;     // 1 once the "PROGRAM STOP" box is up: a repaint under it opens no second
+  HBITMAP bitmap = nullptr;    // the splash, loaded at the first paint, released with the window
+  int32_t bitmapWidth = 0;
+  int32_t bitmapHeight = 0;
 };
 extern MainMenuData MainMenu;
 
@@ -176,12 +222,24 @@ struct Rz56CalibrationData : Rz56CurrentRing, Rz56QcState {
   float previousNullOffset[4] = {};    // the offsets the last nulling replaced
   char qcCode = 'N';                   // 'N' before any QC check, then 'I' internal or 'E' external
   float qcValue[4] = {};               // QC values of the last check
+  int32_t nullCount = 0;               // frames summed by the nulling under way
+  int32_t qcStep = 0;
+  int32_t qcResult = 0;
+  int32_t qcSecondsOrOk = 0;
 };
 extern Rz56CalibrationData Rz56Calibration;
 
 // RZ27-MK2 calibration (owner: the RZ27-MK2 calibration handler).
 struct Rz27Mk2CalibrationData {
   float previous[6] = {0, 0, 0, 0, 0, 0};  // the offsets last replaced, O1 to O6
+  float backup[6] = {0, 0, 0, 0, 0, 0};    // the offsets in force when a calibration began
+  int32_t active = 0;                      // -1 while a calibration runs (the offsets are zero)
+  int32_t phase = 0;
+  int32_t stage = 0;
+  int32_t step = 0;                        // not 0: "Auto Cal:On"
+  int32_t count = 0;
+  float sums[8] = {};
+  uint32_t t0 = 0;
 };
 extern Rz27Mk2CalibrationData Rz27Mk2Calibration;
 
@@ -194,7 +252,26 @@ extern WatchdogData Watchdog;
 // The program's windows that the engine addresses (owner: the main window, set as it creates them).
 struct AppWindowsData {
   HINSTANCE instance = nullptr;
-  HWND loggingWnd = nullptr;  // the logging window: owner of the data-file warnings
+  HWND mainWnd = nullptr;
+  HWND loggingWnd = nullptr;     // the logging window: owner of the data-file warnings, reader messages' target
+  HWND monitorGpsWnd = nullptr;  // the GPS monitor: owner of the port error boxes
+  HWND curveWnd = nullptr;       // the logging window's children
+  HWND numbersWnd = nullptr;
+  HWND calibrateWnd = nullptr;
+  HFONT fontLarge = nullptr;     // "MS Sans Serif" 20 / 200
+  HFONT fontTitle = nullptr;     // 28 / 600
+  HFONT fontNormal = nullptr;    // 14 / 400
+  HFONT fontBold = nullptr;      // 14 / 700
+  HWND menuButtons[7] = {};      // the start screen's buttons, ids 420 to 426
+  // Drawing objects made once at the main window's creation and kept to the end of the program.
+  HPEN penGridZero = nullptr;    // grey, 2 px: zero lines
+  HPEN penGrid = nullptr;        // grey, 1 px: grid rows
+  HPEN penWhite = nullptr;
+  HBRUSH brushWhite = nullptr;
+  HPEN penGreen = nullptr;
+  HBRUSH brushGreen = nullptr;
+  HBRUSH brushPanel = nullptr;   // solid red: warning fields and the link-lost bar
+  HBRUSH brushValue = nullptr;   // solid button face: erasing the value fields
 };
 extern AppWindowsData AppWindows;
 

@@ -1,0 +1,85 @@
+// The desktop logging window: its classes and children, button sets, layout, paint and panels,
+// run states, commands and the watchdog on timer 1.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "ui/logging_layout.h"
+
+namespace desktop {
+
+constexpr UINT WM_GPS_SENTENCE = WM_USER + 11;
+constexpr UINT WM_RZ56_READING = WM_USER + 12;
+constexpr UINT WM_READING = WM_USER + 13;
+constexpr UINT WM_ZOL12_READING = WM_USER + 14;  // no row in the logging window's table
+constexpr UINT WM_RZ27MK2_READING = WM_USER + 15;
+
+constexpr int kCurveWndId = 600;
+constexpr int kNumbersWndId = 650;
+constexpr int kCalibrateWndId = 654;
+constexpr UINT_PTR kWatchdogTimer = 1;
+
+// The logging window's buttons (owner: the logging window).
+struct LoggingButtonsData {
+  HWND monitor[kMonitorButtonsMax] = {};  // shown while no data file is open
+  HWND standBy[kStandByButtonsMax] = {};  // shown in Stand By
+  HWND pause = nullptr;                   // shown only while Logging
+  int32_t selected = 0;                   // the button of the set on show that Tab moves and Enter presses
+};
+extern LoggingButtonsData LoggingButtons;
+
+// The text fields (owner: the logging window; computed at every run start).
+extern LoggingLayoutData LoggingLayout;
+
+void ResetLoggingState();  // LoggingButtons and LoggingLayout, for tests
+
+// 0 all registered; 1 ScreenLogWnd failed; 2 a child class failed. The registration stops at the
+// first failure.
+int RegisterLoggingClasses(HINSTANCE instance);
+int RegisterCurveWnd(HINSTANCE instance);
+int RegisterDecayWnd(HINSTANCE instance);
+int RegisterNumbersWnd(HINSTANCE instance);
+int RegisterCalibrateWnd(HINSTANCE instance);
+
+LRESULT CALLBACK LoggingWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK CurveWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK DecayWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK NumbersWndProc(HWND, UINT, WPARAM, LPARAM);
+
+LRESULT LoggingOnCreate(HWND, UINT, WPARAM, LPARAM);
+LRESULT LoggingOnSize(HWND, UINT, WPARAM, LPARAM);
+LRESULT CurveOnCreate(HWND, UINT, WPARAM, LPARAM);
+LRESULT LoggingOnPaint(HWND, UINT, WPARAM, LPARAM);
+LRESULT CurveOnPaint(HWND, UINT, WPARAM, LPARAM);
+LRESULT LoggingOnCommand(HWND, UINT, WPARAM, LPARAM);
+LRESULT LoggingOnKeyUp(HWND, UINT, WPARAM, LPARAM);
+LRESULT LoggingOnTimer(HWND, UINT, WPARAM, LPARAM);
+
+// The reading handlers of later work; each stands in as its comment says.
+LRESULT OnReading(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnRz56Reading(HWND, UINT, WPARAM, LPARAM);
+
+// Measures the texts of the layout in the window's fonts and stores LoggingLayout.
+void ComputeLoggingLayout(HWND loggingWnd);
+// The plotting area is the plot rectangle; CurveWnd and NumbersWnd are shown.
+void ShowPlotWindows();
+
+// The end of a run: 0 the operator kept it, 1 it ended. A second call finds nothing to close.
+int StopLogging();
+// Tells a data-file write that failed (latched by the data file) once; the run goes on.
+void ReportWriteFailure(HWND owner);
+
+// Stand-ins until the profile plot comes: no channel is selected and the redraws draw nothing.
+void SelectTraces();
+void RedrawProfile(HWND curveWnd);
+void RedrawRz56Profile(HWND curveWnd);
+
+void DrawPausePrompt(int mode);
+void DrawNumberCaptions(HDC numbersDc);
+void ShowNoConnection();
+
+}  // namespace desktop

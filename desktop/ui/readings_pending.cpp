@@ -1,0 +1,20 @@
+// The reading handlers come with the desktop survey recording and the RZ56 nulling; until then
+// each consumes its message as below.
+#include "engine/state.h"
+#include "ui/logging.h"
+
+namespace desktop {
+
+// The meter and RZ27-MK2 frames are marked as taken (byte 0 set to 0).
+__attribute__((weak)) LRESULT OnReading(HWND, UINT, WPARAM, LPARAM) {
+  LinkState.frame[0] = 0;
+  return 0;
+}
+__attribute__((weak)) LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM) {
+  LinkState.frame[0] = 0;
+  return 0;
+}
+__attribute__((weak)) LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM) { return 0; }
+__attribute__((weak)) LRESULT OnRz56Reading(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+}  // namespace desktop

@@ -1,0 +1,77 @@
+// Action 0 of the start screen: the port checks, the run's state and plot scales, the links and
+// the logging window; and action 4, the GPS monitor.
+#include "ui/run_start.h"
+
+#include <cstdio>
+
+#include "engine/models.h"
+#include "engine/state.h"
+#include "ui/engine_pending.h"
+#include "ui/logging.h"
+#include "ui/plot.h"
+#include "ui/start_screen.h"
+
+namespace desktop {
+
+WorkerThreadsData WorkerThreads;
+void ResetWorkerThreads() { ResetObject(WorkerThreads); }
+
+std::optional<std::string> PortConflict(int32_t model, int32_t gpsEnabled, int32_t instrumentPort, int32_t gpsPort,
+                                        int32_t markerPort) {
+  if (gpsEnabled < 1) return std::nullopt;
+  char text[64];
+  if (instrumentPort == gpsPort) {
+    std::snprintf(text, sizeof text, "Com%d Assigned to Instrument and GPS", gpsPort + 1);
+    return text;
+  }
+  // The desktop marker setting n names COMn.
+  if (model == kModelRz27Mk2 && markerPort >= 1 && markerPort - 1 == gpsPort) {
+    std::snprintf(text, sizeof text, "Com%d Assigned to Hard Marker and GPS", gpsPort + 1);
+    return text;
+  }
+  return std::nullopt;
+}
+
+void ResetLoggingCounters() {
+  const uint32_t now = GetTickCount();
+  LinkState.lastRz56Tick = now;
+  LinkState.lastFrameTick = now;
+  SurveyRun.readingsAtStation = 0;
+  SurveyRun.averaging = 0;
+  SurveyRun.modeAtStart = SurveySettings.surveyMode;
+  if (SurveySettings.surveyMode == kModeManual && SurveySettings.samplesPerReading >= 2 &&
+      BuildConfig.modelIndex != kModelZol12) {
+    SurveyRun.averaging = 1;
+  }
+}
+
+void StartSurveyRun(HWND main) {
+  const SurveySettingsData& s = SurveySettings;
+  if (auto conflict = PortConflict(BuildConfig.modelIndex, s.gpsEnabled, s.instrumentPort, s.gpsPort, s.markerPort)) {
+    MessageBoxA(main, conflict->c_str(), "Serial Port", MB_OK);
+    return;
+  }
+  SurveyRun.state = kRunMonitor;
+  SurveyRun.softMarkerHeld = 0;
+  ResetLoggingCounters();
+  SelectTraces();
+  ShowPlotWindows();
+  ComputeLoggingLayout(AppWindows.loggingWnd);
+  InitGgaDisplayTable();
+  RecomputeGrid();
+  SurveySettings.surveyModeChoice = kModeAuto;
+  if (!StartRunLinks(main)) return;
+  for (HWND button : AppWindows.menuButtons) ShowWindow(button, SW_HIDE);
+  MainMenu.mode = 1;
+  ShowWindow(AppWindows.loggingWnd, SW_SHOW);
+}
+
+void StartGpsMonitoring(HWND main) {
+  MainMenu.mode = 2;
+  SetFocus(AppWindows.monitorGpsWnd);
+  ShowWindow(AppWindows.monitorGpsWnd, SW_SHOW);
+  InvalidateRect(main, nullptr, TRUE);
+  SetFocus(AppWindows.monitorGpsWnd);
+}
+
+}  // namespace desktop

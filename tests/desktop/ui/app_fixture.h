@@ -1,0 +1,102 @@
+// The whole desktop program in-process: a build with its resources, started on its own UI thread
+// under the manual virtual clock on a fresh drive root, and ended and reset after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <plat/testing.h>
+#include <windows.h>
+
+#include <string>
+
+#include "engine/build_config.h"
+#include "engine/state.h"
+#include "resources/resources.h"
+#include "ui/logging.h"
+#include "ui/main_window.h"
+#include "ui/run_start.h"
+
+namespace desktop::test {
+
+constexpr uint32_t kAppStartTick = 100000;
+
+inline void ResetAppState() {
+  ResetEngineState();
+  ResetLoggingState();
+  ResetWorkerThreads();
+}
+
+inline BuildSwitches Switches(int32_t model, int32_t gpsSimulator = 0, int32_t smallLayout = 0,
+                              int32_t monitorVariant = 0) {
+  BuildSwitches s;
+  s.modelIndex = model;
+  s.gpsSimulator = gpsSimulator;
+  s.smallLayout = smallLayout;
+  s.monitorVariant = monitorVariant;
+  return s;
+}
+
+inline std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+inline std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+class DesktopAppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::test::Reset(plat::Profile::Desktop);
+    plat::test::UseTempRoot();
+    ResetAppState();
+  }
+  void TearDown() override {
+    if (program_ != nullptr) End();
+    plat::test::Reset(plat::Profile::Desktop);
+    ResetAppState();
+  }
+
+  // Fills BuildConfig and the resources as the build's main() does, then starts WinMain.
+  void Start(const BuildSwitches& switches, plat::test::Screen screen = {800, 574}, uint32_t tick = kAppStartTick) {
+    ResetAppState();
+    FillBuildConfig(switches);
+    RegisterDesktopResources();
+    plat::test::UseVirtualClock(tick, plat::test::MakeSystemTime(2026, 3, 5, 14, 20, 0), plat::test::ClockMode::Manual);
+    program_ = plat::test::RunProgram(desktop::WinMain, plat::Profile::Desktop, screen);
+    ASSERT_TRUE(plat::test::WaitIdle());
+  }
+
+  bool Ended() const { return WaitForSingleObject(program_, 0) == WAIT_OBJECT_0; }
+
+  // WinMain's result: the main window is destroyed first when the program still runs.
+  int End() {
+    if (!Ended()) {
+      plat::test::OnUiThread([] {
+        DestroyWindow(AppWindows.mainWnd);
+        return LRESULT{0};
+      });
+    }
+    const int code = plat::test::Wait(program_);
+    CloseHandle(program_);
+    program_ = nullptr;
+    return code;
+  }
+
+  // Runs fn on the UI thread and waits until the program is idle again.
+  template <typename F>
+  void OnUi(F fn) {
+    plat::test::OnUiThread([&] {
+      fn();
+      return LRESULT{0};
+    });
+    ASSERT_TRUE(plat::test::WaitIdle());
+  }
+
+  void Key(int vk) {
+    plat::test::KeyPress(vk);
+    ASSERT_TRUE(plat::test::WaitIdle());
+  }
+  void Click(HWND h) {
+    plat::test::Click(h);
+    ASSERT_TRUE(plat::test::WaitIdle());
+  }
+
+  HANDLE program_ = nullptr;
+};
+
+}  // namespace desktop::test
