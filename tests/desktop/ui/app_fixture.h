@@ -35,8 +35,11 @@ inline BuildSwitches Switches(int32_t model, int32_t gpsSimulator = 0, int32_t s
   return s;
 }
 
-inline std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
-inline std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+// A rectangle as "left,top,right,bottom", for comparisons that print well.
+inline std::wstring Show(const RECT& r) {
+  return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
+         std::to_wstring(r.bottom);
+}
 
 class DesktopAppTest : public ::testing::Test {
  protected:

@@ -14,13 +14,9 @@ namespace desktop {
 namespace {
 
 using test::DesktopAppTest;
+using test::Show;
 using test::Switches;
 namespace pt = plat::test;
-
-std::wstring Show(const RECT& r) {
-  return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
-         std::to_wstring(r.bottom);
-}
 
 TEST_F(DesktopAppTest, AMissingClassGivesTwoAndAWindowThatCannotBeMadeSixteen) {
   const struct {
