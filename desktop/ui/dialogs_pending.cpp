@@ -1,17 +1,18 @@
 // The dialogs' templates and procedures come with the setup and survey-run dialogs. Until then no
-// build holds their templates, so every call returns -1 and goes on as after a Cancel; these weak
-// procedures only give the calls something to name and are replaced by the real ones.
+// build holds their templates, so every call returns -1 and goes on as after a Cancel; these
+// procedures only give the calls something to name. Each goes when the real one comes (this file
+// then fails to link beside it, by design).
 #include "ui/dialogs.h"
 
 namespace desktop {
 
-__attribute__((weak)) INT_PTR CALLBACK SurveySetupDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-__attribute__((weak)) INT_PTR CALLBACK LoggerSetupDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-__attribute__((weak)) INT_PTR CALLBACK GpsPortSetupDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-__attribute__((weak)) INT_PTR CALLBACK DisplayOptionsDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-__attribute__((weak)) INT_PTR CALLBACK ProfileScaleDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-__attribute__((weak)) INT_PTR CALLBACK NewLineDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-__attribute__((weak)) INT_PTR CALLBACK NewStationDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-__attribute__((weak)) INT_PTR CALLBACK CommentDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK SurveySetupDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK LoggerSetupDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK GpsPortSetupDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK DisplayOptionsDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK ProfileScaleDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK NewLineDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK NewStationDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK CommentDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 }  // namespace desktop

@@ -19,7 +19,7 @@ void ExitMonitor(HWND monitor) {
 
 }  // namespace
 
-__attribute__((weak)) LRESULT CALLBACK MonitorGpsWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK MonitorGpsWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_KEYDOWN:
     case WM_LBUTTONDOWN:
@@ -30,7 +30,7 @@ __attribute__((weak)) LRESULT CALLBACK MonitorGpsWndProc(HWND hwnd, UINT message
   }
 }
 
-__attribute__((weak)) int RegisterMonitorGpsWnd(HINSTANCE instance) {
+int RegisterMonitorGpsWnd(HINSTANCE instance) {
   return RegisterProgramClass(instance, "MonitorGPSWnd", MonitorGpsWndProc, 0,
                               CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
 }

@@ -133,7 +133,7 @@ LRESULT LoggingOnCreate(HWND logging, UINT, WPARAM, LPARAM) {
   ScreenLayout.boxesWidth = g.boxesWidth;
   ScreenLayout.numbersTop = g.numbersTop;
   // Loaded again now that the plot height is known, for the pixel factors.
-  LoadSaveSettings(0);
+  pending::LoadSaveSettings(0);
 
   AppWindows.curveWnd = MakeChild(logging, "CurveWnd", "", WS_CHILD | WS_BORDER, g.plotLeft, g.plotTop, g.plotWidth,
                                   g.plotHeight, kCurveWndId);

@@ -118,16 +118,16 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 LRESULT MainOnCreate(HWND main, UINT, WPARAM, LPARAM) {
   MainMenu.uptimeExceeded = GetTickCount() > kUptimeLimitMs ? 1 : 0;
   GetCurrentDirectoryA(sizeof MainMenu.startFolder, MainMenu.startFolder);
-  ComputeSampleDivisor();
-  SetDefaultSettings();
+  pending::ComputeSampleDivisor();
+  pending::SetDefaultSettings();
   // The first load writes a missing or outdated file from the values in force, the second reads it.
-  LoadSaveSettings(0);
-  LoadSaveSettings(0);
+  pending::LoadSaveSettings(0);
+  pending::LoadSaveSettings(0);
   if (IsMonitorVariant(BuildConfig)) {
     SurveySettings.dipole = 2;
     SurveySettings.component = 0;
   }
-  InitGgaDisplayTable();
+  pending::InitGgaDisplayTable();
 
   AppWindows.fontLarge = MakeFont(20, 200);
   AppWindows.fontTitle = MakeFont(28, 600);

@@ -59,10 +59,10 @@ namespace desktop {
 void RecomputeGrid() {
   const SurveySettingsData& s = SurveySettings;
   if (!ThisModel().rz56 && s.gridScale != 0) {
-    ComputeGrid(PlotState.grid, ScreenLayout.plotHeight, s.scale2Min, s.scale2Max, PlotState.pxPerUnit1,
+    pending::ComputeGrid(PlotState.grid, ScreenLayout.plotHeight, s.scale2Min, s.scale2Max, PlotState.pxPerUnit1,
                 &PlotState.gridSign);
   } else {
-    ComputeGrid(PlotState.grid, ScreenLayout.plotHeight, s.scale1Min, s.scale1Max, PlotState.pxPerUnit0,
+    pending::ComputeGrid(PlotState.grid, ScreenLayout.plotHeight, s.scale1Min, s.scale1Max, PlotState.pxPerUnit0,
                 &PlotState.gridSign);
   }
 }

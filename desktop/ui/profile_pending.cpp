@@ -4,8 +4,8 @@
 
 namespace desktop {
 
-__attribute__((weak)) void SelectTraces() {}
-__attribute__((weak)) void RedrawProfile(HWND) {}
-__attribute__((weak)) void RedrawRz56Profile(HWND) {}
+void SelectTraces() {}
+void RedrawProfile(HWND) {}
+void RedrawRz56Profile(HWND) {}
 
 }  // namespace desktop

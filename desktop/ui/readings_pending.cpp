@@ -6,15 +6,15 @@
 namespace desktop {
 
 // The meter and RZ27-MK2 frames are marked as taken (byte 0 set to 0).
-__attribute__((weak)) LRESULT OnReading(HWND, UINT, WPARAM, LPARAM) {
+LRESULT OnReading(HWND, UINT, WPARAM, LPARAM) {
   LinkState.frame[0] = 0;
   return 0;
 }
-__attribute__((weak)) LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM) {
+LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM) {
   LinkState.frame[0] = 0;
   return 0;
 }
-__attribute__((weak)) LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM) { return 0; }
-__attribute__((weak)) LRESULT OnRz56Reading(HWND, UINT, WPARAM, LPARAM) { return 0; }
+LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM) { return 0; }
+LRESULT OnRz56Reading(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 }  // namespace desktop

@@ -57,7 +57,7 @@ void StartSurveyRun(HWND main) {
   SelectTraces();
   ShowPlotWindows();
   ComputeLoggingLayout(AppWindows.loggingWnd);
-  InitGgaDisplayTable();
+  pending::InitGgaDisplayTable();
   RecomputeGrid();
   SurveySettings.surveyModeChoice = kModeAuto;
   if (!StartRunLinks(main)) return;
