@@ -61,7 +61,10 @@ LRESULT LoggingOnTimer(HWND, UINT, WPARAM, LPARAM);
 LRESULT OnReading(HWND, UINT, WPARAM, LPARAM);
 LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM);
 LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM);
+// RZ56-MK2: in acquisition state 0 the frame's current fills the ring (AccumulateNormalization,
+// the percentage filled, 100 when done and the run's buttons enabled again); nothing else yet.
 LRESULT OnRz56Reading(HWND, UINT, WPARAM, LPARAM);
+int32_t AccumulateNormalization();
 
 // Measures the texts of the layout in the window's fonts and stores LoggingLayout.
 void ComputeLoggingLayout(HWND loggingWnd);

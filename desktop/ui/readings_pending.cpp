@@ -1,5 +1,5 @@
-// The reading handlers come with the desktop survey recording and the RZ56 nulling; until then
-// each consumes its message as below.
+// The meter, RZ27-MK2 and GPS handlers come with the desktop survey recording; until then each
+// consumes its message as below.
 #include "engine/state.h"
 #include "ui/logging.h"
 
@@ -15,6 +15,5 @@ LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM) {
   return 0;
 }
 LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM) { return 0; }
-LRESULT OnRz56Reading(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 }  // namespace desktop

@@ -369,6 +369,36 @@ TEST_F(LoggingWindowTest, NullingInStandByAsksAndQcDisablesThePlotAndTheSet) {
   EXPECT_TRUE(pt::ModalLog().size() == 2u);
 }
 
+// The first 98 frames of an RZ56-MK2 run fill the current ring; until then keys and buttons that
+// would disturb it do nothing, and at 100 % the Monitor set comes back.
+TEST_F(LoggingWindowTest, Rz56Mk2NormalisationFillsTheRingThenEnablesTheButtons) {
+  StartRun(Switches(kModelRz56Mk2));
+  OnUi([] {
+    SurveyRun.acquisitionState = 0;
+    for (int i : {0, 1, 3, 4, 5}) EnableWindow(LoggingButtons.monitor[i], FALSE);
+    LinkState.frame[10] = 0xFF;  // current count -2
+    LinkState.frame[11] = 0xFE;
+  });
+  auto frames = [](int n) {
+    for (int i = 0; i < n; ++i) SendMessageA(AppWindows.loggingWnd, WM_RZ56_READING, 0, 0);
+  };
+  OnUi([&] { frames(97); });
+  EXPECT_EQ(SurveyRun.acquisitionState, 0);
+  EXPECT_FALSE(pt::IsEnabled(LoggingButtons.monitor[0]));
+  Key('F');  // no data file while normalising
+  Key('I');
+  EXPECT_EQ(SurveyRun.acquisitionState, 0);
+  EXPECT_TRUE(pt::ModalLog().empty());
+  OnUi([&] { frames(1); });
+  EXPECT_EQ(SurveyRun.acquisitionState, 1);
+  EXPECT_EQ(Rz56Calibration.currentIndex, 0);
+  EXPECT_EQ(Rz56Calibration.currentSum, -196.0f);
+  for (HWND b : LoggingButtons.monitor) EXPECT_TRUE(pt::IsEnabled(b));
+  EXPECT_EQ(LinkState.frame[0], 0);
+  OnUi([&] { frames(1); });  // running: the ring is left alone
+  EXPECT_EQ(Rz56Calibration.currentIndex, 0);
+}
+
 TEST_F(LoggingWindowTest, ScaleAndProfilesOpenNothingYetAndRedraw) {
   StartRun(Switches(kModelRz12));
   pt::EnableDrawLog(true);
