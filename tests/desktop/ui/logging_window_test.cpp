@@ -399,6 +399,39 @@ TEST_F(LoggingWindowTest, Rz56Mk2NormalisationFillsTheRingThenEnablesTheButtons)
   EXPECT_EQ(Rz56Calibration.currentIndex, 0);
 }
 
+// CurveWnd's paint draws the grid rows in force across the plotting width, in grey; a last-row
+// index past the grid's ten entries draws only the rows it has.
+TEST_F(LoggingWindowTest, CurvePaintDrawsTheGridRowsAcrossThePlot) {
+  StartRun(Switches(kModelRz12));
+  const struct {
+    int32_t grid[10];
+    std::vector<LONG> rows;
+  } cases[] = {
+      {{5, 384, 307, 230, 153, 76}, {384, 307, 230, 153, 76}},
+      {{42, 200, 150, 100, 50, 25, 12, 6, 3, 1}, {200, 150, 100, 50, 25, 12, 6, 3, 1}},
+  };
+  for (const auto& c : cases) {
+    OnUi([&] { std::memcpy(PlotState.grid, c.grid, sizeof PlotState.grid); });
+    pt::EnableDrawLog(true);
+    pt::ClearDrawLog();
+    OnUi([] {
+      InvalidateRect(AppWindows.curveWnd, nullptr, TRUE);
+      UpdateWindow(AppWindows.curveWnd);
+    });
+    pt::EnableDrawLog(false);
+    std::vector<LONG> rows;
+    for (const auto& e : pt::DrawLog()) {
+      if (e.op != pt::DrawOp::Line || e.window != AppWindows.curveWnd) continue;
+      rows.push_back(e.points[0].y);
+      EXPECT_EQ(e.penColor, RGB(192, 192, 192));
+      EXPECT_EQ(e.points[0].x, 0);
+      EXPECT_EQ(e.points[1].x, 760);
+    }
+    EXPECT_EQ(rows, c.rows);
+    EXPECT_EQ(pt::WindowPixel(AppWindows.curveWnd, 100, c.rows[1]), RGB(192, 192, 192));
+  }
+}
+
 TEST_F(LoggingWindowTest, ScaleAndProfilesOpenNothingYetAndRedraw) {
   StartRun(Switches(kModelRz12));
   pt::EnableDrawLog(true);
