@@ -26,6 +26,9 @@ constexpr int kRz27Mk2FrameBytes = 14;
 
 // The record length in force: 26 when BuildConfig.recordLength says so, else 24.
 int RecordLength();
+// A reading record's first byte: 'T' or 't' (RZ27-MK2), or '2' to '6' for the second to sixth
+// reading at one station.
+inline bool IsReadingTag(unsigned char tag) { return tag == 'T' || tag == 't' || (tag >= '2' && tag <= '6'); }
 
 // ---- Formatting (no file access). Each writes whole records into `out` and returns the number
 // of bytes written. `out` must hold the records named; the GPS formatter takes its capacity.

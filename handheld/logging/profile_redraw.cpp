@@ -121,8 +121,6 @@ class Redraw {
   std::vector<POINT> points_[kChannels];
 };
 
-bool IsReadingTag(unsigned char tag) { return tag == 'T' || tag == 't' || (tag >= '2' && tag <= '6'); }
-
 }  // namespace
 
 void DrawTracePolyline(HWND window, const POINT* points, int first, int end, int channel) {

@@ -13,6 +13,17 @@ namespace {
 std::vector<std::shared_ptr<Queue>>& g_queues = *new std::vector<std::shared_ptr<Queue>>;  // every live queue
 std::deque<SendRecord>& g_sendLog = *new std::deque<SendRecord>;
 constexpr size_t kSendLogLimit = 4096;
+std::mutex g_sendHookMutex;
+std::shared_ptr<const std::function<void(HWND, UINT)>> g_sendHook;  // under g_sendHookMutex
+
+void RunSendHook(HWND hwnd, UINT msg) {
+  std::shared_ptr<const std::function<void(HWND, UINT)>> hook;
+  {
+    std::lock_guard<std::mutex> lock(g_sendHookMutex);
+    hook = g_sendHook;
+  }
+  if (hook) (*hook)(hwnd, msg);
+}
 
 void EndQueue(const std::shared_ptr<Queue>& q);
 
@@ -270,6 +281,7 @@ bool ServiceOneSendLocked(std::unique_lock<std::mutex>& lk, Queue* q) {
     r = item->work();
   } else {
     r = CallProc(item->target, item->msg, item->wParam, item->lParam);
+    if (item->target) RunSendHook(item->target->hwnd, item->msg);
   }
   const DWORD tick = GetTickCount();
   lk.lock();
@@ -389,6 +401,13 @@ void ResetQueues() {
   }
   g_sendLog.clear();
   Kick();
+  SetSendHandledHook(nullptr);
+}
+
+void SetSendHandledHook(std::function<void(HWND, UINT)> hook) {
+  auto kept = hook ? std::make_shared<const std::function<void(HWND, UINT)>>(std::move(hook)) : nullptr;
+  std::lock_guard<std::mutex> lock(g_sendHookMutex);
+  g_sendHook = std::move(kept);
 }
 
 std::vector<SendRecord> SendLog() {

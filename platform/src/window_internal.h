@@ -171,6 +171,9 @@ struct SendRecord {
   DWORD tick;
 };
 std::vector<SendRecord> SendLog();
+// Called on the receiving thread after the handler of each send of the log has returned, while
+// its sender still waits; empty removes it. ResetQueues removes it too.
+void SetSendHandledHook(std::function<void(HWND, UINT)> hook);
 
 // ---- Input and focus (input.cpp) -------------------------------------------------------------
 struct InputEvent {

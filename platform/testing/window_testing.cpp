@@ -409,6 +409,8 @@ std::vector<SendInfo> Sends() {
   return out;
 }
 
+void OnSendHandled(std::function<void(HWND hwnd, UINT msg)> hook) { detail::SetSendHandledHook(std::move(hook)); }
+
 void FailRegisterClass(const std::wstring& name) { detail::FailRegisterClassNamed(name.c_str()); }
 void FailCreateWindow(const std::wstring& className) { detail::FailCreateWindowOfClass(className.c_str()); }
 

@@ -271,7 +271,7 @@ void UnplugChild() {
   ASSERT_TRUE(survey::CreateDataFile(L"UNPLUG", &path, kStepLimitMs));
   int atGo = 0;
   ASSERT_TRUE(survey::Go(&atGo, kStepLimitMs));
-  ASSERT_TRUE(survey::WaitFor([atGo] { return survey::AnnouncedReadings() - atGo >= 5; }, kStepLimitMs));
+  ASSERT_TRUE(survey::WaitFor([atGo] { return survey::RecordedReadings() - atGo >= 5; }, kStepLimitMs));
 
   // The cable comes out: the device hangs up under the open port.
   plat::test::ExpectMessageBox({L"NO CONNECTION", L"NO CONNECTION Press <ENTER> to STOP", IDOK});

@@ -65,6 +65,47 @@ TEST_F(SendsTest, BlocksUntilTheHandlerOnTheUiThreadHasRun) {
   CloseHandle(t);
 }
 
+// The hook after each handled cross-thread send: on the receiving thread, after the handler and
+// before the sender goes on; not for a send from the thread itself, and gone once removed.
+TEST_F(SendsTest, TheHandledHookRunsBeforeTheSenderGoesOn) {
+  HWND h = Top();
+  const DWORD ui = GetCurrentThreadId();
+  struct Seen {
+    UINT msg;
+    bool onUi;
+    bool handled;
+    bool senderWaiting;
+  };
+  std::vector<Seen> seen;
+  bool handled = false;
+  On(WM_USER + 16, [&](HWND, WPARAM, LPARAM, LRESULT* r) {
+    handled = true;
+    *r = 5;
+    return true;
+  });
+  Job job{h, WM_USER + 16};
+  plat::test::OnSendHandled([&](HWND hwnd, UINT msg) {
+    if (hwnd == h) seen.push_back({msg, GetCurrentThreadId() == ui, handled, job.result.load() == -7});
+  });
+  SendMessageW(h, WM_USER + 17, 0, 0);  // the thread's own send is a call
+  HANDLE t = StartSender(&job);
+  ASSERT_EQ(plat::WaitServicingSends(t, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(t);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].msg, static_cast<UINT>(WM_USER + 16));
+  EXPECT_TRUE(seen[0].onUi);
+  EXPECT_TRUE(seen[0].handled);
+  EXPECT_TRUE(seen[0].senderWaiting);
+  EXPECT_EQ(job.result.load(), 5);
+
+  plat::test::OnSendHandled(nullptr);
+  Job again{h, WM_USER + 16};
+  t = StartSender(&again);
+  ASSERT_EQ(plat::WaitServicingSends(t, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(t);
+  EXPECT_EQ(seen.size(), 1u);
+}
+
 TEST_F(SendsTest, NotHandledDuringSleepOrABusyWait) {
   plat::test::UseVirtualClock(5000, plat::test::MakeSystemTime(2024, 1, 1), plat::test::ClockMode::Auto);
   HWND h = Top();

@@ -1,5 +1,5 @@
-// A program run as a child process for end-to-end tests, its standard output on a pipe. The
-// destructor ends it (SIGTERM) if it is still running.
+// A program run as a child process for end-to-end tests, its standard output (and, when asked,
+// its standard error) on a pipe. The destructor ends it (SIGTERM) if it is still running.
 #pragma once
 
 #include <fcntl.h>
@@ -19,7 +19,8 @@ namespace test_support {
 class Child {
  public:
   // extraEnv: "NAME=value" entries that replace or add to this process's environment.
-  explicit Child(std::vector<std::string> args, const std::vector<std::string>& extraEnv = {}) {
+  explicit Child(std::vector<std::string> args, const std::vector<std::string>& extraEnv = {},
+                 bool withStderr = false) {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
       const std::string entry(*e);
@@ -36,6 +37,7 @@ class Child {
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+    if (withStderr) posix_spawn_file_actions_adddup2(&fa, out[1], 2);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -59,6 +61,7 @@ class Child {
     while (ReadOutput(&c, 1) == 1 && c != '\n') line.push_back(c);
     return line;
   }
+  pid_t Pid() const { return pid_; }
   // Whether it is still running.
   bool Running() {
     int status = 0;

@@ -6,9 +6,15 @@
 #include <plat/testing.h>
 #include <sys/stat.h>
 
+#include <signal.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "child_process.h"
 
@@ -57,5 +63,70 @@ TEST(SurveyDriver, ScriptsASurveyAndNamesItsFiles) {
   EXPECT_EQ(out.find('\n', last + 1), out.size() - 1);
   EXPECT_LT(out.rfind("\ndata file: "), last);
 }
+
+// An instrument that goes away in the middle of a long stretch: the driver says in one line of its
+// own which step failed and what it saw, ends the run as usual so that the file ends whole, and
+// exits non-zero. Unplugged, the program ends the run itself ("$CONN END"); an RZ45 that falls
+// silent keeps its run, so the driver's limit on progress ends the stretch, with its pause.
+struct Loss {
+  const char* name;
+  const char* model;
+  const char* instrument;
+  int signal;  // to the simulator: SIGKILL unplugs it, SIGSTOP silences it
+  const char* saw;
+  const char* lastRecord;
+};
+constexpr Loss kLosses[] = {
+    {"unplugged", "rz12wm", "RZ12", SIGKILL, "Logging ended after ", "X$CONN END  "},
+    {"silent", "rz45wm", "RZ45", SIGSTOP, "no new reading on COM1 after ", "X$PAUSED"},
+};
+
+class InstrumentLoss : public testing::TestWithParam<Loss> {};
+
+TEST_P(InstrumentLoss, EndsTheFileWholeAndSaysWhichStepFailed) {
+  const Loss& c = GetParam();
+  const std::string root = plat::test::UseTempRoot();
+  const std::string dev = plat::DeviceDir();
+  Child instrument({INSTRUMENT_SIM_PATH, "--model", c.instrument, "--com", "1", "--devdir", dev, "--ramp"});
+  ASSERT_EQ(instrument.Line().rfind("COM1 -> ", 0), 0u);
+  Child driver({SURVEY_DRIVER_PATH, "--model", c.model, "--readings", "3000"},
+               {"PLAT_ROOT=" + root, "PLAT_DEVDIR=" + dev, "PLAT_DISPLAY=headless"}, true);
+
+  // A few readings into the stretch, the instrument goes.
+  std::string data;
+  for (int i = 0; i < 300 && data.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+      if (e.is_regular_file() && e.path().string().find("/DATA") != std::string::npos &&
+          FileBytes(e.path()).find("\nT") != std::string::npos) {
+        data = e.path();
+      }
+    }
+  }
+  ASSERT_FALSE(data.empty()) << "no reading was recorded";
+  kill(instrument.Pid(), c.signal);
+
+  const std::string out = driver.Output(60000);
+  EXPECT_NE(driver.Wait(), 0) << out;
+  if (c.signal == SIGSTOP) kill(instrument.Pid(), SIGCONT);
+  const std::string line = "survey-driver: the first stretch of readings did not complete: ";
+  ASSERT_EQ(out.rfind(line, 0), 0u) << out;
+  const std::string first = out.substr(0, out.find('\n'));
+  EXPECT_NE(first.find(c.saw, line.size()), std::string::npos) << first;
+  // One line of its own, then where the file is.
+  EXPECT_EQ(out.find(".cpp"), std::string::npos) << out;
+  const std::string named = After("\n" + out, "data file: ");
+  EXPECT_EQ(out, first + "\ndata file: " + named + "\n");
+  EXPECT_TRUE(std::filesystem::exists(named) && std::filesystem::equivalent(named, data)) << named;
+
+  const std::string bytes = FileBytes(data);
+  ASSERT_EQ(bytes.size() % 24, 0u);
+  ASSERT_GE(bytes.size(), 48u);
+  EXPECT_NE(bytes.find("\nX$STARTED"), std::string::npos);
+  EXPECT_EQ(bytes.substr(bytes.size() - 24, std::strlen(c.lastRecord)), c.lastRecord);
+}
+
+INSTANTIATE_TEST_SUITE_P(Driver, InstrumentLoss, testing::ValuesIn(kLosses),
+                         [](const testing::TestParamInfo<Loss>& i) { return std::string(i.param.name); });
 
 }  // namespace

@@ -4,8 +4,10 @@
 // the main menu's Exit. Used by the demo driver and the end-to-end tests, which also use the
 // steps one by one.
 //
-// A reader on a real descriptor never lets the program count as idle, so every step waits by
-// polling the program's state on its UI thread, up to a limit.
+// A reader on a real descriptor never lets the program count as idle, so a step waits by polling
+// the program's state on its UI thread, briskly for its first second and then every 50 ms, up to
+// a limit. A logging stretch instead sleeps until the program has handled a reading, and its limit
+// is on progress: it fails only when no reading comes for kReadingProgressLimitMs.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +26,9 @@ bool AppSwitches(const std::string& name, handheld::BuildSwitches* out);
 
 // ---- Steps. Each returns false when its outcome did not show within limitMs. -------------------
 
+// The longest a logging stretch waits for its next reading.
+constexpr DWORD kReadingProgressLimitMs = 10000;
+
 // Fills BuildConfig, registers the build's resources and starts WinMain on its own UI thread on
 // the layer's drive root and device folder; true once the main menu shows. `before`, when given,
 // then runs on the UI thread, to adjust settings as the setup dialogs would.
@@ -31,20 +36,23 @@ bool StartProgram(const handheld::BuildSwitches& build, HANDLE* program, DWORD l
                   const std::function<void()>& before = nullptr);
 // Polls `done` on the UI thread until it holds.
 bool WaitFor(const std::function<bool()>& done, DWORD limitMs);
-// Readings announced to the logging window so far (call on the UI thread).
-int AnnouncedReadings();
+// Reading records in the program's open data file (call on the UI thread): the program's own
+// count of what it recorded, whatever else it sent or wrote meanwhile.
+int RecordedReadings();
 // Monitor/Log from the main menu: the run is on and the logging window shows.
 bool MonitorLog(DWORD limitMs);
 // Create File with `name` typed into the save dialog (empty: the proposed name): Stand By. The
 // data file's path as the program names it goes to *path.
 bool CreateDataFile(const std::wstring& name, std::wstring* path, DWORD limitMs);
-// Go; `announcedAtGo` gets the readings announced before it, counted in the same piece of
-// UI-thread work.
-bool Go(int* announcedAtGo, DWORD limitMs);
-// Go, `readings` readings, pause. Go and the pause each run in one piece of UI-thread work with the
-// count of announcements, so no reading slips between the count and the state change. Returns the
-// readings announced while Logging, or -1.
-int LoggingStretch(int readings, DWORD limitMs);
+// Go; `recordedAtGo` gets RecordedReadings() before it, counted in the same piece of UI-thread
+// work.
+bool Go(int* recordedAtGo, DWORD limitMs);
+// Go, `readings` readings, pause. The pause is pressed on the UI thread right after the handler
+// that recorded the last of them, so no reading slips between the count and the state change.
+// Returns the readings recorded while Logging, or -1, with what went wrong in *failure (when
+// given): the run left Logging, or no reading came for kReadingProgressLimitMs. limitMs bounds
+// Go and the pause.
+int LoggingStretch(int readings, DWORD limitMs, std::string* failure = nullptr);
 // New Station with `station` typed and the caption's OK; true once the dialog has ended.
 bool NewStation(const std::wstring& station, DWORD limitMs);
 // Exit on the logging window, answered Yes from Stand By or Logging: true once the run has ended.
@@ -62,15 +70,17 @@ struct ScriptOptions {
   std::wstring newStation = L"125";
   std::wstring fileName;   // typed into the save dialog; empty: the proposed name
   std::string screenshot;  // PNG of the screen at the second pause; empty: none
-  DWORD stepLimitMs = 60000;  // the longest wait for any one step
+  DWORD stepLimitMs = 60000;  // the longest wait for a step that waits for no readings
 };
 
 struct ScriptOutcome {
   bool ok = false;
-  std::string failure;           // the step that did not happen, when !ok
+  // When !ok, one line: the step that did not happen and what the driver saw. The run has then
+  // been ended as usual where it still could (pause, Exit answered Yes, the main menu's Exit).
+  std::string failure;
   std::wstring dataFilePath;     // as the program names it
   std::string dataFileHostPath;  // under the drive root
-  int recordedFirst = 0;         // readings announced while Logging in each stretch
+  int recordedFirst = 0;         // readings recorded while Logging in each stretch
   int recordedSecond = 0;
   int exitCode = -1;             // WinMain's result
 };

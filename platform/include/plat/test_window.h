@@ -99,6 +99,10 @@ struct SendInfo {
 };
 // Cross-thread sends handled since the last Reset, oldest first.
 std::vector<SendInfo> Sends();
+// Runs on the receiving UI thread each time the handler of such a send has returned, while the
+// sender still waits (a reader's hand-over is complete): the hook may act on what the handler did
+// before the next message. Empty removes it; Reset does too.
+void OnSendHandled(std::function<void(HWND hwnd, UINT msg)> hook);
 // Registering this class (ignoring case) fails until Reset.
 void FailRegisterClass(const std::wstring& name);
 // Creating a window of this class fails until Reset.
