@@ -1,5 +1,6 @@
 #include "engine/settings.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -335,13 +336,25 @@ bool WriteSettings(HANDLE file) {
   return true;
 }
 
-void ReadSettings(HANDLE file) {
+bool SettingsBytes::Refill() {
+  if (file_ == INVALID_HANDLE_VALUE) return false;
+  DWORD got = 0;
+  if (!ReadFile(file_, block_, sizeof block_, &got, nullptr) || got == 0) {
+    file_ = INVALID_HANDLE_VALUE;  // nothing more is read after the end or a failure
+    return false;
+  }
+  at_ = 0;
+  end_ = got;
+  return true;
+}
+
+void ReadSettings(SettingsBytes& in) {
   char line[kSettingsLineMax];
   bool more = true;
   for (const SettingsLine& l : kLines) {
     if (!Applies(l.when)) continue;
     if (more) {
-      if (ReadLine(file, line) < 0) {
+      if (ReadLine(in, line) < 0) {
         more = false;  // the file ended early: the rest keep the values in force
       } else {
         ParseLine(l.field, line);
@@ -351,22 +364,23 @@ void ReadSettings(HANDLE file) {
   }
 }
 
-int ReadLine(HANDLE file, char* buf) {
+int ReadLine(SettingsBytes& in, char* buf) {
   int stored = 0;
   bool any = false;
   bool lineFeed = false;
-  char last = 0;
-  for (;;) {
-    char c = 0;
-    DWORD got = 0;
-    if (!ReadFile(file, &c, 1, &got, nullptr) || got == 0) break;
+  char last = 0;  // the last byte before the line feed or the end, kept or not
+  const char* bytes = nullptr;
+  size_t n = 0;
+  while (!lineFeed && in.Peek(&bytes, &n)) {
     any = true;
-    if (c == '\n') {
-      lineFeed = true;
-      break;
-    }
-    if (stored < kSettingsLineMax) buf[stored++] = c;
-    last = c;
+    const auto* feed = static_cast<const char*>(memchr(bytes, '\n', n));
+    const size_t part = feed ? static_cast<size_t>(feed - bytes) : n;
+    const size_t kept = std::min(part, static_cast<size_t>(kSettingsLineMax - stored));
+    memcpy(buf + stored, bytes, kept);
+    stored += static_cast<int>(kept);
+    if (part > 0) last = bytes[part - 1];
+    lineFeed = feed != nullptr;
+    in.Take(feed ? part + 1 : part);
   }
   if (!any) {
     buf[0] = 0;
@@ -413,10 +427,11 @@ void LoadSaveSettings(int save) {
     return;  // any other failure (busy, denied) leaves the file and the values alone
   }
   char line[kSettingsLineMax];
-  const int length = ReadLine(file, line);
+  SettingsBytes in(file);
+  const int length = ReadLine(in, line);
   const bool sameVersion = length == static_cast<int>(strlen(mf.version)) &&
                            memcmp(line, mf.version, static_cast<size_t>(length)) == 0;
-  if (sameVersion) ReadSettings(file);
+  if (sameVersion) ReadSettings(in);
   CloseHandle(file);
   // Another program version or build: nothing is read, the values in force replace it.
   if (!sameVersion) WriteWholeFile(path, mf.version);

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -84,6 +85,13 @@ const wchar_t* ScratchValuesPath();
 void ExtractLine(HANDLE file, int32_t line);
 // Fills the per-slot arrays of slots first..last from the rows firstRow, firstRow + 1, ...
 void ReadLineRows(int32_t firstSlot, int32_t lastSlot, int32_t firstRow);
+
+// The same three steps on a data file's bytes in memory, the scratch rows kept in memory too: the
+// same header reading, line scan, walk and slot reading as on the files.
+struct ScratchRows;
+void IndexLines(const unsigned char* data, size_t size);
+void ExtractLine(const unsigned char* data, size_t size, int32_t line, ScratchRows* rows);
+void ReadLineRows(const ScratchRows& rows, int32_t firstSlot, int32_t lastSlot, int32_t firstRow);
 
 // ---- Windows ----------------------------------------------------------------------------------
 

@@ -608,23 +608,30 @@ TEST_F(SettingsFileTest, UnwritableFolderLeavesTheValuesInMemory) {
 
 // ---- The line reader -------------------------------------------------------------------------
 
+// The same lines from the file (read in blocks: the bytes run past the first) and from memory.
 TEST_F(SettingsFileTest, ReadLineSplitsLinesWithinItsBuffer) {
   Build(kModelRz12);
   const std::string bytes = "ab\r\n\ncd\n" + std::string(300, 'x') + "\r\n" + std::string(255, 'y') +
                             "\r\n" + "last\r";
+  ASSERT_GT(bytes.size(), 512u);
   WriteBytes("Storage/lines.txt", bytes);
   HANDLE f = CreateFileW(L"Storage\\lines.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  SettingsBytes fromFile(f);
+  SettingsBytes fromMemory(bytes.data(), bytes.size());
   const std::string expected[] = {"ab", "", "c", std::string(255, 'x'), std::string(255, 'y'), "last"};
-  char buf[kSettingsLineMax + 16];
-  memset(buf, '#', sizeof buf);
-  for (const std::string& e : expected) {
-    EXPECT_EQ(ReadLine(f, buf), static_cast<int>(e.size()));
-    EXPECT_EQ(std::string(buf), e);
+  for (SettingsBytes* in : {&fromFile, &fromMemory}) {
+    SCOPED_TRACE(in == &fromFile ? "file" : "memory");
+    char buf[kSettingsLineMax + 16];
+    memset(buf, '#', sizeof buf);
+    for (const std::string& e : expected) {
+      EXPECT_EQ(ReadLine(*in, buf), static_cast<int>(e.size()));
+      EXPECT_EQ(std::string(buf), e);
+    }
+    EXPECT_EQ(ReadLine(*in, buf), -1);
+    EXPECT_EQ(buf[kSettingsLineMax], '#');  // nothing past the buffer
   }
-  EXPECT_EQ(ReadLine(f, buf), -1);
-  EXPECT_EQ(buf[kSettingsLineMax], '#');  // nothing past the buffer
   CloseHandle(f);
 }
 
