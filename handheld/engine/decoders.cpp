@@ -128,7 +128,7 @@ void DecodeRz27Mk2Record(const unsigned char* record, int32_t* valid, float* val
 void DecodeStoredReading(const unsigned char* record, const float offsets[6], int32_t* valid, float* values) {
   char dipole = 0;
   char marker = 0;
-  if (BuildConfig.modelIndex == kModelRz27Mk2) {
+  if (BuildModel().frames == FrameFamily::kRz27Mk2) {
     DecodeRz27Mk2Record(record, valid, values, dipole, marker, offsets[0], offsets[1], offsets[2], offsets[3],
                         offsets[4], offsets[5]);
     return;

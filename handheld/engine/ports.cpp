@@ -12,11 +12,6 @@ constexpr int kPortSettings = 12;  // settings 0 to 11
 constexpr int kGpsTries = 10;
 constexpr wchar_t kCaption[] = L"Serial Port";
 
-const wchar_t* const kInstrumentFailure[] = {
-    L"Cannot open RZ12 port",  L"Cannot open RZ27B port", L"Cannot open RZ27D port",
-    L"Cannot open RZ27 port",  L"Cannot open RZ45 port",  L"Cannot open RZ89 port",
-    L"Cannot open ZOL12 port", L"Cannot open RZ27MK2 port",
-};
 constexpr wchar_t kGpsFailure[] = L"Cannot open GPS port";
 constexpr wchar_t kMarkerFailure[] = L"Cannot open External Marker port";
 
@@ -42,7 +37,7 @@ HANDLE OpenCom(int comNumber) {
   return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-DWORD InstrumentBaudRate() { return BuildConfig.modelIndex == kModelRz27Mk2 ? CBR_19200 : CBR_9600; }
+DWORD InstrumentBaudRate() { return BuildModel().baud; }
 
 // The instrument and marker ports: 8N1, binary, DTR on, RTS off, no flow control except, on the
 // marker port, DSR output flow control. One-byte reads give up after 2000 ms.
@@ -86,8 +81,8 @@ BYTE GpsParity(int32_t index) { return Lookup(kParities, index, kInitialSettings
 BYTE GpsStopBits(int32_t index) { return Lookup(kStopBits, index, kInitialSettings.gpsStopBitsIndex); }
 
 int32_t OpenInstrumentPort() {
-  const int32_t model = BuildConfig.modelIndex;
-  const wchar_t* failure = model >= 0 && model <= kModelRz27Mk2 ? kInstrumentFailure[model] : kInstrumentFailure[0];
+  // A model outside the line gets the first model's message.
+  const wchar_t* failure = (KnownModel(BuildConfig.modelIndex) ? BuildModel() : kModelRows[0]).portFailure;
   const int com = PortComNumber(PortRole::kInstrument, SurveySettings.instrumentPort);
   HANDLE h = com ? OpenCom(com) : INVALID_HANDLE_VALUE;
   if (h == INVALID_HANDLE_VALUE) {

@@ -60,7 +60,7 @@ void ReadMarkerLines(HANDLE h) {
 }  // namespace
 
 DWORD WINAPI InstrumentReaderThread(LPVOID) {
-  if (BuildConfig.modelIndex != kModelRz27) LinkState.frameLength = 12;
+  if (!BuildModel().probedFrameLength) LinkState.frameLength = 12;
   LinkState.frameCount.store(0, std::memory_order_relaxed);
   MeterFramer framer(LinkState.frameLength);
   const ReaderPort port(LinkState.instrumentPort);

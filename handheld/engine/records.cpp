@@ -57,37 +57,25 @@ char Digit(int32_t value) { return value >= 0 && value <= 9 ? static_cast<char>(
 
 void PutTwo(char* rec, int pos, int value) { PutFormat(rec, pos, 2, "%02d", value); }
 
-struct ModelTags {
-  const char* modelTag;
-  const char* formatTag;
-};
-
-constexpr ModelTags kModelTags[] = {
-    {"RZ12MK2 ", "W211"}, {"RZ27B   ", "W210"}, {"RZ27D   ", "W210"}, {"RZ27S   ", "W210"},
-    {"RZ45    ", "W211"}, {"RZ89    ", "W210"}, {"ZOL12   ", "W210"}, {"RZ27MK2 ", "W210"},
-};
 constexpr const char* kRz12ShortTag = "RZ12SH  ";
-constexpr const char* kUnknownModelTag = "????????";
-constexpr const char* kUnknownFormatTag = "W???";
 
 void FormatHeaderRecord(char* rec, int length) {
   Blank(rec, length);
-  const int32_t model = BuildConfig.modelIndex;
-  const bool known = model >= 0 && model < static_cast<int32_t>(std::size(kModelTags));
-  const char* modelTag = known ? kModelTags[model].modelTag : kUnknownModelTag;
-  if (model == kModelRz12 && SurveySettings.rz12Type != 0) {
-    modelTag = SurveySettings.rz12Type == 1 ? kRz12ShortTag : kUnknownModelTag;
+  const ModelRow& row = BuildModel();
+  const char* modelTag = row.modelTag;
+  if (row.types == TypeChoice::kStandardShort && SurveySettings.rz12Type != 0) {
+    modelTag = SurveySettings.rz12Type == 1 ? kRz12ShortTag : kUnknownModelRow.modelTag;
   }
-  const bool rz12Zol = model == kModelRz12 && BuildConfig.zolOptionAvailable != 0;
+  const bool rz12Zol = row.iceOption && BuildConfig.zolOptionAvailable != 0;
   memcpy(rec, modelTag, 8);
   if (rz12Zol) rec[7] = 'i';
-  memcpy(rec + 8, known ? kModelTags[model].formatTag : kUnknownFormatTag, 4);
+  memcpy(rec + 8, row.formatTag, 4);
   memcpy(rec + 12, SurveySettings.gpsEnabled != 0 ? "GPS" : "GRD", 3);
   rec[15] = Digit(SurveySettings.displayUnits);
   rec[16] = Digit(SurveySettings.dipole);
   rec[17] = Digit(SurveySettings.surveyMode);
   rec[18] = Digit(SurveySettings.component);
-  if (model == kModelRz27Mk2) {
+  if (row.types == TypeChoice::kMk2) {
     rec[19] = Digit(SurveySettings.mk2Type);
   } else if (rz12Zol) {
     rec[19] = Digit(SurveySettings.zolEnabled);
@@ -156,7 +144,7 @@ size_t FormatLineHeader(char* out, const SYSTEMTIME& now) {
   PutTwo(rec, 16, now.wSecond);
 
   size_t bytes = kLineBlockRecords * static_cast<size_t>(length);
-  if (BuildConfig.modelIndex == kModelRz27Mk2) bytes += FormatCalibrationRecords(out + bytes);
+  if (BuildModel().calibrates) bytes += FormatCalibrationRecords(out + bytes);
   return bytes;
 }
 

@@ -144,18 +144,6 @@ constexpr int32_t kModeAuto = 0;
 constexpr int32_t kModeWheel = 1;
 constexpr int32_t kModeManual = 2;
 
-struct ModelFile {
-  const wchar_t* name;
-  const char* version;
-};
-
-// Indexed by BuildConfig.modelIndex.
-constexpr ModelFile kModelFiles[] = {
-    {L"RZ12.INI", "CEVer2.11"},  {L"RZ27B.INI", "CEVer2.10"}, {L"RZ27D.INI", "CEVer2.10"},
-    {L"RZ27.INI", "CEVer2.10"},  {L"RZ45.INI", "CEVer2.11"},  {L"RZ89.INI", "CEVer2.10"},
-    {L"ZOL12.INI", "CEVer2.10"}, {L"RZ27MK2.INI", "CEVer2.10"},
-};
-
 constexpr const wchar_t* kStorageFolder = L"Storage\\VLQINI";
 constexpr const wchar_t* kDriveFolder = L"C_DRIVE\\VLQINI";
 
@@ -164,11 +152,11 @@ bool Applies(When when) {
     case When::kAlways:
       return true;
     case When::kRz12:
-      return BuildConfig.modelIndex == kModelRz12;
+      return BuildModel().types == TypeChoice::kStandardShort;
     case When::kIce:
-      return BuildConfig.modelIndex == kModelRz12 && BuildConfig.zolOptionAvailable == 1;
+      return IceBuild();
     case When::kMk2:
-      return BuildConfig.modelIndex == kModelRz27Mk2;
+      return BuildModel().calibrates;
   }
   return false;
 }
@@ -398,22 +386,20 @@ int ReadLine(SettingsBytes& in, char* buf) {
 }
 
 void LoadSaveSettings(int save) {
-  const int32_t model = BuildConfig.modelIndex;
-  if (model < 0 || model >= static_cast<int32_t>(sizeof kModelFiles / sizeof kModelFiles[0])) return;
-  const ModelFile& mf = kModelFiles[model];
+  if (!KnownModel(BuildConfig.modelIndex)) return;
+  const ModelRow& row = BuildModel();
 
   const wchar_t* rootFolder = BuildConfig.storageRoot == 0 ? kDriveFolder : kStorageFolder;
-  // The RZ89 keeps its file on the drive in every build.
-  const wchar_t* fileFolder = model == kModelRz89 ? kDriveFolder : rootFolder;
+  const wchar_t* fileFolder = row.settingsOnDrive ? kDriveFolder : rootFolder;
   CreateFolders(rootFolder);
   if (fileFolder != rootFolder) CreateFolders(fileFolder);
 
   wchar_t path[MAX_PATH];
-  const int n = swprintf(path, MAX_PATH, L"%ls\\%ls", fileFolder, mf.name);
+  const int n = swprintf(path, MAX_PATH, L"%ls\\%ls", fileFolder, row.settingsFile);
   if (n < 0 || n >= MAX_PATH) return;
 
   if (save) {
-    WriteWholeFile(path, mf.version);
+    WriteWholeFile(path, row.settingsVersion);
     return;
   }
 
@@ -422,19 +408,19 @@ void LoadSaveSettings(int save) {
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-      WriteWholeFile(path, mf.version);
+      WriteWholeFile(path, row.settingsVersion);
     }
     return;  // any other failure (busy, denied) leaves the file and the values alone
   }
   char line[kSettingsLineMax];
   SettingsBytes in(file);
   const int length = ReadLine(in, line);
-  const bool sameVersion = length == static_cast<int>(strlen(mf.version)) &&
-                           memcmp(line, mf.version, static_cast<size_t>(length)) == 0;
+  const bool sameVersion = length == static_cast<int>(strlen(row.settingsVersion)) &&
+                           memcmp(line, row.settingsVersion, static_cast<size_t>(length)) == 0;
   if (sameVersion) ReadSettings(in);
   CloseHandle(file);
   // Another program version or build: nothing is read, the values in force replace it.
-  if (!sameVersion) WriteWholeFile(path, mf.version);
+  if (!sameVersion) WriteWholeFile(path, row.settingsVersion);
 }
 
 }  // namespace handheld

@@ -24,7 +24,7 @@ void FillBuildConfig(const BuildSwitches& s) {
   BuildConfig.storageRoot = s.storageRoot;
   BuildConfig.rz27Scale10 = s.rz27Scale10;
   BuildConfig.rz27Mk2Diagnostics = s.rz27Mk2Diagnostics;
-  BuildConfig.recordLength = s.modelIndex == kModelRz27Mk2 ? 26 : 24;
+  BuildConfig.recordLength = ModelRowOf(s.modelIndex).recordLength;
 }
 
 void ResetBuildConfig() { BuildConfig = BuildConfigData{}; }

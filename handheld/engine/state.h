@@ -12,14 +12,11 @@
 #include <string>
 
 #include "common/data_file.h"
-#include "common/model_numbers.h"
+#include "engine/models.h"
 
 namespace handheld {
 
 using survey::DataFile;
-
-// Instrument models (the handheld builds use 0 to 7).
-using enum survey::Model;
 
 // Build switches. Filled once by each program's main() through FillBuildConfig (build_config.h),
 // by tests through their one helper; nothing else writes it.

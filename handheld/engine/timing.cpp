@@ -40,28 +40,23 @@ void ComputeSampleDivisorCore(double periodMs, int clamp, int32_t* divisor, int3
 
 void ComputeSampleDivisor() {
   LinkState.framePeriodMs = static_cast<float>(kMeterPeriodMs);
-  switch (BuildConfig.modelIndex) {
-    case kModelRz12:
-    case kModelRz27B:
-    case kModelRz27Dd:
-    case kModelRz27:
-    case kModelRz45:
-    case kModelRz89:
+  switch (BuildModel().frames) {
+    case FrameFamily::kMeter:
       ComputeSampleDivisorCore(kMeterPeriodMs, kMeterClamp, &LinkState.sampleDivisor,
                                &LinkState.readingsPerSecond);
       break;
-    case kModelZol12:
+    case FrameFamily::kZol12:
       // The ZOL12 sends about one frame per second, whatever interval the settings hold.
       SurveySettings.readingInterval = 1.0f;
       LinkState.sampleDivisor = 1;
       LinkState.readingsPerSecond = 1;
       break;
-    case kModelRz27Mk2:
+    case FrameFamily::kRz27Mk2:
       LinkState.framePeriodMs = static_cast<float>(kMk2PeriodMs);
       ComputeSampleDivisorCore(kMk2PeriodMs, kMk2Clamp, &LinkState.sampleDivisor,
                                &LinkState.readingsPerSecond);
       break;
-    default:
+    case FrameFamily::kNone:
       break;
   }
 }

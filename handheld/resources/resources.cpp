@@ -4,6 +4,7 @@
 #include "resources/resources.h"
 
 #include <array>
+#include <iterator>
 #include <vector>
 
 #include "engine/state.h"
@@ -30,41 +31,45 @@ constexpr MenuT kMk2Menus[] = {MenuDef(1110, kMk2FilePopup)};
 
 // ---- Per-model rows --------------------------------------------------------------------------
 // What a model's builds hold: the instrument's name for the stand-ins (a shorter one for the narrow
-// side strip), its title bitmaps (portrait,
-// landscape on a storage-root build, landscape otherwise; none on the RZ89) and its menus. Its
-// dialog templates come from the template groups (templates.h).
+// side strip), its title bitmaps and its menus, from the model's row (the RZ12 twice: without and
+// with the ice option). Its dialog templates come from the template groups (templates.h).
 struct ModelResources {
   int32_t model;
   int32_t iceOption;
   const wchar_t* instrument;
   const wchar_t* strip;
-  const wchar_t* titlePortrait;
-  const wchar_t* titleStorage;
-  const wchar_t* titleDrive;
+  TitleBitmaps titles;
   const MenuT* menus;
   std::size_t menuCount;
 };
 
-template <std::size_t N>
-constexpr ModelResources Model(int32_t model, int32_t iceOption, const wchar_t* instrument, const wchar_t* strip,
-                               const wchar_t* portrait, const wchar_t* storage, const wchar_t* drive,
-                               const MenuT (&menus)[N]) {
-  return ModelResources{model, iceOption, instrument, strip, portrait, storage, drive, menus, N};
+constexpr ModelResources Resources(const ModelRow& row, bool ice) {
+  const bool calibrates = row.calibrates;
+  return ModelResources{row.model,
+                        ice ? 1 : 0,
+                        ice ? kIceVariant.instrument : row.instrument,
+                        ice ? kIceVariant.strip : row.strip,
+                        ice ? kIceVariant.titles : row.titles,
+                        calibrates ? kMk2Menus : kMenus,
+                        calibrates ? std::size(kMk2Menus) : std::size(kMenus)};
 }
 
-constexpr ModelResources kModels[] = {
-    Model(kModelRz12, 0, L"RZ12", L"RZ12", L"STATICTIT_RZ12AR", L"STATICTIT_RZ12MX", L"STATICTIT_RZ12", kMenus),
-    Model(kModelRz12, 1, L"RZ12 ZOL", L"ZOL", L"STATICTIT_ZOLAR", L"STATICTIT_ZOLMX", L"STATICTIT_RZ12", kMenus),
-    Model(kModelRz27B, 0, L"RZ27B", L"RZ27B", L"STATICTIT_RZ27BAR", L"STATICTIT_RZ27BMX", L"STATICTIT_RZ27B", kMenus),
-    Model(kModelRz27Dd, 0, L"RZ27-DD", L"RZ27", L"STATICTIT_RZ27DDAR", L"STATICTIT_RZ27DDMX", L"STATICTIT_RZ27DD", kMenus),
-    Model(kModelRz27, 0, L"RZ27", L"RZ27", L"STATICTIT_RZ27AR", L"STATICTIT_RZ27MX", L"STATICTIT_RZ27", kMenus),
-    Model(kModelRz45, 0, L"RZ45", L"RZ45", L"STATICTIT_RZ45AR", L"STATICTIT_RZ45MX", L"STATICTIT_RZ45", kMenus),
-    Model(kModelRz89, 0, L"RZ89", L"RZ89", nullptr, nullptr, nullptr, kMenus),
-    Model(kModelZol12, 0, L"ZOL12", L"ZOL12", L"STATICTIT_ZOL12AR", L"STATICTIT_ZOL12MX", L"STATICTIT_ZOL12", kMenus),
-    Model(kModelRz27Mk2, 0, L"RZ27-MK2", L"RZ27", L"STATICTIT_RZ27MK2AR", L"STATICTIT_RZ27MK2MX", L"STATICTIT_RZ27MK2",
-          kMk2Menus),
-};
-constexpr std::size_t kModelCount = sizeof kModels / sizeof kModels[0];
+constexpr std::size_t kIceRows = [] {
+  std::size_t n = 0;
+  for (const ModelRow& row : kModelRows) n += row.iceOption ? 1 : 0;
+  return n;
+}();
+constexpr std::size_t kResourceRows = std::size(kModelRows) + kIceRows;
+
+constexpr std::array<ModelResources, kResourceRows> kModels = [] {
+  std::array<ModelResources, kResourceRows> rows{};
+  std::size_t n = 0;
+  for (const ModelRow& row : kModelRows) {
+    rows[n++] = Resources(row, false);
+    if (row.iceOption) rows[n++] = Resources(row, true);
+  }
+  return rows;
+}();
 
 // ---- Builds ----------------------------------------------------------------------------------
 // Stand-in sizes: side strip, title and bottom logo, landscape then portrait.
@@ -91,18 +96,20 @@ constexpr Build MakeBuild(const ModelResources& m, int32_t storageRoot) {
   add(BitmapSideStrip(L"STATICBMPAAR", kStripPortrait[0], kStripPortrait[1], m.strip, 13));
   add(BitmapLogo(L"STATICLEAD", kLogoLandscape[0], kLogoLandscape[1], m.instrument));
   add(BitmapLogo(L"STATICLEADAR", kLogoPortrait[0], kLogoPortrait[1], m.instrument));
-  if (m.titlePortrait != nullptr) add(BitmapTitle(m.titlePortrait, kTitlePortrait[0], kTitlePortrait[1], m.instrument));
-  const wchar_t* landscape = storageRoot != 0 ? m.titleStorage : m.titleDrive;
+  if (m.titles.portrait != nullptr) {
+    add(BitmapTitle(m.titles.portrait, kTitlePortrait[0], kTitlePortrait[1], m.instrument));
+  }
+  const wchar_t* landscape = storageRoot != 0 ? m.titles.landscapeStorage : m.titles.landscapeDrive;
   if (landscape != nullptr) add(BitmapTitle(landscape, kTitleLandscape[0], kTitleLandscape[1], m.instrument));
   return b;
 }
 
 // Every model's build at storage root 1 (first half) and 0 (second half).
-constexpr std::array<Build, 2 * kModelCount> kBuilds = [] {
-  std::array<Build, 2 * kModelCount> builds{};
-  for (std::size_t i = 0; i < kModelCount; ++i) {
+constexpr std::array<Build, 2 * kResourceRows> kBuilds = [] {
+  std::array<Build, 2 * kResourceRows> builds{};
+  for (std::size_t i = 0; i < kResourceRows; ++i) {
     builds[i] = MakeBuild(kModels[i], 1);
-    builds[kModelCount + i] = MakeBuild(kModels[i], 0);
+    builds[kResourceRows + i] = MakeBuild(kModels[i], 0);
   }
   return builds;
 }();
@@ -113,11 +120,11 @@ struct Table {
   ResourceTableT table;
 };
 
-const std::array<Table, 2 * kModelCount>& Tables() {
-  static const std::array<Table, 2 * kModelCount> tables = [] {
-    std::array<Table, 2 * kModelCount> t{};
+const std::array<Table, 2 * kResourceRows>& Tables() {
+  static const std::array<Table, 2 * kResourceRows> tables = [] {
+    std::array<Table, 2 * kResourceRows> t{};
     for (std::size_t i = 0; i < t.size(); ++i) {
-      const ModelResources& m = kModels[i % kModelCount];
+      const ModelResources& m = kModels[i % kResourceRows];
       const Build& b = kBuilds[i];
       t[i].dialogs = BuildTemplates(ResourceBuild{b.model, b.iceOption, b.storageRoot});
       t[i].table = ResourceTableT{t[i].dialogs.data(), t[i].dialogs.size(), m.menus, m.menuCount,
@@ -136,7 +143,7 @@ constexpr ResourceTableT kEmptyTable{};
 const ResourceTableT& HandheldResources() {
   // The ice option exists only on the RZ12; other models ignore the switch.
   const int32_t model = BuildConfig.modelIndex;
-  const int32_t ice = model == kModelRz12 && BuildConfig.zolOptionAvailable != 0 ? 1 : 0;
+  const int32_t ice = BuildModel().iceOption && BuildConfig.zolOptionAvailable != 0 ? 1 : 0;
   const int32_t root = BuildConfig.storageRoot != 0 ? 1 : 0;
   for (std::size_t i = 0; i < kBuilds.size(); ++i) {
     const Build& b = kBuilds[i];

@@ -26,7 +26,7 @@ struct DisplayOptionsCopy {
 DisplayOptionsCopy Saved;
 
 int32_t IceOption() { return BuildConfig.zolOptionAvailable == 1 ? 1 : 0; }
-bool IceBuild() { return BuildConfig.modelIndex == kModelRz12 && IceOption() == 1; }
+ScaleChoice Scales() { return BuildModel().scales; }
 int ChannelCount() { return DisplayChannelCount(BuildConfig.modelIndex, IceOption()); }
 
 void DisplayOnInit(HWND dialog) {
@@ -41,7 +41,7 @@ void DisplayOnInit(HWND dialog) {
     FillAndSelect(dialog, kProfileList, ProfileChoiceList(), s.showIceProfile);
     s.gridScale = GridForProfile(s.showIceProfile, s.gridScale);
   }
-  if (BuildConfig.modelIndex != kModelRz45) {
+  if (Scales() != ScaleChoice::kConductivity) {
     FillAndSelect(dialog, kGridList, GridList(BuildConfig.modelIndex, IceOption()), s.gridScale);
   }
   for (int c = 0; c < n; ++c) CheckDlgButton(dialog, kCheckBase + c, s.traceVisible[c] == 1 ? BST_CHECKED : BST_UNCHECKED);
@@ -49,7 +49,7 @@ void DisplayOnInit(HWND dialog) {
 
 void DisplayOnOk(HWND dialog) {
   SurveySettingsData& s = SurveySettings;
-  if (BuildConfig.modelIndex != kModelRz45) StoreSelection(dialog, kGridList, &s.gridScale);
+  if (Scales() != ScaleChoice::kConductivity) StoreSelection(dialog, kGridList, &s.gridScale);
   if (IceBuild()) {
     StoreSelection(dialog, kProfileList, &s.showIceProfile);
     s.gridScale = GridForProfile(s.showIceProfile, s.gridScale);
@@ -57,7 +57,7 @@ void DisplayOnOk(HWND dialog) {
   for (int c = 0; c < kChannels; ++c) s.traceVisible[c] = IsDlgButtonChecked(dialog, kCheckBase + c) == BST_CHECKED ? 1 : 0;
   LoadSaveSettings(1);
   SelectTraces();
-  if (BuildConfig.modelIndex == kModelRz27Mk2 && s.mk2Type == 1) {
+  if (BuildModel().types == TypeChoice::kMk2 && s.mk2Type == 1) {
     for (int c = 4; c < kChannels; ++c) PlotState.traceShown[c] = 0;
   }
   EndDialog(dialog, 0);
@@ -113,15 +113,15 @@ bool HasEdits(HWND dialog, int minId, int maxId) {
 // The ice group is there on the RZ12 with the ice option enabled, when the open template holds its
 // edits (the file review's template does not).
 bool IceGroup(HWND dialog) {
-  return BuildConfig.modelIndex == kModelRz12 && SurveySettings.zolEnabled == 1 && HasEdits(dialog, kIceMin, kIceMax);
+  return BuildModel().iceOption && SurveySettings.zolEnabled == 1 && HasEdits(dialog, kIceMin, kIceMax);
 }
 bool InphaseGroup(HWND dialog) {
-  return BuildConfig.modelIndex != kModelRz45 && HasEdits(dialog, kScale2Min, kScale2Max);
+  return Scales() != ScaleChoice::kConductivity && HasEdits(dialog, kScale2Min, kScale2Max);
 }
 
 void ScaleOnInit(HWND dialog) {
   const SurveySettingsData& s = SurveySettings;
-  const bool zol12 = BuildConfig.modelIndex == kModelZol12;
+  const bool zol12 = Scales() == ScaleChoice::kThicknessInphase;  // metres, to a tenth
   SetDlgItemTextW(dialog, kGroupLabel, zol12 ? L"Thickness" : L"Conductivity");
   ShowNumber(dialog, kScale1Min, zol12 ? "%.1f" : "%.0f", s.scale1Min);
   ShowNumber(dialog, kScale1Max, zol12 ? "%.1f" : "%.0f", s.scale1Max);
@@ -147,7 +147,7 @@ void ScaleOnOk(HWND dialog) {
   SurveySettingsData& s = SurveySettings;
   const double min1 = ReadNumber(dialog, kScale1Min), max1 = ReadNumber(dialog, kScale1Max);
   const ScaleRange group1 =
-      BuildConfig.modelIndex == kModelZol12 ? TenMetreScale(min1, max1) : WideScale(min1, max1);
+      Scales() == ScaleChoice::kThicknessInphase ? TenMetreScale(min1, max1) : WideScale(min1, max1);
   StoreScale(group1, &s.scale1Min, &s.scale1Max, &PlotState.pxPerUnit0);
   if (InphaseGroup(dialog)) {
     StoreScale(WideScale(ReadNumber(dialog, kScale2Min), ReadNumber(dialog, kScale2Max)), &s.scale2Min,

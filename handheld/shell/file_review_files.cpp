@@ -21,8 +21,8 @@ void ResetFileReview() { FileReview = FileReviewData{}; }
 
 namespace {
 
-// The channels a row carries back into the slots: 0 to 7 on the RZ27-MK2, 0 to 5 elsewhere.
-int SlotChannels() { return BuildConfig.modelIndex == kModelRz27Mk2 ? 8 : 6; }
+// The channels a row carries back into the slots.
+int SlotChannels() { return BuildModel().slotChannels; }
 
 HANDLE OpenScratch(const wchar_t* path, DWORD disposition) {
   return CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -115,7 +115,7 @@ void IndexRecords(const unsigned char* header, RecordSource& all) {
   FileReview.lineCount = 0;
   FileReview.lineOffset.clear();
   const int length = RecordLength();
-  const bool readIce = BuildConfig.modelIndex == kModelRz12 && BuildConfig.zolOptionAvailable == 1;
+  const bool readIce = IceBuild();
   // A file shorter than one record reads as a header of zeros.
   const ReviewHeader h = ParseReviewHeader(header, length, readIce);
   FileReview.headerDipole = static_cast<int8_t>(h.dipole);

@@ -30,10 +30,11 @@ constexpr int kDataBitsList = 724;
 constexpr int kStopBitsList = 725;
 constexpr int kMonitorGpsOutput = 729;
 
-bool IceBuild() { return BuildConfig.modelIndex == kModelRz12 && BuildConfig.zolOptionAvailable == 1; }
-bool Mk2() { return BuildConfig.modelIndex == kModelRz27Mk2; }
-// The RZ27-MK2 in portrait always pauses on <Enter>.
-bool Mk2Portrait() { return Mk2() && ScreenLayout.portrait == 1; }
+TypeChoice Types() { return BuildModel().types; }
+// The calibrating model has the marker port and soft marker lists.
+bool MarkerLists() { return BuildModel().calibrates; }
+// The model with its own pause keys always pauses on <Enter> in portrait.
+bool EnterPausesInPortrait() { return BuildModel().ownPauseKeys && ScreenLayout.portrait == 1; }
 
 void EnableIceLists(HWND dialog, bool enable) {
   EnableWindow(GetDlgItem(dialog, kSeaWaterList), enable ? TRUE : FALSE);
@@ -49,11 +50,11 @@ void LoggerOnInit(HWND dialog) {
     FillAndSelect(dialog, kProfileList, ProfileChoiceList(), s.showIceProfile);
     if (s.zolEnabled != 1) EnableIceLists(dialog, false);
   }
-  if (model == kModelRz12) FillAndSelect(dialog, kTypeList, Rz12TypeList(), s.rz12Type);
-  if (Mk2()) FillAndSelect(dialog, kTypeList, Mk2TypeList(), s.mk2Type - 1);
+  if (Types() == TypeChoice::kStandardShort) FillAndSelect(dialog, kTypeList, Rz12TypeList(), s.rz12Type);
+  if (Types() == TypeChoice::kMk2) FillAndSelect(dialog, kTypeList, Mk2TypeList(), s.mk2Type - 1);
   if (const wchar_t* label = InstrumentPortLabel(model)) SetDlgItemTextW(dialog, kInstrumentPortLabel, label);
   FillAndSelect(dialog, kInstrumentPortList, ComPortList(), s.instrumentPort);
-  if (Mk2()) {
+  if (MarkerLists()) {
     FillAndSelect(dialog, kMarkerPortList, MarkerPortList(), s.markerPort);
     FillAndSelect(dialog, kSoftMarkerList, SoftMarkerList(ScreenLayout.portrait, BuildConfig.storageRoot),
                   s.softMarker);
@@ -71,17 +72,17 @@ void LoggerOnOk(HWND dialog) {
     StoreSelection(dialog, kSeaWaterList, &s.seaWaterIndex);
     StoreSelection(dialog, kProfileList, &s.showIceProfile);
   }
-  if (BuildConfig.modelIndex == kModelRz12) StoreSelection(dialog, kTypeList, &s.rz12Type);
-  if (Mk2()) StoreSelection(dialog, kTypeList, &s.mk2Type, 1);
+  if (Types() == TypeChoice::kStandardShort) StoreSelection(dialog, kTypeList, &s.rz12Type);
+  if (Types() == TypeChoice::kMk2) StoreSelection(dialog, kTypeList, &s.mk2Type, 1);
   StoreSelection(dialog, kInstrumentPortList, &s.instrumentPort);
-  if (Mk2()) {
+  if (MarkerLists()) {
     StoreSelection(dialog, kMarkerPortList, &s.markerPort);
     StoreSelection(dialog, kSoftMarkerList, &s.softMarker);
   }
   StoreSelection(dialog, kUnitsList, &s.displayUnits);
   StoreSelection(dialog, kAudioList, &s.audio);
   StoreSelection(dialog, kPauseKeyList, &s.pauseKey);
-  if (Mk2Portrait()) s.pauseKey = kPauseEnter;
+  if (EnterPausesInPortrait()) s.pauseKey = kPauseEnter;
   LoadSaveSettings(1);
   EndDialog(dialog, 0);
 }
@@ -113,7 +114,7 @@ INT_PTR CALLBACK LoggerSetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
       return FALSE;
     }
     case kPauseKeyList:
-      if (Mk2Portrait()) SendDlgItemMessageW(dialog, kPauseKeyList, CB_SETCURSEL, kPauseEnter, 0);
+      if (EnterPausesInPortrait()) SendDlgItemMessageW(dialog, kPauseKeyList, CB_SETCURSEL, kPauseEnter, 0);
       return FALSE;
     case IDOK:
       LoggerOnOk(dialog);

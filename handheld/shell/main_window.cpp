@@ -160,10 +160,10 @@ LRESULT MainOnCreate(HWND window, UINT, WPARAM, LPARAM) {
   GetClientRect(window, &client);
   SetScreenSize(client);
   ShowSipButton(0);
-  BuildConfig.recordLength = BuildConfig.modelIndex == kModelRz27Mk2 ? 26 : 24;
+  BuildConfig.recordLength = BuildModel().recordLength;
   if (GetTickCount() > kUptimeLimitMs) MainMenu.uptimeExceeded = 1;
   // The settings file read below overrides this; a new file gets it.
-  if (BuildConfig.modelIndex == kModelRz27Mk2 && ScreenLayout.portrait == 1) SurveySettings.pauseKey = 2;
+  if (BuildModel().ownPauseKeys && ScreenLayout.portrait == 1) SurveySettings.pauseKey = 2;
 
   AppWindows.fontNormal = MakeFont(FW_NORMAL);
   AppWindows.fontBold = MakeFont(FW_BOLD);

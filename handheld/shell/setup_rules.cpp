@@ -57,8 +57,8 @@ constexpr const wchar_t* kWidths[] = {L"1 pixel", L"2 pixels", L"3 pixels", L"4 
 constexpr int32_t kDipoleVertical = 0;
 constexpr int32_t kDipoleBoth = 2;
 
-bool ShortComponentList(int32_t model) { return model == kModelRz27Dd || model == kModelRz27; }
-bool TwoModeList(int32_t model) { return model == kModelZol12 || model == kModelRz27Mk2; }
+bool ShortComponentList(int32_t model) { return ModelRowOf(model).components == ComponentChoice::kShortOrLong; }
+bool TwoModeList(int32_t model) { return ModelRowOf(model).modes != ModeChoice::kThree; }
 
 }  // namespace
 
@@ -68,27 +68,34 @@ TextList SurveyModeList(int32_t model) { return TwoModeList(model) ? List(kTwoMo
 
 int32_t SurveyModeOfEntry(int32_t model, int entry) {
   if (entry < 0 || entry >= SurveyModeList(model).count) return -1;
-  if (model == kModelRz27Mk2) return entry == 0 ? kSurveyModeAuto : kSurveyModeManual;
+  if (ModelRowOf(model).modes == ModeChoice::kTwoSecondManual) return entry == 0 ? kSurveyModeAuto : kSurveyModeManual;
   return entry;
 }
 
 int SurveyModeEntryOf(int32_t model, int32_t mode) {
-  switch (model) {
-    case kModelZol12:
+  switch (ModelRowOf(model).modes) {
+    case ModeChoice::kTwoSecondWheel:
       if (mode == kSurveyModeAuto) return 0;
       return mode == kSurveyModeWheel || mode == kSurveyModeManual ? 1 : -1;
-    case kModelRz27Mk2:
+    case ModeChoice::kTwoSecondManual:
       if (mode == kSurveyModeAuto || mode == kSurveyModeWheel) return 0;
       return mode == kSurveyModeManual ? 1 : -1;
-    default:
-      return mode >= kSurveyModeAuto && mode <= kSurveyModeManual ? mode : -1;
+    case ModeChoice::kThree:
+      break;
   }
+  return mode >= kSurveyModeAuto && mode <= kSurveyModeManual ? mode : -1;
 }
 
 TextList ComponentList(int32_t model, int32_t mode) {
-  if (model == kModelRz12) return List(kRz12Components);
-  if (!ShortComponentList(model)) return {};
-  return mode == kSurveyModeManual ? List(kLongComponents) : List(kShortComponents);
+  switch (ModelRowOf(model).components) {
+    case ComponentChoice::kRz12:
+      return List(kRz12Components);
+    case ComponentChoice::kShortOrLong:
+      return mode == kSurveyModeManual ? List(kLongComponents) : List(kShortComponents);
+    case ComponentChoice::kNone:
+      break;
+  }
+  return {};
 }
 
 int ComponentIndexOf(int32_t model, int32_t mode, int32_t component) {
@@ -107,21 +114,19 @@ int ComponentIndexOnSwitch(int32_t model, int32_t oldMode, int32_t newMode, int 
 }
 
 TextList DipoleList(int32_t model, int32_t mode) {
-  switch (model) {
-    case kModelRz12:
-    case kModelRz27B:
-    case kModelRz27:
-    case kModelRz27Mk2:
+  switch (ModelRowOf(model).dipoles) {
+    case DipoleChoice::kVerticalHorizontal:
       return TextList{kDipoles, mode == kSurveyModeManual ? 3 : 2};
-    case kModelRz45:
+    case DipoleChoice::kSeparations:
       return mode == kSurveyModeManual ? List(kReadings) : List(kSeparations);
-    default:
-      return {};
+    case DipoleChoice::kNone:
+      break;
   }
+  return {};
 }
 
 int32_t DipoleOnSwitch(int32_t model, int32_t newMode, int32_t dipole) {
-  if (model == kModelRz45 || model == kModelRz27Dd) return dipole;
+  if (ModelRowOf(model).dipoleKeptOnModeSwitch) return dipole;
   return newMode != kSurveyModeManual && dipole == kDipoleBoth ? kDipoleVertical : dipole;
 }
 
@@ -146,50 +151,20 @@ float RateOfInterval(float interval) {
   return TypedRate(1.0 / static_cast<double>(interval));
 }
 
-const wchar_t* SurveyModeTitle(int32_t model) {
-  switch (model) {
-    case kModelRz27:
-      return L"RZ27 Mode";
-    case kModelRz45:
-      return L"RZ45-3 Mode";
-    case kModelZol12:
-      return L"ZOL12 Mode";
-    case kModelRz27Mk2:
-      return L"RZ27/2 Mode";
-    default:
-      return nullptr;
-  }
-}
+const wchar_t* SurveyModeTitle(int32_t model) { return ModelRowOf(model).modeTitle; }
 
 // ---- Logger setup ----------------------------------------------------------------------------
 
-const wchar_t* InstrumentPortLabel(int32_t model) {
-  switch (model) {
-    case kModelRz27B:
-      return L"RZ27B Port";
-    case kModelRz27Dd:
-      return L"RZ27-DD Port";
-    case kModelRz27:
-      return L"RZ27 Port";
-    case kModelRz45:
-      return L"RZ45-3 Port";
-    case kModelZol12:
-      return L"ZOL12 Port";
-    case kModelRz27Mk2:
-      return L"RZ27-MK2 Port";
-    default:
-      return nullptr;
-  }
-}
+const wchar_t* InstrumentPortLabel(int32_t model) { return ModelRowOf(model).portLabel; }
 
 TextList PauseKeyList(int32_t model, int32_t portrait) {
-  if (model == kModelRz27Mk2) return List(kMk2PauseKeys);
+  if (ModelRowOf(model).ownPauseKeys) return List(kMk2PauseKeys);
   return portrait != 0 ? TextList{kPauseKeys, 1} : List(kPauseKeys);
 }
 
 int PauseKeyEntryOf(int32_t model, int32_t portrait, int32_t pauseKey) {
   if (pauseKey < 0 || pauseKey > 3) return -1;
-  return model != kModelRz27Mk2 && portrait != 0 ? 0 : pauseKey;
+  return !ModelRowOf(model).ownPauseKeys && portrait != 0 ? 0 : pauseKey;
 }
 
 TextList SoftMarkerList(int32_t portrait, int32_t storageRoot) {
@@ -213,23 +188,21 @@ TextList StopBitsList() { return List(kStopBits); }
 // ---- Display options -------------------------------------------------------------------------
 
 int DisplayChannelCount(int32_t model, int32_t iceOption) {
-  switch (model) {
-    case kModelRz12:
-      return iceOption == 1 ? 5 : 4;
-    case kModelRz45:
-      return 6;
-    case kModelRz27Mk2:
-      return 8;
-    default:
-      return 4;
-  }
+  const ModelRow& row = ModelRowOf(model);
+  return row.displayChannels + (row.iceOption && iceOption == 1 ? 1 : 0);
 }
 
 TextList GridList(int32_t model, int32_t iceOption) {
-  if (model == kModelRz45) return {};
-  if (model == kModelZol12) return List(kZolGrid);
-  if (model == kModelRz12 && iceOption == 1) return List(kIceGrid);
-  return List(kGrid);
+  const ModelRow& row = ModelRowOf(model);
+  switch (row.scales) {
+    case ScaleChoice::kConductivity:
+      return {};
+    case ScaleChoice::kThicknessInphase:
+      return List(kZolGrid);
+    case ScaleChoice::kConductivityInphase:
+      break;
+  }
+  return row.iceOption && iceOption == 1 ? List(kIceGrid) : List(kGrid);
 }
 
 TextList WidthList() { return List(kWidths); }

@@ -11,26 +11,6 @@
 namespace handheld {
 namespace {
 
-// Title names by model: portrait, landscape on a storage-root build, landscape otherwise.
-struct TitleRow {
-  const wchar_t* portrait;
-  const wchar_t* landscapeStorage;
-  const wchar_t* landscapeDrive;
-};
-
-constexpr TitleRow kTitles[] = {
-    {L"STATICTIT_RZ12AR", L"STATICTIT_RZ12MX", L"STATICTIT_RZ12"},           // RZ12
-    {L"STATICTIT_RZ27BAR", L"STATICTIT_RZ27BMX", L"STATICTIT_RZ27B"},        // RZ27B
-    {L"STATICTIT_RZ27DDAR", L"STATICTIT_RZ27DDMX", L"STATICTIT_RZ27DD"},     // RZ27-DD
-    {L"STATICTIT_RZ27AR", L"STATICTIT_RZ27MX", L"STATICTIT_RZ27"},           // RZ27
-    {L"STATICTIT_RZ45AR", L"STATICTIT_RZ45MX", L"STATICTIT_RZ45"},           // RZ45
-    {nullptr, nullptr, nullptr},                                             // RZ89: none
-    {L"STATICTIT_ZOL12AR", L"STATICTIT_ZOL12MX", L"STATICTIT_ZOL12"},        // ZOL12
-    {L"STATICTIT_RZ27MK2AR", L"STATICTIT_RZ27MK2MX", L"STATICTIT_RZ27MK2"},  // RZ27-MK2
-};
-// The RZ12 with the ice option built in; its drive-root landscape title is the plain RZ12's.
-constexpr TitleRow kIceTitle = {L"STATICTIT_ZOLAR", L"STATICTIT_ZOLMX", L"STATICTIT_RZ12"};
-
 constexpr int kButtons = 7;
 constexpr COLORREF kPanelColour = RGB(192, 192, 192);
 constexpr COLORREF kFrameColour = RGB(64, 64, 64);
@@ -106,15 +86,15 @@ TitleBitmapNames ChooseTitleBitmaps(int32_t modelIndex, int32_t portrait, int32_
                                     int32_t zolOptionAvailable) {
   TitleBitmapNames names{portrait != 0 ? L"STATICBMPAAR" : L"STATICBMPA", nullptr,
                          portrait != 0 ? L"STATICLEADAR" : L"STATICLEAD"};
-  constexpr int32_t kModels = static_cast<int32_t>(sizeof kTitles / sizeof kTitles[0]);
-  if (modelIndex < 0 || modelIndex >= kModels) return names;
-  const TitleRow& row = modelIndex == kModelRz12 && zolOptionAvailable != 0 ? kIceTitle : kTitles[modelIndex];
+  if (!KnownModel(modelIndex)) return names;
+  const ModelRow& model = ModelRowOf(modelIndex);
+  const TitleBitmaps& row = model.iceOption && zolOptionAvailable != 0 ? kIceVariant.titles : model.titles;
   names.title = portrait != 0 ? row.portrait : storageRoot != 0 ? row.landscapeStorage : row.landscapeDrive;
   return names;
 }
 
 const wchar_t* TitleVersionText(int32_t modelIndex) {
-  return modelIndex == kModelRz12 || modelIndex == kModelRz45 ? L"Version 2.11" : L"Version 2.10";
+  return ModelRowOf(modelIndex).titleVersion;
 }
 
 LRESULT MainOnPaint(HWND window, UINT, WPARAM, LPARAM) {
