@@ -158,4 +158,29 @@ TEST_F(SimPrograms, BadOptionsAreRefused) {
   }
 }
 
+// --help prints the usage on standard output and exits 0; a usage error names the program.
+TEST_F(SimPrograms, HelpIsTheUsageOnStandardOutput) {
+  struct Case {
+    std::string command;
+    const char* holds;
+    int exitCode;
+  } cases[] = {
+      {std::string(INSTRUMENT_SIM_PATH) + " --help 2>/dev/null", "--baud N", 0},
+      {std::string(INSTRUMENT_SIM_PATH) + " --model RZ56MK2 --help 2>/dev/null", "usage: instrument-sim", 0},
+      {std::string(GPS_SIM_PATH) + " --help 2>/dev/null", "usage: gps-sim", 0},
+      {std::string(GPS_SIM_PATH) + " --frobnicate 1 2>&1 >/dev/null", "gps-sim: ", 2},
+  };
+  for (const Case& c : cases) {
+    FILE* out = popen(c.command.c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    std::string text;
+    char buf[512];
+    while (size_t n = fread(buf, 1, sizeof buf, out)) text.append(buf, n);
+    const int status = pclose(out);
+    EXPECT_TRUE(WIFEXITED(status)) << c.command;
+    EXPECT_EQ(WEXITSTATUS(status), c.exitCode) << c.command;
+    EXPECT_NE(text.find(c.holds), std::string::npos) << c.command << "\n" << text;
+  }
+}
+
 }  // namespace

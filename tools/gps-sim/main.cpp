@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
         }
         return "";
       });
-  if (!problem.empty()) return Usage(problem == "help" ? nullptr : problem.c_str());
+  if (problem == "help") return sim::cli::Help(kUsage);
+  if (!problem.empty()) return Usage(problem.c_str());
   o.seed = common.seed;
 
   std::unique_ptr<sim::Stream> stream;

@@ -36,6 +36,7 @@ const char kUsage[] =
     "  --partial RATE    share of the gaps with a partial frame (0 to 1)\n"
     "  --any-garbage     garbage may hold end marks and frame starts\n"
     "  --seed N          seed of the garbage (default 1)\n"
+    "  --baud N          the line rate --paced sends at (default the model's: 9600, RZ27MK2 19200)\n"
     "  --paced           send at the line rate (--baud, default the model's)\n"
     "  --no-wait         stream at once instead of waiting for the program to open the port\n";
 
@@ -114,7 +115,8 @@ int main(int argc, char** argv) {
         }
         return "";
       });
-  if (!problem.empty()) return Usage(problem == "help" ? nullptr : problem.c_str());
+  if (problem == "help") return sim::cli::Help(kUsage);
+  if (!problem.empty()) return Usage(problem.c_str());
   if (!model) return Usage("--model is required");
   o.model = model->model;
   o.seed = common.seed;

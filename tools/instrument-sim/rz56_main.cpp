@@ -86,7 +86,8 @@ int Rz56Main(int argc, char** argv) {
         }
         return "";
       });
-  if (!problem.empty()) return Usage(problem == "help" ? nullptr : problem.c_str());
+  if (problem == "help") return sim::cli::Help(kUsage);
+  if (!problem.empty()) return Usage(problem.c_str());
   o.seed = common.seed;
   if (common.baud > 0) o.baud = static_cast<int>(common.baud);
 

@@ -52,6 +52,11 @@ int Usage(const char* program, const char* usage, const char* problem) {
   return 2;
 }
 
+int Help(const char* usage) {
+  fputs(usage, stdout);
+  return 0;
+}
+
 bool ParseLong(const std::string& s, long* out) {
   if (s.empty()) return false;
   char* end = nullptr;

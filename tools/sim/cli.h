@@ -33,6 +33,8 @@ class Args {
 // Prints "<program>: <problem>" (when there is one) and the usage text on standard error; returns
 // 2, the exit code of a usage error.
 int Usage(const char* program, const char* usage, const char* problem);
+// Prints the usage text on standard output for --help; returns 0.
+int Help(const char* usage);
 
 // Whole-string numbers: decimal, or hexadecimal with 0x.
 bool ParseLong(const std::string& s, long* out);
