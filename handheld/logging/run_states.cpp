@@ -15,7 +15,7 @@
 #include "logging/logging.h"
 #include "logging/meter_reading.h"
 #include "logging/screen.h"
-#include "shell/dialog_support.h"
+#include "logging/dialog_support.h"
 
 namespace handheld {
 

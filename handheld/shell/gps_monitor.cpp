@@ -6,7 +6,7 @@
 #include "engine/state.h"
 #include "engine/timing.h"
 #include "logging/window_table.h"
-#include "shell/dialog_support.h"
+#include "logging/dialog_support.h"
 #include "shell/shell.h"
 
 namespace handheld {

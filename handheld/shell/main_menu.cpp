@@ -3,7 +3,7 @@
 #include "engine/ports.h"
 #include "engine/state.h"
 #include "engine/timing.h"
-#include "shell/dialog_support.h"
+#include "logging/dialog_support.h"
 #include "shell/shell.h"
 
 namespace handheld {

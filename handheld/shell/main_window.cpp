@@ -8,7 +8,7 @@
 #include "engine/state.h"
 #include "engine/timing.h"
 #include "logging/logging.h"
-#include "shell/dialog_support.h"
+#include "logging/dialog_support.h"
 #include "shell/shell.h"
 
 namespace handheld {

@@ -11,7 +11,7 @@
 #include "logging/dialogs.h"
 #include "logging/screen.h"
 #include "logging/window_table.h"
-#include "shell/dialog_support.h"
+#include "logging/dialog_support.h"
 #include "shell/file_review.h"
 #include "shell/file_review_rules.h"
 #include "shell/shell.h"

@@ -19,7 +19,7 @@
 #include "engine/state.h"
 #include "engine_test_support.h"
 #include "resources/resources.h"
-#include "shell/dialog_support.h"
+#include "logging/dialog_support.h"
 #include "shell/gps_monitor.h"
 #include "shell/shell.h"
 

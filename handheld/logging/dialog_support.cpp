@@ -1,4 +1,4 @@
-#include "shell/dialog_support.h"
+#include "logging/dialog_support.h"
 
 #include <aygshell.h>
 
