@@ -7,7 +7,6 @@
 namespace desktop {
 
 constexpr uint32_t kRz56TimeoutMs = 200;  // Watchdog.rz56TimeoutMs
-constexpr uint32_t kRz56PollMs = 100;     // Watchdog.rz56PollMs
 
 
 // What the requester and the request reader write, in the order they write it. The live writer

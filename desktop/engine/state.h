@@ -114,6 +114,10 @@ struct LinkStateData {
   std::atomic<HANDLE> requestEvent{nullptr};
   float framePeriodMs = 91.0f;
   int32_t sampleDivisor = 1;               // frames per reading
+  // The open ports, INVALID_HANDLE_VALUE while closed; a reader ends once its field differs.
+  std::atomic<HANDLE> instrumentPort{INVALID_HANDLE_VALUE};
+  // 0 port closed, 1 port open or reader ended, 2 reader running.
+  std::atomic<int32_t> instrumentReaderState{0};
 };
 extern LinkStateData LinkState;
 

@@ -1,0 +1,199 @@
+// Test stand-ins for the RZ56 link: a logging window that records every WM_RZ56_READING with the
+// kept frame and can run a handler and a timer, the threads' start and join, and the port steps
+// of an RZ56-MK2 run (start, GO in wheel mode, PAUSE from wheel mode, end) as the run states
+// perform them, with a bounded wait that serves sends for the old reader before each reopen.
+#pragma once
+
+#include <windows.h>
+#include <plat/kernel.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/timing.h"
+#include "engine/ports_pending.h"
+#include "engine/rz56_frames.h"
+#include "engine/rz56_link.h"
+#include "engine/state.h"
+
+namespace desktop::test {
+
+inline void ClosePortField(std::atomic<HANDLE>& field) {
+  const HANDLE h = field.exchange(INVALID_HANDLE_VALUE);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+}
+
+inline HANDLE StartThread(LPTHREAD_START_ROUTINE proc) { return CreateThread(nullptr, 0, proc, nullptr, 0, nullptr); }
+
+// Waits (serving sends) for the thread to end; true when it ended with 0. Closes the handle.
+inline bool JoinThread(HANDLE thread, DWORD limitMs = 30000) {
+  if (thread == nullptr) return false;
+  const bool ended = plat::WaitServicingSends(thread, limitMs) == WAIT_OBJECT_0;
+  DWORD code = 1;
+  GetExitCodeThread(thread, &code);
+  CloseHandle(thread);
+  return ended && code == 0;
+}
+
+class Rz56Window {
+ public:
+  Rz56Window() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.lpszClassName = "TestRz56LoggingWnd";
+    RegisterClassA(&wc);
+    Current() = this;
+    hwnd_ = CreateWindowExA(0, "TestRz56LoggingWnd", "Logging", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                            nullptr);
+    AppWindows.loggingWnd = hwnd_;
+  }
+  ~Rz56Window() {
+    if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    AppWindows.loggingWnd = nullptr;
+    Current() = nullptr;
+  }
+  Rz56Window(const Rz56Window&) = delete;
+  Rz56Window& operator=(const Rz56Window&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  // The kept frame (14 bytes) and the tick of every reading message, oldest first.
+  std::vector<std::string> frames;
+  std::vector<DWORD> ticks;
+  // Run after each reading is recorded, and on each timer tick (every timerMs while pumping).
+  std::function<void()> onReading;
+  std::function<void()> onTimer;
+  DWORD timerMs = 100;
+
+  // Retrieves and dispatches messages until pred holds or limitMs have passed on the platform
+  // clock. Returns pred().
+  bool PumpUntil(const std::function<bool()>& pred, DWORD limitMs) {
+    const DWORD start = GetTickCount();
+    SetTimer(hwnd_, kPumpTimer, 10, nullptr);
+    if (onTimer) SetTimer(hwnd_, kUserTimer, timerMs, nullptr);
+    MSG m;
+    while (!pred() && GetTickCount() - start < limitMs) {
+      if (GetMessageA(&m, nullptr, 0, 0) <= 0) break;
+      DispatchMessageA(&m);
+    }
+    KillTimer(hwnd_, kPumpTimer);
+    KillTimer(hwnd_, kUserTimer);
+    return pred();
+  }
+  void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+  }
+
+ private:
+  static constexpr UINT_PTR kPumpTimer = 77;
+  static constexpr UINT_PTR kUserTimer = 78;
+  static Rz56Window*& Current() {
+    static Rz56Window* current = nullptr;
+    return current;
+  }
+  static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    Rz56Window* self = Current();
+    if (self && msg == WM_TIMER) {
+      if (w == kUserTimer && self->onTimer) self->onTimer();
+      return 0;
+    }
+    if (self && msg == WM_RZ56_READING) {
+      self->frames.emplace_back(reinterpret_cast<const char*>(LinkState.frame), kRz56KeptLength);
+      self->ticks.push_back(GetTickCount());
+      if (self->onReading) self->onReading();
+      return 0;
+    }
+    return DefWindowProcA(h, msg, w, l);
+  }
+
+  HWND hwnd_ = nullptr;
+};
+
+// The port steps of an RZ56-MK2 run. Each switch closes the port, waits up to 1000 ms (serving
+// sends) for the old reader, and only then reopens it.
+class Rz56RunSteps {
+ public:
+  static constexpr DWORD kReaderWaitMs = 1000;
+
+  ~Rz56RunSteps() { End(); }
+
+  // 'H' 'X' with a reopen must give "OK"; then the request event and the request reader.
+  bool Start() {
+    if (SendInstrumentCommand('H', 'X', 1) != 1) return false;
+    survey::DelayMs(100);
+    LinkState.requestEvent.store(CreateEventA(nullptr, TRUE, FALSE, nullptr), std::memory_order_release);
+    StartReader(Rz56ReaderThread);
+    survey::DelayMs(200);
+    LinkState.lastRz56Tick.store(GetTickCount());
+    LinkState.rz56Ready.store(1);
+    return true;
+  }
+  // GO in wheel mode: true when the request reader had ended before the reopen and the
+  // instrument answered 'H' 'W'.
+  bool ToWheel() {
+    LinkState.rz56Ready.store(0);
+    ClosePortField(LinkState.instrumentPort);
+    SetEvent(LinkState.requestEvent.load());
+    const bool ended = StopReader();
+    if (pending::OpenInstrumentPort() != 1) return false;
+    const bool ok = SendInstrumentCommand('H', 'W', 0) == 1;
+    survey::DelayMs(100);
+    StartReader(Rz56WheelReaderThread);
+    survey::DelayMs(200);
+    return ended && ok;
+  }
+  // PAUSE from wheel mode: true when the wheel reader had ended before the reopen and the
+  // instrument answered 'H' 'X'.
+  bool ToRequest() {
+    ClosePortField(LinkState.instrumentPort);
+    const bool ended = StopReader();
+    survey::DelayMs(100);
+    if (pending::OpenInstrumentPort() != 1) return false;
+    const bool ok = SendInstrumentCommand('H', 'X', 0) == 1;
+    survey::DelayMs(100);
+    StartReader(Rz56ReaderThread);
+    survey::DelayMs(200);
+    LinkState.rz56Ready.store(1);
+    LinkState.lastRz56Tick.store(GetTickCount());
+    return ended && ok;
+  }
+  // The end of the run: true when the reader ended within the wait. The event is closed once
+  // the reader has ended.
+  bool End() {
+    ClosePortField(LinkState.instrumentPort);
+    const HANDLE event = LinkState.requestEvent.exchange(nullptr);
+    if (event) SetEvent(event);
+    const bool ended = StopReader();
+    if (event) CloseHandle(event);
+    LinkState.instrumentReaderState.store(0);
+    return ended;
+  }
+
+  HANDLE reader() const { return reader_; }
+  // Readers started while another was still alive (never, when the switches wait as they should).
+  int overlaps = 0;
+  DWORD lastReaderEndMs = 0;  // how long the last reader took to end after its wait began
+
+ private:
+  void StartReader(LPTHREAD_START_ROUTINE proc) {
+    if (reader_ != nullptr && WaitForSingleObject(reader_, 0) != WAIT_OBJECT_0) ++overlaps;
+    if (reader_ != nullptr) CloseHandle(reader_);
+    reader_ = StartThread(proc);
+  }
+  bool StopReader() {
+    if (reader_ == nullptr) return true;
+    const DWORD start = GetTickCount();
+    const bool ended = plat::WaitServicingSends(reader_, kReaderWaitMs) == WAIT_OBJECT_0;
+    lastReaderEndMs = GetTickCount() - start;
+    if (ended) {
+      CloseHandle(reader_);
+      reader_ = nullptr;
+    }
+    return ended;
+  }
+
+  HANDLE reader_ = nullptr;
+};
+
+}  // namespace desktop::test
