@@ -188,7 +188,9 @@ TEST_F(Rz56Requests, EveryTickIsAnswered) {
     notReady += LinkState.rz56Ready.load() == 1 ? 0 : 1;
     overdue += RequestRz56Reading() ? 1 : 0;
   };
-  ASSERT_TRUE(window.PumpUntil([&] { return window.frames.size() == 100; }, 100 * 100 + 500));
+  // The reader marks itself ready once the last reading's send has returned.
+  ASSERT_TRUE(window.PumpUntil([&] { return window.frames.size() == 100 && LinkState.rz56Ready.load() == 1; },
+                               100 * 100 + 500));
   EXPECT_EQ(ticks, 100);
   EXPECT_EQ(notReady, 0);
   EXPECT_EQ(overdue, 0);
