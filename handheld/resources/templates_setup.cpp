@@ -152,7 +152,7 @@ constexpr std::array<DlgItemT, 20> kSurvey12HItems = [] {
   };
   for (std::size_t i = 0; i < 5; ++i) {
     cell(i, kSurvey12HLeft[i], 3, 46, 50, kSurvey12HRowY[i]);
-    cell(5 + i, kSurvey12HRight[i], 87, 39, 127, kSurvey12HRowY[i]);
+    cell(5 + i, kSurvey12HRight[i], 87, 40, 127, kSurvey12HRowY[i]);  // "Survey Line" takes the 40 DLUs up to its control
   }
   return items;
 }();

@@ -306,14 +306,14 @@ TEST_F(StaticTest, TextIsPlacedByTheStyleOverTheParentsBackground) {
 }
 
 TEST_F(StaticTest, SetWindowTextRepaintsAndNothingElseHappens) {
-  HWND s = Make(L"STATIC", L"one", SS_LEFT, 30, {10, 10, 60, 60});
+  HWND s = Make(L"STATIC", L"one", SS_LEFT, 30, {10, 10, 63, 60});
   SetFocus(parent);
   PumpUntilIdle();
   SetWindowTextW(s, L"two words wrap");
   EXPECT_FALSE(plat::test::UpdateRegion(s).empty());
   PumpUntilIdle();
   EXPECT_EQ(TextOf(s), L"two words wrap");
-  // Wrapped at a word boundary inside its 50-px width.
+  // Wrapped at a word boundary inside its 53-px width ("two words" is 53 px).
   auto first = plat::test::FindText(L"two words");
   auto second = plat::test::FindText(L"wrap");
   ASSERT_TRUE(first.has_value() && second.has_value());

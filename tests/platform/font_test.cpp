@@ -7,6 +7,8 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "../../platform/src/font.h"
 #include "../../platform/src/surface.h"
@@ -292,6 +294,86 @@ TEST_F(FontTest, TextAlignmentAndTheDrawLogGiveTheCellPosition) {
   SetTextAlign(dc, TA_CENTER);
   TextOutA(dc, 100, 3, "Fix", 3);
   EXPECT_EQ(plat::test::FindText(L"Fix")->x, 100 - cx / 2);
+}
+
+// ---- Glyph spacing ---------------------------------------------------------------------------
+
+// Texts whose neighbours ran into one another (bold "ic", "rt"), kerned-looking pairs and a blank
+// pair, at every size and weight: from the pixels, each character's ink lies inside its advance and
+// at least one background column stands between the ink of neighbours; two blanks are twice one.
+TEST_F(FontTest, NeighboursInkNeverTouchesAndBlanksKeepTheirWidth) {
+  constexpr int kWide = 420;
+  surface = std::make_shared<Surface>(kWide, kH);
+  dc = plat::detail::CreateSurfaceDc(surface, POINT{0, 0}, nullptr, nullptr, false);
+  ASSERT_NE(dc, nullptr);
+  const COLORREF white = RGB(255, 255, 255), black = RGB(0, 0, 0);
+  auto draw = [&](int x, const std::wstring& s) {
+    HBRUSH b = CreateSolidBrush(white);
+    RECT all{0, 0, kWide, kH};
+    FillRect(dc, &all, b);
+    DeleteObject(b);
+    TextOutW(dc, x, 2, s.c_str(), static_cast<int>(s.size()));
+  };
+  auto inked = [&](int col) { return surface->CountPixels({col, 0, col + 1, kH}, plat::detail::PixelFromColor(black)) > 0; };
+  // The first and last ink columns of what is drawn; {-1, -1} for none.
+  auto span = [&] {
+    std::pair<int, int> out{-1, -1};
+    for (int col = 0; col < kWide; ++col) {
+      if (!inked(col)) continue;
+      if (out.first < 0) out.first = col;
+      out.second = col;
+    }
+    return out;
+  };
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, black);
+  for (LONG cell : {13, 14, 16, 20, 28}) {
+    for (LONG weight : {FW_NORMAL, FW_BOLD}) {
+      UseFont(cell, weight);
+      const std::string at = std::to_string(cell) + (weight == FW_BOLD ? " bold" : " regular");
+      for (const std::wstring text : {L"ic", L"il", L"rt", L"ll", L"Vertical", L"Vertical  G100", L"AV", L"TY", L"fj",
+                                      L"r/", L"W%", L"\u00C6\u00D8"}) {
+        // Each character alone at its pen: where its ink is.
+        std::vector<std::pair<int, int>> ink;
+        LONG pen = 4;
+        for (wchar_t ch : text) {
+          const LONG advance = Width(std::wstring(1, ch));
+          draw(pen, std::wstring(1, ch));
+          const auto one = span();
+          if (one.first >= 0) {
+            EXPECT_GE(one.first, pen) << at << " '" << char(ch) << "' inks left of its pen";
+            EXPECT_LT(one.second, pen + advance) << at << " '" << char(ch) << "' inks past its advance";
+            ink.push_back(one);
+          }
+          pen += advance;
+        }
+        // The whole text: a background column between every two neighbours.
+        draw(4, text);
+        EXPECT_EQ(span(), std::make_pair(ink.front().first, ink.back().second)) << at;
+        for (size_t i = 0; i + 1 < ink.size(); ++i) {
+          bool gap = false;
+          for (int col = ink[i].second + 1; col < ink[i + 1].first; ++col) gap = gap || !inked(col);
+          EXPECT_TRUE(gap) << at << ": characters " << i << " and " << i + 1 << " of \"" << std::string(text.begin(), text.end())
+                           << "\" touch";
+        }
+      }
+      // Blanks: the gap of "a  b" is one blank wider than that of "a b".
+      const LONG blank = Width(L" ");
+      EXPECT_GT(blank, 0) << at;
+      EXPECT_EQ(Width(L"  "), 2 * blank) << at;
+      auto gapOf = [&](const std::wstring& s) {
+        draw(4, s);
+        int lastA = -1, firstB = -1;
+        for (int col = 0; col < kWide; ++col) {
+          if (!inked(col)) continue;
+          if (firstB < 0 && lastA >= 0 && !inked(col - 1)) firstB = col;
+          if (firstB < 0) lastA = col;
+        }
+        return firstB - lastA;
+      };
+      EXPECT_EQ(gapOf(L"a  b") - gapOf(L"a b"), blank) << at;
+    }
+  }
 }
 
 // ---- DrawText --------------------------------------------------------------------------------

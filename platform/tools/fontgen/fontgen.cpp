@@ -7,7 +7,8 @@
 // fit the cell's ascent and descent. The horizontal size (a horizontal scale of the outlines) of the
 // regular 13, 14 and 16 px cells is the largest whose mean letter advance rounds to the dialog base
 // unit of that cell; the larger cells keep the 16 px cell's scale, and each bold instance uses the
-// horizontal size of its regular one.
+// horizontal size of its regular one. Every glyph's ink is then placed inside its advance with a
+// blank column after it, so that the ink of two neighbours never touches.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -76,35 +77,42 @@ int EmForCell(FT_Face face, const Cell& cell) {
 
 const FT_Int32 kLoad = FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
 
-int Advance(FT_Face face, uint32_t cp) {
-  FT_UInt gi = FT_Get_Char_Index(face, cp);
-  if (gi == 0) {
-    std::fprintf(stderr, "fontgen: no glyph for U+%04X\n", cp);
-    std::exit(1);
-  }
-  if (int e = FT_Load_Glyph(face, gi, kLoad)) Die("FT_Load_Glyph", e);
-  return static_cast<int>((face->glyph->advance.x + 32) >> 6);
-}
+Glyph Render(FT_Face face, uint32_t cp, const Cell& cell, int* clippedRows);
 
-// Mean advance of 'a'..'z' and 'A'..'Z', rounded half up.
-int AverageLetterWidth(FT_Face face) {
+// Mean advance of 'a'..'z' and 'A'..'Z' as placed in the cell, rounded half up.
+int AverageLetterWidth(FT_Face face, const Cell& cell) {
   int sum = 0;
-  for (char c = 'a'; c <= 'z'; ++c) sum += Advance(face, static_cast<unsigned char>(c));
-  for (char c = 'A'; c <= 'Z'; ++c) sum += Advance(face, static_cast<unsigned char>(c));
+  int clipped = 0;
+  for (char c = 'a'; c <= 'z'; ++c) sum += Render(face, static_cast<unsigned char>(c), cell, &clipped).advance;
+  for (char c = 'A'; c <= 'Z'; ++c) sum += Render(face, static_cast<unsigned char>(c), cell, &clipped).advance;
   return (2 * sum + 52) / 104;
 }
 
-int ChooseXPpem(FT_Face face, int em, int target) {
+int ChooseXPpem(FT_Face face, const Cell& cell, int em, int target) {
   for (int x = em; x >= em * 3 / 4; --x) {
     SetSize(face, x, em);
-    if (AverageLetterWidth(face) == target) return x;
+    if (AverageLetterWidth(face, cell) == target) return x;
   }
   std::fprintf(stderr, "fontgen: no horizontal size reaches a mean width of %d at em %d\n", target, em);
   std::exit(1);
 }
 
+// Places a glyph's ink at or after the pen and leaves at least one blank column before the next
+// pen: the ink of two neighbours never touches, and it stays inside the advance that a text is
+// measured with. The ink moves as little as it can; a glyph whose ink fills its advance gets one
+// column more.
+void KeepApart(Glyph& g) {
+  if (g.width == 0) return;
+  g.advance = std::max(g.advance, g.width + 1);
+  g.left = std::clamp(g.left, 0, g.advance - g.width - 1);
+}
+
 Glyph Render(FT_Face face, uint32_t cp, const Cell& cell, int* clippedRows) {
   FT_UInt gi = FT_Get_Char_Index(face, cp);
+  if (gi == 0) {
+    std::fprintf(stderr, "fontgen: no glyph for U+%04X\n", cp);
+    std::exit(1);
+  }
   if (int e = FT_Load_Glyph(face, gi, kLoad)) Die("FT_Load_Glyph", e);
   if (int e = FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO)) Die("FT_Render_Glyph", e);
   const FT_GlyphSlot g = face->glyph;
@@ -131,7 +139,7 @@ Glyph Render(FT_Face face, uint32_t cp, const Cell& cell, int* clippedRows) {
       maxC = std::max(maxC, c);
     }
   }
-  if (maxR < 0) return out;  // blank glyph (space)
+  if (maxR < 0) return out;  // blank glyph (space): the advance the font gives
   out.left = g->bitmap_left + minC;
   out.top = cell.ascent - g->bitmap_top + minR;
   out.width = maxC - minC + 1;
@@ -143,6 +151,7 @@ Glyph Render(FT_Face face, uint32_t cp, const Cell& cell, int* clippedRows) {
       if (ink(r, c)) out.bits[bit >> 3] |= static_cast<uint8_t>(0x80 >> (bit & 7));
     }
   }
+  KeepApart(out);
   return out;
 }
 
@@ -180,7 +189,7 @@ int main(int argc, char** argv) {
     const int em = EmForCell(faces[0], cell);
     int xPpem = static_cast<int>(std::lround(em * scale));
     if (cell.baseX) {
-      xPpem = ChooseXPpem(faces[0], em, cell.baseX);
+      xPpem = ChooseXPpem(faces[0], cell, em, cell.baseX);
       scale = static_cast<double>(xPpem) / em;
     }
     for (int bold = 0; bold < 2; ++bold) {
@@ -190,7 +199,7 @@ int main(int argc, char** argv) {
       std::vector<Glyph> glyphs;
       for (uint16_t cp : cps) glyphs.push_back(Render(face, cp, cell, &clipped));
       std::fprintf(stderr, "cell %d %s: em %d x %d, mean letter width %d, clipped ink pixels %d\n", cell.height,
-                   bold ? "bold" : "regular", xPpem, em, AverageLetterWidth(face), clipped);
+                   bold ? "bold" : "regular", xPpem, em, AverageLetterWidth(face, cell), clipped);
       std::printf("\n// Cell %d px, %s: %d x %d pixels per em (horizontal scale %.3f).\n", cell.height,
                   bold ? "bold" : "regular", xPpem, em, static_cast<double>(xPpem) / em);
       std::printf("const uint8_t kBits%d[] = {", index);

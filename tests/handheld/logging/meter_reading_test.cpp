@@ -8,8 +8,12 @@
 #include <plat/testing.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "../../../platform/src/font.h"
 
 #include "logging/screen.h"
 #include "logging_fixture.h"
@@ -357,6 +361,50 @@ TEST_F(MeterReading, AutoRecordsEveryAnnouncedFrame) {
   EXPECT_TRUE(FeedFrame(kReleased, -200, 0));
   EXPECT_EQ(ReadingRecords().size(), 6u);
   EXPECT_DOUBLE_EQ(SurveyRun.station, station + 5 * 2.5);
+}
+
+// The bold values row reads from the window's pixels as it is written: in "Vertical  G100" every
+// character's ink is its own group of columns, where its glyph puts it, and the two blanks leave
+// the width of two between 'l' and 'G'.
+TEST_F(MeterReading, TheBoldRangeTextReadsFromThePixels) {
+  Start(0, 1);
+  for (int i = 0; i < 4 && !FeedFrame(kReleased, -200, 500); ++i) {
+  }
+  std::optional<plat::test::DrawEntry> range;
+  for (const auto& e : plat::test::DrawLog()) {
+    if (e.op == plat::test::DrawOp::Text && e.window == logging_ && e.text.rfind(L"Vertical  G", 0) == 0) range = e;
+  }
+  ASSERT_TRUE(range.has_value());
+  EXPECT_EQ(range->fontWeight, FW_BOLD);
+  const plat::detail::FontFace& face = plat::detail::FontInstance(range->fontCell, true);
+
+  // Groups of ink columns in the text's cell.
+  std::vector<std::pair<int, int>> groups;
+  for (int x = range->rect.left; x < range->rect.right; ++x) {
+    bool ink = false;
+    for (int y = range->rect.top; y < range->rect.bottom && !ink; ++y) {
+      ink = plat::test::WindowPixel(logging_, x, y) == range->textColor;
+    }
+    if (!ink) continue;
+    if (!groups.empty() && groups.back().second == x - 1) {
+      groups.back().second = x;
+    } else {
+      groups.push_back({x, x});
+    }
+  }
+  // What the glyphs say: each inked character's columns from its pen.
+  std::vector<std::pair<int, int>> expected;
+  int pen = range->x;
+  for (wchar_t ch : range->text) {
+    const plat::detail::GlyphData& g = face.Glyph(ch);
+    if (g.width) expected.push_back({pen + g.left, pen + g.left + g.width - 1});
+    pen += g.advance;
+  }
+  ASSERT_EQ(expected.size(), 12u);  // "Vertical" and "G100"
+  EXPECT_EQ(groups, expected);
+  const int blank = face.Glyph(' ').advance;
+  ASSERT_GE(groups.size(), 9u);
+  EXPECT_GE(groups[8].first - groups[7].second - 1, 2 * blank);
 }
 
 // The battery field is redrawn by a reading once more than 180000 ms have passed since it was last
