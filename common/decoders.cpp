@@ -10,6 +10,24 @@ namespace survey {
 
 float ToFloat(double v) { return std::fabs(v) <= FLT_MAX ? static_cast<float>(v) : 0.0f; }
 
+void CopyChannels(const TraceChannels& c, int32_t* valid, float* values) {
+  for (int i = 0; i < kTraceChannels; ++i) {
+    if (valid) valid[i] = c.valid[i];
+    if (values) values[i] = c.value[i];
+  }
+}
+
+void PutMeterOutputs(const MeterDecoded& d, float& value1, float& value2, char& dipole, int16_t& range, char& marker,
+                     int32_t& frameKind) {
+  value1 = d.value1;
+  value2 = d.value2;
+  if (!d.decoded) return;
+  dipole = d.dipole;
+  marker = d.marker;
+  range = d.range;
+  if (d.hasFrameKind) frameKind = d.frameKind;
+}
+
 namespace {
 
 void Put(TraceChannels& c, int channel, float v) {

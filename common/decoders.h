@@ -76,6 +76,15 @@ struct Rz27Mk2Decoded {
 // inphase factors (a diagnostic build) the inphase stays in the units of the base conversion.
 Rz27Mk2Decoded DecodeRz27Mk2(const unsigned char* frame, const float offsets[6], bool inphaseFactors);
 
+// Copies decoded channels to a program's channel arrays (TraceSet or a caller's; either array may
+// be null).
+void CopyChannels(const TraceChannels& c, int32_t* valid, float* values);
+
+// Hands a meter decoding to the out-parameters of the decoders' signature: the values always,
+// the letters and range when the model has a branch, the frame kind when the model sets one.
+void PutMeterOutputs(const MeterDecoded& d, float& value1, float& value2, char& dipole, int16_t& range, char& marker,
+                     int32_t& frameKind);
+
 // A value that is not finite or does not fit a float reads 0.
 float ToFloat(double v);
 

@@ -13,6 +13,7 @@ Rz56CalibrationData Rz56Calibration;
 ScreenLayoutData ScreenLayout;
 SurveyRunData SurveyRun;
 SurveySettingsData SurveySettings;
+TraceSetData TraceSet;
 WatchdogData Watchdog;
 
 void ResetEngineState() {
@@ -27,6 +28,7 @@ void ResetEngineState() {
   ResetObject(ScreenLayout);
   ResetObject(SurveyRun);
   ResetObject(SurveySettings);
+  ResetObject(TraceSet);
   ResetObject(Watchdog);
 }
 

@@ -116,6 +116,10 @@ struct LinkStateData {
   int32_t sampleDivisor = 1;               // frames per reading
   // The open ports, INVALID_HANDLE_VALUE while closed; a reader ends once its field differs.
   std::atomic<HANDLE> instrumentPort{INVALID_HANDLE_VALUE};
+  std::atomic<HANDLE> markerPort{INVALID_HANDLE_VALUE};
+  std::atomic<HANDLE> gpsPort{INVALID_HANDLE_VALUE};
+  std::atomic<int32_t> frameCount{0};      // frames counted since the last reading message
+  std::atomic<int32_t> hardMarker{0};      // the marker line's modem status word; above 0: pressed
   // 0 port closed, 1 port open or reader ended, 2 reader running.
   std::atomic<int32_t> instrumentReaderState{0};
 };
@@ -232,6 +236,15 @@ struct Rz56CalibrationData : Rz56CurrentRing, Rz56QcState {
   int32_t qcSecondsOrOk = 0;
 };
 extern Rz56CalibrationData Rz56Calibration;
+
+// The eight display channels of the latest reading (owner: engine, the live decoders). A channel's
+// valid flag is 1 when it holds a value of this reading.
+struct TraceSetData {
+  static constexpr int kChannels = 8;
+  float traceValue[kChannels] = {};
+  int32_t traceValid[kChannels] = {};
+};
+extern TraceSetData TraceSet;
 
 // RZ27-MK2 calibration (owner: the RZ27-MK2 calibration handler).
 struct Rz27Mk2CalibrationData {

@@ -35,25 +35,6 @@ survey::MeterDecodeInputs CurrentInputs(bool batteryFrames) {
   return in;
 }
 
-// Where the channels go: TraceSet or the caller's arrays (either may be absent in a record call).
-void PutChannels(const survey::TraceChannels& c, int32_t* valid, float* values) {
-  for (int i = 0; i < survey::kTraceChannels; ++i) {
-    if (valid) valid[i] = c.valid[i];
-    if (values) values[i] = c.value[i];
-  }
-}
-
-// The outputs the Part's signature has; those a model does not set stay untouched.
-void PutMeterOutputs(const MeterDecoded& d, float& value1, float& value2, char& dipole, int16_t& range,
-                     char& marker, int32_t& frameKind) {
-  value1 = d.value1;
-  value2 = d.value2;
-  if (!d.decoded) return;
-  dipole = d.dipole;
-  marker = d.marker;
-  range = d.range;
-  if (d.hasFrameKind) frameKind = d.frameKind;
-}
 
 constexpr double kMk2TemperatureScale = 3.108;
 constexpr double kMk2TemperatureZero = 50.0;
@@ -74,8 +55,8 @@ void DecodeMeterFrame(float& value1, float& value2, char& dipole, int16_t& range
   unsigned char frame[sizeof LinkState.frame];
   CopyLiveFrame(frame);
   const MeterDecoded d = survey::DecodeMeter(frame, CurrentInputs(true));
-  PutChannels(d.channels, TraceSet.traceValid, TraceSet.traceValue);
-  PutMeterOutputs(d, value1, value2, dipole, range, marker, frameKind);
+  survey::CopyChannels(d.channels, TraceSet.traceValid, TraceSet.traceValue);
+  survey::PutMeterOutputs(d, value1, value2, dipole, range, marker, frameKind);
   if (d.hasRange2) range2 = d.range2;
   if (d.hasStatus) battery = d.battery;
 }
@@ -86,8 +67,8 @@ void DecodeMeterRecord(const unsigned char* record, int32_t* valid, float* value
   unsigned char frame[kMeterRecordBytes] = {};
   if (record) std::memcpy(frame, record, sizeof frame);
   const MeterDecoded d = survey::DecodeMeter(frame, CurrentInputs(false));
-  PutChannels(d.channels, valid, values);
-  PutMeterOutputs(d, value1, value2, dipole, range, marker, frameKind);
+  survey::CopyChannels(d.channels, valid, values);
+  survey::PutMeterOutputs(d, value1, value2, dipole, range, marker, frameKind);
 }
 
 void DecodeRz27Mk2Frame(float& cond1m, float& inph1m, float& cond05m, float& inph05m,
@@ -97,7 +78,7 @@ void DecodeRz27Mk2Frame(float& cond1m, float& inph1m, float& cond05m, float& inp
   unsigned char frame[sizeof LinkState.frame];
   CopyLiveFrame(frame);
   const Rz27Mk2Decoded r = survey::DecodeRz27Mk2(frame, SurveySettings.mk2Offset, Mk2InphaseFactors());
-  PutChannels(r.channels, TraceSet.traceValid, TraceSet.traceValue);
+  survey::CopyChannels(r.channels, TraceSet.traceValid, TraceSet.traceValue);
   cond1m = r.cond1m;
   inph1m = r.inph1m;
   cond05m = r.cond05m;
@@ -120,7 +101,7 @@ void DecodeRz27Mk2Record(const unsigned char* record, int32_t* valid, float* val
   if (record) std::memcpy(frame, record, sizeof frame);
   const float offsets[6] = {o1, o2, o3, o4, o5, o6};
   const Rz27Mk2Decoded r = survey::DecodeRz27Mk2(frame, offsets, Mk2InphaseFactors());
-  PutChannels(r.channels, valid, values);
+  survey::CopyChannels(r.channels, valid, values);
   dipole = r.dipole;
   marker = r.marker;
 }

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "common/serial_lines.h"
 #include "engine/state.h"
 
 namespace handheld {
@@ -15,19 +16,6 @@ constexpr wchar_t kCaption[] = L"Serial Port";
 constexpr wchar_t kGpsFailure[] = L"Cannot open GPS port";
 constexpr wchar_t kMarkerFailure[] = L"Cannot open External Marker port";
 
-// The initial values of the GPS settings stand in for an index outside its table.
-const SurveySettingsData kInitialSettings{};
-
-template <class T, int N>
-T Lookup(const T (&table)[N], int32_t index, int32_t initialIndex) {
-  return index >= 0 && index < N ? table[index] : table[initialIndex];
-}
-
-const DWORD kBaudRates[] = {CBR_4800, CBR_9600, CBR_19200, CBR_38400, CBR_57600, CBR_115200};
-const BYTE kByteSizes[] = {7, 8};
-const BYTE kParities[] = {NOPARITY, EVENPARITY, ODDPARITY};
-const BYTE kStopBits[] = {ONESTOPBIT, TWOSTOPBITS};
-
 void ShowFailure(const wchar_t* text) { MessageBoxW(AppWindows.monitorGpsWnd, text, kCaption, MB_OK); }
 
 // Opens "COMn:" for reading and writing, unshared, as an existing device.
@@ -39,27 +27,8 @@ HANDLE OpenCom(int comNumber) {
 
 DWORD InstrumentBaudRate() { return BuildModel().baud; }
 
-// The instrument and marker ports: 8N1, binary, DTR on, RTS off, no flow control except, on the
-// marker port, DSR output flow control. One-byte reads give up after 2000 ms.
-void ConfigureInstrumentLine(HANDLE h, bool dsrFlow) {
-  COMMTIMEOUTS t{65535, 1000, 1000, 0, 0};
-  SetCommTimeouts(h, &t);
-  DCB dcb{};
-  dcb.DCBlength = sizeof dcb;
-  GetCommState(h, &dcb);
-  dcb.BaudRate = InstrumentBaudRate();
-  dcb.ByteSize = 8;
-  dcb.Parity = NOPARITY;
-  dcb.StopBits = ONESTOPBIT;
-  dcb.fBinary = 1;
-  dcb.fDtrControl = DTR_CONTROL_ENABLE;
-  dcb.fRtsControl = RTS_CONTROL_DISABLE;
-  dcb.fOutxCtsFlow = 0;
-  dcb.fOutxDsrFlow = dsrFlow ? 1 : 0;
-  dcb.fOutX = 0;
-  dcb.fInX = 0;
-  SetCommState(h, &dcb);
-}
+// One-byte reads on the instrument and marker ports give up after 2000 ms.
+constexpr COMMTIMEOUTS kInstrumentTimeouts{65535, 1000, 1000, 0, 0};
 
 }  // namespace
 
@@ -75,11 +44,6 @@ bool MarkerSharesPort(int32_t markerSetting, int comNumber) {
   return marker != 0 && marker == comNumber;
 }
 
-DWORD GpsBaudRate(int32_t index) { return Lookup(kBaudRates, index, kInitialSettings.gpsBaudIndex); }
-BYTE GpsByteSize(int32_t index) { return Lookup(kByteSizes, index, kInitialSettings.gpsDataBitsIndex); }
-BYTE GpsParity(int32_t index) { return Lookup(kParities, index, kInitialSettings.gpsParityIndex); }
-BYTE GpsStopBits(int32_t index) { return Lookup(kStopBits, index, kInitialSettings.gpsStopBitsIndex); }
-
 int32_t OpenInstrumentPort() {
   // A model outside the line gets the first model's message.
   const wchar_t* failure = (KnownModel(BuildConfig.modelIndex) ? BuildModel() : kModelRows[0]).portFailure;
@@ -89,7 +53,7 @@ int32_t OpenInstrumentPort() {
     ShowFailure(failure);
     return 0;
   }
-  ConfigureInstrumentLine(h, false);
+  survey::ConfigureInstrumentLine(h, kInstrumentTimeouts, InstrumentBaudRate(), false);
   LinkState.instrumentPort.store(h, std::memory_order_release);
   return 1;
 }
@@ -102,20 +66,10 @@ int32_t OpenGpsPort() {
     ShowFailure(kGpsFailure);
     return 0;
   }
-  COMMTIMEOUTS t{100, 100, 100, 100, 100};
-  SetCommTimeouts(h, &t);
-  DCB dcb{};
-  dcb.DCBlength = sizeof dcb;
-  GetCommState(h, &dcb);
-  dcb.BaudRate = GpsBaudRate(SurveySettings.gpsBaudIndex);
-  dcb.ByteSize = GpsByteSize(SurveySettings.gpsDataBitsIndex);
-  dcb.Parity = GpsParity(SurveySettings.gpsParityIndex);
-  dcb.StopBits = GpsStopBits(SurveySettings.gpsStopBitsIndex);
-  dcb.fOutxCtsFlow = 0;
-  dcb.fOutxDsrFlow = 0;
-  dcb.fOutX = 1;
-  dcb.fInX = 1;
-  SetCommState(h, &dcb);
+  const COMMTIMEOUTS timeouts{100, 100, 100, 100, 100};
+  survey::ConfigureGpsLine(h, timeouts,
+                           {SurveySettings.gpsBaudIndex, SurveySettings.gpsDataBitsIndex, SurveySettings.gpsParityIndex,
+                            SurveySettings.gpsStopBitsIndex});
   LinkState.gpsPort.store(h, std::memory_order_release);
   return 1;
 }
@@ -128,7 +82,7 @@ int32_t OpenMarkerPort() {
     ShowFailure(kMarkerFailure);
     return 0;
   }
-  ConfigureInstrumentLine(h, true);
+  survey::ConfigureInstrumentLine(h, kInstrumentTimeouts, InstrumentBaudRate(), true);
   LinkState.markerPort.store(h, std::memory_order_release);
   return 1;
 }

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "common/serial_lines.h"
+
 namespace handheld {
 
 enum class PortRole : uint8_t { kInstrument, kGps, kMarker };
@@ -22,12 +24,11 @@ int PortComNumber(PortRole role, int32_t setting);
 // nothing). The one "shares a port" test of the program.
 bool MarkerSharesPort(int32_t markerSetting, int comNumber);
 
-// The line settings the GPS setting indexes stand for; an index outside its table gives the
-// setting's initial value (9600 baud, 8 data bits, no parity, 1 stop bit).
-DWORD GpsBaudRate(int32_t index);
-BYTE GpsByteSize(int32_t index);
-BYTE GpsParity(int32_t index);    // 0 NOPARITY, 1 EVENPARITY, 2 ODDPARITY
-BYTE GpsStopBits(int32_t index);  // 0 ONESTOPBIT, 1 TWOSTOPBITS
+// The line settings the GPS setting indexes stand for (common/serial_lines.h).
+using survey::GpsBaudRate;
+using survey::GpsByteSize;
+using survey::GpsParity;
+using survey::GpsStopBits;
 
 // Each opener returns 1 when its LinkState handle holds the open, configured port, and 0 after
 // the failure message (the handle keeps the invalid value). A setting that names no port is not
