@@ -13,8 +13,14 @@
 
 namespace {
 
+// The temporary roots made and not yet removed, each with the process that made it: a forked
+// child inherits the list, but removes only its own.
+struct TempRoot {
+  std::string path;
+  pid_t owner;
+};
 std::mutex g_rootsMutex;
-std::vector<std::string> g_tempRoots;
+std::vector<TempRoot> g_tempRoots;
 
 int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
   remove(path);
@@ -22,6 +28,33 @@ int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
 }
 
 void RemoveTree(const std::string& path) { nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS); }
+
+// Takes the roots out of the list; those of this process are removed, the others forgotten.
+void RemoveRoots() {
+  std::vector<TempRoot> roots;
+  {
+    std::lock_guard<std::mutex> lock(g_rootsMutex);
+    roots.swap(g_tempRoots);
+  }
+  const pid_t self = getpid();
+  for (const TempRoot& r : roots) {
+    if (r.owner == self) RemoveTree(r.path);
+  }
+}
+
+// A test's root goes when the test ends, passed or failed, even when its fixture never resets the
+// layer; the roots of a program that is no test go when it exits.
+class RootsAtTestEnd : public ::testing::EmptyTestEventListener {
+  void OnTestEnd(const ::testing::TestInfo&) override { RemoveRoots(); }
+};
+
+void RemoveRootsAtTheEnd() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    std::atexit(RemoveRoots);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new RootsAtTestEnd);
+  });
+}
 
 }  // namespace
 
@@ -37,13 +70,12 @@ std::string UseTempRoot() {
     return {};
   }
   std::string root = buf.data();
-  std::vector<std::string> old;
+  RemoveRootsAtTheEnd();
+  RemoveRoots();
   {
     std::lock_guard<std::mutex> lock(g_rootsMutex);
-    old.swap(g_tempRoots);
-    g_tempRoots.push_back(root);
+    g_tempRoots.push_back({root, getpid()});
   }
-  for (const auto& r : old) RemoveTree(r);
   detail::SetRootOverride(root, root + "/dev");
   mkdir((root + "/dev").c_str(), 0777);
   detail::CreateRootFolders(detail::CurrentProfile());
@@ -61,6 +93,8 @@ void FailFlushes(DWORD error, int count) { detail::SetFlushFaults(count, error);
 
 void ClearFaults() { detail::ClearFileFaults(); }
 
+void RemoveTempRoots() { RemoveRoots(); }
+
 }  // namespace plat::test
 
 namespace plat::detail {
@@ -68,12 +102,7 @@ namespace plat::detail {
 void ResetFiles() {
   ClearFileFaults();
   ClearRootOverride();
-  std::vector<std::string> roots;
-  {
-    std::lock_guard<std::mutex> lock(g_rootsMutex);
-    roots.swap(g_tempRoots);
-  }
-  for (const auto& r : roots) RemoveTree(r);
+  RemoveRoots();
 }
 
 }  // namespace plat::detail

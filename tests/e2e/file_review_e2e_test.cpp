@@ -160,9 +160,7 @@ TEST(FileReviewPtyChild, RecordsThenReviews) {
   CloseHandle(again);
   EXPECT_FALSE(test::Ended(program));
 
-  std::printf("review run checked\n");
-  std::fflush(stdout);
-  _exit(::testing::Test::HasFailure() ? 1 : 0);
+  test_support::ExitChild("review run");
 }
 
 TEST(FileReviewEndToEnd, RecordsAFileOnAPseudoTerminalAndReviewsIt) {

@@ -187,9 +187,7 @@ TEST(HandheldPtyChild, RunStartsOnAPseudoTerminal) {
   }
   EXPECT_TRUE(announced);
   EXPECT_FALSE(test::Ended(program));
-  std::printf("pty run checked\n");
-  std::fflush(stdout);
-  _exit(::testing::Test::HasFailure() ? 1 : 0);
+  test_support::ExitChild("pty run");
 }
 
 TEST_F(HandheldApps, ARunStartsOnAPseudoTerminalLinkedAsCom1) {

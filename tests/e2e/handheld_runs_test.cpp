@@ -94,9 +94,7 @@ struct EndChild {
   test_support::Child* sim = nullptr;
   ~EndChild() {
     delete sim;
-    std::printf("%s checked\n", what);
-    std::fflush(stdout);
-    _exit(::testing::Test::HasFailure() ? 1 : 0);
+    test_support::ExitChild(what);
   }
 };
 

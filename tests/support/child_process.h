@@ -3,18 +3,32 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <plat/testing.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 extern char** environ;
 
 namespace test_support {
+
+// Ends a test's child process at once: "<what> checked" on standard output for the parent, the
+// temporary drive roots it made removed (_exit skips their usual removal), and exit code 1 when
+// anything failed.
+[[noreturn]] inline void ExitChild(const char* what) {
+  std::printf("%s checked\n", what);
+  std::fflush(stdout);
+  const int code = ::testing::Test::HasFailure() ? 1 : 0;
+  plat::test::RemoveTempRoots();
+  _exit(code);
+}
 
 class Child {
  public:

@@ -8,8 +8,13 @@
 namespace plat::test {
 
 // Makes a fresh temporary drive root, with its device folder and the current profile's root
-// folders, and points DriveRoot() and DeviceDir() at it. Reset removes it again. Returns its path.
+// folders, and points DriveRoot() and DeviceDir() at it. Returns its path. It is removed by Reset,
+// by the next UseTempRoot, at the end of the running test (pass or fail) and at the process's exit.
 std::string UseTempRoot();
+
+// Removes the temporary drive roots this process made, at once. For a test child that ends with
+// _exit, which skips the end of its test and the exit handlers.
+void RemoveTempRoots();
 
 // The next `count` CreateFile calls whose path, as passed, matches `glob` (ignoring case; '*' and
 // '?' also match separators) fail with `error`.
