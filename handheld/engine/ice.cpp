@@ -59,8 +59,9 @@ float ComputeIceThickness(float conductivity, int32_t seaWaterIndex) {
   if (result == 0.0) result = LookUp(c);
   const float thickness = static_cast<float>(result);
   if (SurveySettings.showIceProfile == 1) {
-    TraceSet.traceValue[4] = thickness;
-    TraceSet.traceValid[4] = 1;
+    // A result off the curve is no thickness: the channel stays invalid, and the plot leaves a gap.
+    TraceSet.traceValue[kIceChannel] = thickness;
+    TraceSet.traceValid[kIceChannel] = IceThicknessOnCurve(thickness) ? 1 : 0;
   }
   return thickness;
 }

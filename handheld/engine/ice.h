@@ -15,6 +15,9 @@ constexpr int kSeaWaterIndexes = 11;  // sea water 2000 + 100 k mS/m, k = 0 to 1
 constexpr float kIceAboveCurve = -999.0f;
 constexpr float kIceBelowCurve = -99.0f;
 
+// The display channel of the thickness (TraceSet and the plots).
+constexpr int kIceChannel = 4;
+
 // The built-in curves, [type][sea-water index][entry]: apparent conductivity (mS/m) over ice
 // entry / 10 m thick. Each falls strictly; entries 0 and 70 are the conversion's limits.
 extern const double kBuiltInIceCurves[kIceCurveTypes][kSeaWaterIndexes][kIceCurveEntries];
@@ -30,7 +33,11 @@ void LoadIceCurve(int32_t seaWaterIndex);
 
 // The ice thickness in metres for an apparent conductivity (mS/m) over sea water of the given
 // index: -999.0 above the curve's 0 m value, -99.0 below its 7.0 m value. When
-// SurveySettings.showIceProfile is 1 the result is also TraceSet channel 4, valid.
+// SurveySettings.showIceProfile is 1 the result is also TraceSet channel 4, valid only when it is
+// on the curve.
 float ComputeIceThickness(float conductivity, int32_t seaWaterIndex);
+
+// Whether a result of ComputeIceThickness is a thickness (not one of the off-curve values).
+inline bool IceThicknessOnCurve(float thickness) { return thickness != kIceAboveCurve && thickness != kIceBelowCurve; }
 
 }  // namespace handheld

@@ -1,11 +1,14 @@
 #include "engine/records.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <vector>
 
+#include "engine/decoders.h"
 #include "engine/state.h"
 
 namespace handheld {
@@ -109,6 +112,12 @@ constexpr char kDirectionLetters[] = {'W', 'S', 'N', 'E'};
 
 int RecordLength() { return BuildConfig.recordLength == 26 ? 26 : 24; }
 
+double TypedStation(double value) { return std::isnan(value) ? 0.0 : std::clamp(value, -9999999.99, 99999999.99); }
+
+float TypedIncrement(double value) {
+  return std::isnan(value) ? 0.0f : static_cast<float>(std::clamp(value, -99.999, 999.999));
+}
+
 size_t FormatFileHeader(char* out) {
   const int length = RecordLength();
   FormatHeaderRecord(out, length);
@@ -163,10 +172,9 @@ size_t FormatStationRecord(char* out, const SYSTEMTIME& now) {
 size_t FormatReadingRecord(char* out) {
   const int length = RecordLength();
   char* rec = Blank(out, length);
-  // The frame as the handler left it; a shorter (NUL-ended) frame is blank-padded to 12.
-  size_t n = 0;
-  while (n < 12 && LinkState.frame[n] != 0) ++n;
-  PutText(rec, 0, 12, reinterpret_cast<const char*>(LinkState.frame), n);
+  // The 12 frame bytes as the handler left them, a 0x00 (a status byte may be one) included; the
+  // handlers blank-pad a shorter frame.
+  memcpy(rec, LinkState.frame, kMeterRecordBytes);
   PutTick(rec, length, LinkState.lastFrameTick.load());
   return static_cast<size_t>(length);
 }

@@ -111,9 +111,9 @@ void StoreNewLine(HWND dialog) {
   StoreSelection(dialog, kNewLineDirection, s.lineDirection);
   wchar_t start[kNumberRead];
   GetDlgItemTextW(dialog, kNewLineStart, start, kNumberRead);
-  s.startStation = plat::ParseDecimal(start);
+  s.startStation = TypedStation(plat::ParseDecimal(start));
   SurveyRun.station = s.startStation;
-  s.stationIncrement = ReadFloat(dialog, kNewLineStationIncrement);
+  s.stationIncrement = TypedIncrement(ReadFloat(dialog, kNewLineStationIncrement));
   for (int32_t& have : PlotState.havePrev) have = 0;
   LoadSaveSettings(1);
 }
@@ -190,7 +190,7 @@ INT_PTR CALLBACK NewStationDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
   if (LOWORD(wParam) == IDOK) {
     wchar_t typed[64];
     GetDlgItemTextW(dialog, 865, typed, 64);
-    SurveyRun.station = plat::ParseDecimal(typed);
+    SurveyRun.station = TypedStation(plat::ParseDecimal(typed));
     for (int32_t& have : PlotState.havePrev) have = 0;
     {
       WindowDc dc(AppWindows.loggingWnd);

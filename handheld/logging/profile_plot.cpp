@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/ice.h"
 #include "engine/state.h"
 #include "logging/logging.h"
 #include "logging/plot_channels.h"
@@ -128,6 +129,11 @@ void PlotReadingPoint(HDC dc, const int32_t rows[8]) {
   }
   PlotState.started = 1;
 
+  // The RZ12's ice thickness breaks its curve at a reading without one (off the curve, or in vertical
+  // dipole), as the redraw does.
+  if (BuildConfig.modelIndex == kModelRz12 && TraceSet.traceValid[kIceChannel] == 0) {
+    PlotState.havePrev[kIceChannel] = 0;
+  }
   for (int c = 0; c < TraceSetData::kChannels; ++c) {
     if (TraceSet.traceValid[c] == 0 || PlotState.traceShown[c] != 1) continue;
     HPEN pen = CreatePen(PS_SOLID, SurveySettings.traceThickness[c], SurveySettings.traceColour[c]);

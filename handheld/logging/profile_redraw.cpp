@@ -21,7 +21,6 @@ namespace handheld {
 namespace {
 
 constexpr int kChannels = TraceSetData::kChannels;
-constexpr int kIceChannel = 4;
 
 // Whole records before a position, newest first, read in blocks. Ends at the start of the file and
 // at the first short or failed read, so a damaged file always ends the walk.
@@ -62,8 +61,11 @@ class BackwardRecords {
 // each channel's points not yet drawn, newest first.
 class Redraw {
  public:
+  // The offsets that stand: while a calibration runs those in force are 0, but the readings of the
+  // line were decoded with the standing ones.
   explicit Redraw(HWND window) : window_(window) {
-    for (int i = 0; i < 6; ++i) offsets_[i] = SurveySettings.mk2Offset[i];
+    const float* standing = Mk2OffsetsStanding();
+    for (int i = 0; i < 6; ++i) offsets_[i] = standing[i];
   }
 
   int x() const { return x_; }
@@ -92,8 +94,11 @@ class Redraw {
     GroupScale ice;
     if (BuildConfig.modelIndex == kModelRz12 && PlotState.traceShown[kIceChannel] == 1 && valid[1] != 0 &&
         GroupScaleOf(ChannelGroup(kIceChannel), &ice)) {
+      // Off the curve there is no thickness: a gap, as in the live plot.
       const float thickness = ComputeIceThickness(values[1], SurveySettings.seaWaterIndex);
-      points_[kIceChannel].push_back(POINT{x_, PlotRow(ice.max, thickness, ice.pxPerUnit)});
+      if (IceThicknessOnCurve(thickness)) {
+        points_[kIceChannel].push_back(POINT{x_, PlotRow(ice.max, thickness, ice.pxPerUnit)});
+      }
     }
   }
 

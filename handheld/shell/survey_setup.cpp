@@ -3,6 +3,7 @@
 // the settings file; Cancel changes nothing.
 #include <cstdint>
 
+#include "engine/records.h"
 #include "engine/settings.h"
 #include "engine/state.h"
 #include "engine/timing.h"
@@ -148,7 +149,7 @@ void OnRateBox(HWND dialog) {
 
 // Any notification of the increment box; a 0 is replaced by 1.000 at once.
 void OnIncrementBox(HWND dialog) {
-  Setup.current = FloatValue(ReadNumber(dialog, kIncrementBox));
+  Setup.current = TypedIncrement(ReadNumber(dialog, kIncrementBox));
   if (KnownMode(Setup.shownMode)) Setup.increment[Setup.shownMode] = Setup.current;
   if (Setup.current == 0.0f) {
     Setup.current = 1.0f;
@@ -182,9 +183,9 @@ void OnOk(HWND dialog) {
   s.lineIncrement = FloatValue(ReadNumber(dialog, kLineIncrementBox));
   StoreSelection(dialog, kSequenceList, &s.lineSequence);
   StoreSelection(dialog, kDirectionList, &s.lineDirection);
-  s.startStation = ReadNumber(dialog, kStartStationBox);
+  s.startStation = TypedStation(ReadNumber(dialog, kStartStationBox));
   SurveyRun.station = s.startStation;
-  s.stationIncrement = FloatValue(ReadNumber(dialog, kIncrementBox));
+  s.stationIncrement = TypedIncrement(ReadNumber(dialog, kIncrementBox));
   float* kept[] = {&s.stationIncrementAuto, &s.stationIncrementWheel, &s.stationIncrementManual};
   if (KnownMode(mode)) *kept[mode] = s.stationIncrement;
   LoadSaveSettings(1);

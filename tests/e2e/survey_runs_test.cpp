@@ -47,10 +47,16 @@ std::vector<std::string> Records(const std::string& bytes) {
   return out;
 }
 
-sim::InstrumentOptions Frames(int model) {
+// A status byte below 0 keeps the simulator's.
+sim::InstrumentOptions Frames(int model, int status = -1) {
   sim::InstrumentOptions o;
   o.model = model;
   o.ramp = true;  // every frame differs
+  if (status >= 0) {
+    o.status = static_cast<unsigned>(status);
+    o.field1 = -200;
+    o.field2 = 500;
+  }
   return o;
 }
 
@@ -153,10 +159,12 @@ size_t CheckStretch(const std::vector<std::string>& recs, size_t at, int reading
 }
 
 struct RunCase {
+  const char* name;
   const char* app;
   bool gps;
+  int status;  // the frames' status byte; below 0 the simulator's
 };
-void PrintTo(const RunCase& c, std::ostream* os) { *os << c.app << (c.gps ? " with GPS" : ""); }
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
 
 // The child: a survey of two logging stretches around a new station, checked.
 void SurveyChild(const RunCase& c) {
@@ -165,7 +173,7 @@ void SurveyChild(const RunCase& c) {
   ASSERT_TRUE(survey::AppSwitches(c.app, &build));
   const int instrument = plat::test::CreatePtyPort(1);
   ASSERT_GE(instrument, 0);
-  PtyFeed frames(instrument, std::make_unique<sim::InstrumentStream>(Frames(build.modelIndex)));
+  PtyFeed frames(instrument, std::make_unique<sim::InstrumentStream>(Frames(build.modelIndex, c.status)));
   std::unique_ptr<PtyFeed> gps;
   std::vector<std::string> sentences;
   if (c.gps) {
@@ -230,7 +238,8 @@ void SurveyChild(const RunCase& c) {
   while (at < recs.size() && recs[at][0] != 'X') ++at;  // GPS records before Go
   ASSERT_LT(at, recs.size());
   EXPECT_EQ(recs[at].compare(0, 9, "X$STARTED"), 0);
-  at = CheckStretch(recs, at + 1, first, sim::InstrumentStream(Frames(build.modelIndex)), framesPerReading, sentences);
+  at = CheckStretch(recs, at + 1, first, sim::InstrumentStream(Frames(build.modelIndex, c.status)), framesPerReading,
+                    sentences);
   ASSERT_LT(at, recs.size());
   EXPECT_EQ(recs[at].compare(0, 8, "X$PAUSED"), 0);
   ++at;
@@ -240,7 +249,7 @@ void SurveyChild(const RunCase& c) {
   EXPECT_EQ(recs[at + 1][0], '*');
   at += 2;
   EXPECT_EQ(recs[at].compare(0, 9, "X$STARTED"), 0) << recs[at];
-  at = CheckStretch(recs, at + 1, second, sim::InstrumentStream(Frames(build.modelIndex)), framesPerReading,
+  at = CheckStretch(recs, at + 1, second, sim::InstrumentStream(Frames(build.modelIndex, c.status)), framesPerReading,
                     sentences);
   ASSERT_LT(at, recs.size());
   EXPECT_EQ(recs[at].compare(0, 8, "X$PAUSED"), 0);
@@ -312,9 +321,7 @@ void UnplugChild() {
 TEST(Unplugging, Child) {
   if (!std::getenv(kChildEnv)) GTEST_SKIP() << "runs only as the child of the test below";
   UnplugChild();
-  std::printf("unplugging checked\n");
-  std::fflush(stdout);
-  _exit(::testing::Test::HasFailure() ? 1 : 0);
+  test_support::ExitChild("unplugging");
 }
 
 // Closing the pty's master while Logging: the port reads as silence, the watchdog writes five
@@ -331,24 +338,27 @@ class SurveyRuns : public ::testing::TestWithParam<RunCase> {};
 TEST_P(SurveyRuns, Child) {
   if (!std::getenv(kChildEnv)) GTEST_SKIP() << "runs only as the child of the test below";
   SurveyChild(GetParam());
-  std::printf("survey checked\n");
-  std::fflush(stdout);
-  _exit(::testing::Test::HasFailure() ? 1 : 0);
+  test_support::ExitChild("survey");
 }
 
 TEST_P(SurveyRuns, OnPseudoTerminals) {
   const std::string filter =
       std::string("--gtest_filter=") + ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() +
-      ".Child/" + GetParam().app;
+      ".Child/" + GetParam().name;
   test_support::Child child({"/proc/self/exe", filter}, {std::string(kChildEnv) + "=1"});
   const std::string out = child.Output(120000);
   EXPECT_EQ(child.Wait(), 0) << out;
   EXPECT_NE(out.find("survey checked"), std::string::npos) << out;
 }
 
+// The status byte 0x00 (horizontal dipole, range code 0, no marker) is a frame byte like any other:
+// every reading keeps its 12 bytes.
 INSTANTIATE_TEST_SUITE_P(Apps, SurveyRuns,
-                         ::testing::Values(RunCase{"rz12wm", false}, RunCase{"rz27bwm", true}, RunCase{"rz45wm", true}),
-                         [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.app); });
+                         ::testing::Values(RunCase{"rz12wm", "rz12wm", false, -1},
+                                           RunCase{"rz27bwm", "rz27bwm", true, -1},
+                                           RunCase{"rz45wm", "rz45wm", true, -1},
+                                           RunCase{"rz12wm_status0", "rz12wm", false, 0x00}),
+                         [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace handheld

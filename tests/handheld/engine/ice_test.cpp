@@ -101,11 +101,12 @@ TEST_F(IceTest, TheThicknessIsChannelFourOnlyWithTheIceProfile) {
   EXPECT_EQ(SurveySettings.seaWaterIndex, settings.seaWaterIndex);
   EXPECT_EQ(SurveySettings.rz12Type, settings.rz12Type);
 
+  // Off the curve (above it, below it) the value is no thickness: the channel is invalid.
   SurveySettings.showIceProfile = 1;
   for (float c : {500.0f, 5000.0f, 1.0f}) {
     const float t = ComputeIceThickness(c, 0);
     EXPECT_EQ(TraceSet.traceValue[4], t) << c;
-    EXPECT_EQ(TraceSet.traceValid[4], 1) << c;
+    EXPECT_EQ(TraceSet.traceValid[4], c == 500.0f ? 1 : 0) << c;
     for (int ch = 0; ch < TraceSetData::kChannels; ++ch) {
       if (ch == 4) continue;
       EXPECT_EQ(TraceSet.traceValue[ch], before.traceValue[ch]) << ch;

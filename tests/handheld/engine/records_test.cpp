@@ -22,9 +22,9 @@ constexpr uint32_t kBigTick = 3000000000u;
 // 5 March 2013, 14:07:09 and `ms` milliseconds.
 SYSTEMTIME LocalTimeAt(WORD ms) { return plat::test::MakeSystemTime(2013, 3, 5, 14, 7, 9, ms); }
 
-void SetFrame(const char* text) {
+void SetFrame(const std::string& bytes) {
   memset(LinkState.frame, 0, sizeof LinkState.frame);
-  memcpy(LinkState.frame, text, strlen(text));
+  memcpy(LinkState.frame, bytes.data(), bytes.size());
 }
 
 // One writer call: the build it runs in, what it sets and calls, and the records it must append.
@@ -148,13 +148,21 @@ TEST_F(RecordsTest, EveryRecordKindHasItsBytesWithL24) {
          return WriteReadingRecord();
        },
        {"Tt -20000500     123456\n"}},
+      // The handler blank-pads a shorter frame; the writer takes its 12 bytes as they are.
       {"reading, 8-byte frame", kModelZol12, 0, 1,
        [] {
-         SetFrame("T123I456");
+         SetFrame("T123I456    ");
          LinkState.lastFrameTick = 987654;
          return WriteReadingRecord();
        },
        {"T123I456         987654\n"}},
+      {"reading, status byte 0x00", kModelRz12, 0, 1,
+       [] {
+         SetFrame(std::string("T\0-200000500", 12));
+         LinkState.lastFrameTick = kTick;
+         return WriteReadingRecord();
+       },
+       {std::string("T\0-200000500     123456\n", 24)}},
       {"time sync", kModelRz12, 0, 1, [] { return WriteTimeRecord(); }, {"*14:07:09.250    123456\n"}},
       {"event filling the text field", kModelRz12, 0, 1, [] { return WriteEventRecord(L"$CONN BREAK", 'X'); },
        {"X$CONN BREAK     123456\n"}},

@@ -50,6 +50,14 @@ std::string Rz12Frame(int i) {
   return MeterFrame('T', 32 + 8, static_cast<int>(-(300 + 15 * tri) * 4), static_cast<int>((5 + 1.5 * tri) * 400));
 }
 
+// RZ12 with the status byte 0x00: horizontal dipole, range code 0 (range 1000, gain 1), no marker;
+// the values of Rz12Frame on the horizontal channels.
+std::string Rz12StatusZeroFrame(int i) {
+  std::string f = Rz12Frame(i);
+  f[1] = 0;
+  return f;
+}
+
 // RZ89, range code 4: channel 0 from 300 to 450 and channel 2 from 50 to 150, both on scale 1.
 std::string Rz89Frame(int i) {
   const double tri = Tri(i);
@@ -120,8 +128,9 @@ class RedrawTest : public ::testing::Test {
     SurveyRun.state = kRunLogging;
   }
 
-  // One recorded reading as the reading handlers take it: decode, count it at its station, tag,
-  // write, then rows and the live point.
+  // One recorded reading as the reading handlers take it: decode (with the ice thickness of a
+  // horizontal reading when the conversion is on), count it at its station, tag, write, then rows
+  // and the live point.
   void Live(const std::string& frame) {
     std::memset(LinkState.frame, 0, sizeof LinkState.frame);
     std::memcpy(LinkState.frame, frame.data(), frame.size());
@@ -140,6 +149,7 @@ class RedrawTest : public ::testing::Test {
       int32_t kind = 0, battery = 0;
       uint16_t range2;
       DecodeMeterFrame(v1, v2, dipole, range, marker, kind, range2, battery);
+      if (SurveySettings.zolEnabled == 1 && dipole == 'H') ComputeIceThickness(v1, SurveySettings.seaWaterIndex);
     }
     SurveyRun.readingsAtStation += 1;
     if (SurveyRun.readingsAtStation >= 2) LinkState.frame[0] = static_cast<unsigned char>('0' + SurveyRun.readingsAtStation);
@@ -198,20 +208,22 @@ struct MatchCase {
   int readings;
   std::function<std::string(int)> frame;
   int calibrateAt;  // RZ27-MK2: new offsets after this many readings; -1 none
+  int dipole;       // the dipole setting, which picks the channels shown
 };
 
 TEST_F(RedrawTest, RedrawAfterARepaintGivesTheLiveCurves) {
   const MatchCase cases[] = {
-      {"RZ12 landscape", kModelRz12, false, 90, Rz12Frame, -1},
-      {"RZ12 portrait, more readings than columns", kModelRz12, true, 160, Rz12Frame, -1},
-      {"RZ12 landscape, more readings than columns", kModelRz12, false, 200, Rz12Frame, -1},
-      {"RZ89: both channels on scale 1", kModelRz89, false, 80, Rz89Frame, -1},
-      {"RZ27-MK2 calibrated in the middle", kModelRz27Mk2, false, 100, Mk2Frame, 50},
+      {"RZ12 landscape", kModelRz12, false, 90, Rz12Frame, -1, 0},
+      {"RZ12 portrait, more readings than columns", kModelRz12, true, 160, Rz12Frame, -1, 0},
+      {"RZ12 landscape, more readings than columns", kModelRz12, false, 200, Rz12Frame, -1, 0},
+      {"RZ12 status byte 0x00", kModelRz12, false, 90, Rz12StatusZeroFrame, -1, 1},
+      {"RZ89: both channels on scale 1", kModelRz89, false, 80, Rz89Frame, -1, 0},
+      {"RZ27-MK2 calibrated in the middle", kModelRz27Mk2, false, 100, Mk2Frame, 50, 0},
   };
   for (const MatchCase& c : cases) {
     SCOPED_TRACE(c.name);
     Fresh(c.portrait);
-    Start(c.model, 0, 0, c.portrait);
+    Start(c.model, 0, c.dipole, c.portrait);
     for (int i = 0; i < c.readings; ++i) {
       if (i == c.calibrateAt) {
         for (int k = 0; k < 6; ++k) Rz27Mk2Calibration.previous[k] = SurveySettings.mk2Offset[k];
@@ -235,6 +247,7 @@ TEST_F(RedrawTest, RedrawAfterARepaintGivesTheLiveCurves) {
     ASSERT_EQ(live.size(), redrawn.size());
     for (const auto& [colour, pixels] : live) {
       SCOPED_TRACE(testing::Message() << "colour " << std::hex << colour);
+      EXPECT_FALSE(pixels.empty());
       EXPECT_TRUE(test::Close(pixels, redrawn.at(colour)));
     }
     EXPECT_EQ(SurveyRun.dataFile.Size(), size);
@@ -242,18 +255,30 @@ TEST_F(RedrawTest, RedrawAfterARepaintGivesTheLiveCurves) {
 }
 
 // The RZ12's ice profile: each horizontal reading's thickness on the ice scale (0 to 5 m), with
-// the meter type and sea water in force, as channel 4; a vertical reading has none, so the curve
-// breaks there. Only where the live plot draws it: not with "Th" hidden or the conversion off.
+// the meter type and sea water in force, as channel 4; a vertical reading has none, and neither
+// has one below the curve, so the curve breaks there, live and redrawn. Only where the live plot
+// draws it: not with "Th" hidden or the conversion off.
 TEST_F(RedrawTest, TheIceProfileIsTheThicknessOfEachHorizontalReading) {
   struct Case {
     const char* name;
     int32_t zolEnabled;
     int32_t thVisible;
     bool drawn;
+    bool belowCurve;  // two readings under the curve's 7 m end in the middle
   } const cases[] = {
-      {"ice profile", 1, 1, true},
-      {"Th hidden", 1, 0, false},
-      {"conversion off", 0, 1, false},
+      {"ice profile", 1, 1, true, false},
+      {"Th hidden", 1, 0, false, false},
+      {"conversion off", 0, 1, false, false},
+      {"readings below the curve", 1, 1, true, true},
+  };
+  // No part of the ice curve in the plot's bottom rows (the readings on the curve here are all
+  // thicker than 1 m).
+  const auto expectNothingAtTheBottom = [this](const char* when) {
+    for (int x = 0; x <= NewestColumn() + 1; ++x) {
+      for (int y : test::RowsOfColour(screen_.curve, x, kColours[4])) {
+        EXPECT_LT(y, kPlotHeight - 10) << when << ", column " << x;
+      }
+    }
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -267,6 +292,22 @@ TEST_F(RedrawTest, TheIceProfileIsTheThicknessOfEachHorizontalReading) {
     SurveySettings.traceVisible[4] = c.thVisible;
     PlotState.pxPerUnitIce = kPlotHeight / 5.0f;
     SelectTraces();
+    if (c.belowCurve) {
+      for (int conductivity : {277, 252, 10, 10, 112}) Live(MeterFrame('T', 0x80, -4 * conductivity, 0));
+      expectNothingAtTheBottom("live");
+      const PixelSet live = Curves()[kColours[4]];
+      Redraw();
+      expectNothingAtTheBottom("redrawn");
+      EXPECT_TRUE(test::Close(live, Curves()[kColours[4]]));  // the same gap
+      const std::vector<std::vector<POINT>> lines = Polylines(4);
+      ASSERT_EQ(lines.size(), 2u);
+      // 112 mS/m as a dot, the gap of the two readings, then 252 and 277 mS/m.
+      for (const POINT& p : lines[0]) EXPECT_EQ(p.x, 270);
+      ASSERT_EQ(lines[1].size(), 2u);
+      EXPECT_EQ(lines[1][0].x, 264);
+      EXPECT_EQ(lines[1][1].x, 262);
+      continue;
+    }
     for (int conductivity : {1408, 1238, 0, 957, 277, 252, 112}) {
       Live(conductivity == 0 ? MeterFrame('T', 0xA0, -4000, 0) : MeterFrame('T', 0x80, -4 * conductivity, 0));
     }

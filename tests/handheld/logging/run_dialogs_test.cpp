@@ -4,13 +4,17 @@
 #include <plat/testing.h>
 
 #include <cfloat>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app_test_support.h"
 #include "engine/settings.h"
+#include "logging/dialog_support.h"
 #include "logging/dialogs.h"
 #include "logging/screen.h"
 #include "logging_fixture.h"
+#include "shell/shell.h"
 
 namespace handheld {
 namespace {
@@ -100,6 +104,80 @@ TEST_F(RunDialogs, NewStationTypedValues) {
     EXPECT_EQ(SurveyRun.station, c.station);
     EXPECT_EQ(DataFile().substr(before, 12), c.record);
     TearDown();
+  }
+}
+
+// Typed numbers too wide for their record fields are clamped to what the fields hold, in each of
+// the three dialogs that take them: the records keep every character, and the settings file (a
+// line of at most 255 characters each) reads the same values back.
+TEST_F(RunDialogs, TypedNumbersFitTheirRecordFields) {
+  enum class Dialog { kSurveySetup, kNewLine, kNewStation };
+  struct Value {
+    const wchar_t* typed;
+    double station;
+    const char* stationField;  // "%11.2f"
+    float increment;
+    const char* incrementField;  // "%11.3f"
+  } const values[] = {
+      {L"12345678901234", 99999999.99, "99999999.99", 999.999f, "    999.999"},
+      {L"-12345678901234", -9999999.99, "-9999999.99", -99.999f, "    -99.999"},
+      {L"1e300", 99999999.99, "99999999.99", 999.999f, "    999.999"},
+  };
+  const std::pair<Dialog, const char*> dialogs[] = {
+      {Dialog::kSurveySetup, "survey setup"}, {Dialog::kNewLine, "new line"}, {Dialog::kNewStation, "new station"}};
+  for (const auto& [dialog, name] : dialogs) {
+    for (const Value& v : values) {
+      SCOPED_TRACE(testing::Message() << name << ", " << std::string(v.typed, v.typed + wcslen(v.typed)));
+      SetUpLogging(LoggingSetup{});
+      ShowRun();
+      size_t from = 0;  // where the records of the typed values start
+      if (dialog == Dialog::kSurveySetup) {
+        plat::test::ExpectDialog(L"Survey Setup", [&v](ModalContext& ctx) {
+          ctx.SetText(628, v.typed);  // start station
+          ctx.SetText(629, v.typed);  // station increment
+          ctx.ClickCaptionOk();
+        });
+        RunDialogByName(main_, L"GetSurveySetup12H", SurveySetupDlgProc);
+        ASSERT_TRUE(CreateFile(L"RUN1"));
+        from = 3 * kRecord;  // the line block after the two header records
+      } else {
+        ASSERT_TRUE(CreateFile(L"RUN1"));
+        from = DataFile().size();
+        if (dialog == Dialog::kNewLine) {
+          plat::test::ExpectDialog(L"New Line", [&v](ModalContext& ctx) {
+            ctx.SetText(678, v.typed);  // start station
+            ctx.SetText(679, v.typed);  // station increment
+            ctx.ClickCaptionOk();
+          });
+          Key('L');
+          from += kRecord;
+        } else {
+          plat::test::ExpectDialog(L"New Station", [&v](ModalContext& ctx) {
+            ctx.SetText(865, v.typed);
+            ctx.ClickCaptionOk();
+          });
+          Key('N');
+        }
+      }
+      ASSERT_EQ(plat::test::PendingExpectations(), 0u);
+      const std::string file = DataFile();
+      ASSERT_GE(file.size(), from + 2 * kRecord);
+      EXPECT_EQ(SurveyRun.station, v.station);
+      if (dialog == Dialog::kNewStation) {
+        EXPECT_EQ(file.substr(from, 13), std::string("S") + v.stationField + " ");
+      } else {
+        EXPECT_EQ(file.substr(from, 13), std::string("B") + v.stationField + " ");
+        EXPECT_EQ(file.substr(from + kRecord + 8, 12), std::string(v.incrementField) + " ");
+        // Saved whole: the increment's line, and the start station as it reads back.
+        char increment[32];
+        snprintf(increment, sizeof increment, "\r\n%f\r\n", static_cast<double>(v.increment));
+        EXPECT_NE(test::SettingsFileBytes().find(increment), std::string::npos) << increment;
+        SurveySettings.startStation = 0;
+        LoadSaveSettings(0);
+        EXPECT_EQ(SurveySettings.startStation, v.station);
+      }
+      TearDown();
+    }
   }
 }
 

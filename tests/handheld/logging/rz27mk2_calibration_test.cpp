@@ -15,8 +15,11 @@
 
 #include "engine/settings.h"
 #include "logging/commands.h"
+#include "logging/plot_channels.h"
 #include "logging/rz27mk2_reading.h"
+#include "logging/screen.h"
 #include "logging_fixture.h"
+#include "plot_test_support.h"
 #include "sim/instrument.h"
 #include "sim/virtual_sink.h"
 
@@ -252,6 +255,20 @@ class CalibrationRun : public LoggingFixture {
     }
     return out;
   }
+  // The rows of each channel's colour in the plot's newest columns.
+  static std::vector<std::vector<int>> NewestColumnsRows() {
+    std::vector<std::vector<int>> out;
+    for (int c = 0; c < 8; ++c) {
+      std::vector<int> rows;
+      for (int x = NewestColumn() - 8; x <= NewestColumn(); ++x) {
+        for (int y : test::RowsOfColour(AppWindows.curveWnd, x, SurveySettings.traceColour[c])) {
+          rows.push_back(x * 1000 + y);
+        }
+      }
+      out.push_back(rows);
+    }
+    return out;
+  }
   size_t BeepsOf(UINT type) const {
     size_t n = 0;
     for (const auto& b : plat::test::Beeps()) n += b.type == type ? 1 : 0;
@@ -296,6 +313,31 @@ TEST_F(CalibrationRun, SuccessSavesAndRecordsTheOffsetsAndDeleteZeroesThem) {
   const std::vector<std::string> deleted = LastRecords(6);
   EXPECT_EQ(deleted[0], "O1     0.000     10.000  \n");
   EXPECT_EQ(deleted[5], "O6     0.000      0.036  \n");
+}
+
+// The Yes redraws the plot while the offsets in force are 0: the readings of the line are drawn
+// with the offsets they were taken with, as before the question.
+TEST_F(CalibrationRun, TheRedrawAtTheStartKeepsTheStandingOffsets) {
+  Start(true);
+  const float offsets[6] = {100.0f, 50.0f, 10.0f, 5.0f, 0.0f, 0.0f};
+  const COLORREF colours[8] = {RGB(255, 0, 0),   RGB(0, 160, 0),   RGB(0, 0, 255),  RGB(200, 0, 200),
+                               RGB(0, 200, 200), RGB(255, 140, 0), RGB(120, 60, 0), RGB(90, 90, 255)};
+  for (int i = 0; i < 6; ++i) SurveySettings.mk2Offset[i] = offsets[i];
+  for (int c = 0; c < 8; ++c) SurveySettings.traceColour[c] = colours[c];
+  sim::Mk2ScriptStream stream({Segment(3000, true)}, 47, 47);
+  sim::FeedVirtualPort(*port_, stream, GetTickCount());
+  Key('G');
+  PumpFor(1000);
+  Press(LoggingButtons.pause[PauseButtonIndex(SurveySettings.pauseKey, SurveySettings.surveyMode)]);
+  ASSERT_EQ(SurveyRun.state.load(), kRunStandBy);
+  RedrawPlot(logging_);
+  const std::vector<std::vector<int>> before = NewestColumnsRows();
+  ASSERT_FALSE(before[2].empty());  // the inphase curves, on the grid shown
+  ASSERT_FALSE(before[6].empty());
+
+  Calibrate({Segment(1000, true)});
+  EXPECT_EQ(NewestColumnsRows(), before);
+  for (float o : SurveySettings.mk2Offset) EXPECT_EQ(o, 0.0f);  // the calibration runs
 }
 
 // No vertical reading in the window: the failure prompt for 3000 ms, then the old offsets; no

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/decoders.h"
+#include "engine/records.h"
 #include "engine/state.h"
 #include "engine_test_support.h"
 #include "review_test_support.h"
@@ -304,6 +305,20 @@ TEST_F(ReviewWalk, ManualGroupsReadingsIntoStations) {
   EXPECT_EQ(Station(rows, 2), "        2.00");
   EXPECT_EQ(Flags(rows, 2), " 1 1 1 1 0 0 0 0");
   EXPECT_EQ(Value(rows, 2, 0), "        7.00");
+}
+
+// A reading whose status byte is 0x00, as the writer records it: horizontal dipole, range code 0
+// (range 1000, gain 1), read back on the horizontal channels.
+TEST_F(ReviewWalk, AReadingRecordedWithStatusZeroIsHorizontal) {
+  std::memcpy(LinkState.frame, "T\0-2000+0500", 12);
+  LinkState.lastFrameTick = 100000;
+  char record[kRecordMax];
+  ASSERT_EQ(FormatReadingRecord(record), 24u);
+  const ScratchRows rows = Walk(ReviewLineBlock("1", 0, 1) + std::string(record, 24) + std::string(record, 24));
+  ASSERT_EQ(rows.count, 2);
+  EXPECT_EQ(Flags(rows, 0), " 0 1 0 1 0 0 0 0");
+  EXPECT_EQ(Value(rows, 0, 1), "      500.00");  // -2000 x -0.25
+  EXPECT_EQ(Value(rows, 0, 3), "       -1.25");  // 500 x -0.0025
 }
 
 TEST_F(ReviewWalk, StationRecordGivesFourGapsAndTheNextStation) {
