@@ -27,6 +27,8 @@ constexpr LayoutTextInfo kTexts[kLayoutTextCount] = {
     {L"6", false},
     {L"S  :", false},
     {L"Stn:", false},
+    {L":", false},
+    {L" ", false},
     {L"M", false},
     {L"CH:-2000.00", true},
     {L"C:-2000.00mS/m", true},
@@ -93,9 +95,15 @@ LoggingPaintLayout ComputeLoggingLayout(const LayoutInputs& in, const LayoutWidt
   f.lineNameRect = row(w[T::kLn] + 6, f.lineRowY, 129);
   f.dipoleRect = portrait ? row(130, f.thirdRowY, 130 + w[T::kHor]) : row(width - w[T::kHor] - 5, f.lineRowY, width);
   const int digit = Widest(w, {T::kDigit0, T::kDigit1, T::kDigit2, T::kDigit3, T::kDigit4, T::kDigit5, T::kDigit6});
-  const int countLeft = w[T::kS] + 131;
+  const int countLeft = w[T::kS] + kStationLabelX + 1;
   f.readingCountRect = row(countLeft, f.lineRowY, countLeft + digit + 1);
-  const int markerLeft = w[ShowsReadingCount(in.model, in.surveyMode) ? T::kManualLabel : T::kStationLabel] + 131;
+  // "S", the digit, a blank and the colon: the colon where "S  :" has it, or a blank beside the
+  // count when a digit is wider than the label's two blanks; the marker follows the colon.
+  out.manualColonX =
+      std::max(kStationLabelX + w[T::kManualLabel] - w[T::kColon], f.readingCountRect.right + w[T::kBlank]);
+  const int markerLeft = ShowsReadingCount(in.model, in.surveyMode)
+                             ? std::max(w[T::kManualLabel] + kStationLabelX + 1, out.manualColonX + w[T::kColon] + 1)
+                             : w[T::kStationLabel] + kStationLabelX + 1;
   f.markerRect = row(markerLeft, f.lineRowY, markerLeft + w[T::kM] + 1);
   f.stationRect = row(f.markerRect.right + 1, f.lineRowY, portrait ? width : f.dipoleRect.left - 1);
 

@@ -19,6 +19,7 @@ enum class LayoutText : int {
   kS,                                               // "S" (normal)
   kDigit0, kDigit1, kDigit2, kDigit3, kDigit4, kDigit5, kDigit6,  // (normal)
   kManualLabel, kStationLabel,                      // "S  :", "Stn:" (normal)
+  kColon, kBlank,                                   // ":", " " (normal)
   kM,                                               // "M" (normal)
   kValue1Dd, kValue1, kValue2Dd, kValue2,           // value samples (bold)
   kIce,                                             // "T[ft]:12.97" (bold)
@@ -55,11 +56,17 @@ struct LayoutInputs {
   int32_t zolEnabled = 0;
 };
 
-// The field rectangles, plus the x of the two GPS labels the paint draws before their fields.
+// Where the paint draws the label of the second row ("S  :" or "Stn:").
+constexpr int kStationLabelX = 130;
+
+// The field rectangles, plus the x of the two GPS labels the paint draws before their fields and
+// of the colon of "S  :": the paint draws "S" and the colon apart, so that the reading count (the
+// digit between them) never covers the colon, whatever the font.
 struct LoggingPaintLayout {
   LoggingLayoutData fields;
   int pdopLabelX = 0;
   int satLabelX = 0;
+  int manualColonX = 0;
 };
 
 LoggingPaintLayout ComputeLoggingLayout(const LayoutInputs& in, const LayoutWidths& widths);

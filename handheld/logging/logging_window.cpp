@@ -366,10 +366,11 @@ LRESULT LoggingOnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {
 
   SelectNormal(dc);
   if (ShowsReadingCount(BuildConfig.modelIndex, SurveySettings.surveyMode)) {
-    DrawTextAt(dc, 130, f.lineRowY, L"S  :");
+    DrawTextAt(dc, kStationLabelX, f.lineRowY, L"S");
+    DrawTextAt(dc, layout.manualColonX, f.lineRowY, L":");
     DrawTextAt(dc, f.readingCountRect.left, f.readingCountRect.top, L"0");
   } else {
-    DrawTextAt(dc, 130, f.lineRowY, L"Stn:");
+    DrawTextAt(dc, kStationLabelX, f.lineRowY, L"Stn:");
   }
   if (fileOpen) DrawStation(dc);
 

@@ -55,6 +55,17 @@ void ClosePortHandle(std::atomic<HANDLE>& port) {
   if (h != INVALID_HANDLE_VALUE && h != nullptr) CloseHandle(h);
 }
 
+// Whether every record so far is on the storage: the file commits, and no write has failed since
+// a failure was last told.
+bool DataFileSaved() { return SurveyRun.dataFile.Flush() && !SurveyRun.dataFile.WriteFailed(); }
+
+// Tells the operator that records were lost; the latch is cleared first, so that one failure is
+// told once.
+void TellDataFileNotSaved(HWND hwnd) {
+  SurveyRun.dataFile.ClearWriteFailed();
+  MessageBoxW(hwnd, L"Data file could not be saved", L"WARNING", MB_OK | MB_ICONEXCLAMATION);
+}
+
 // ---- Monitor -----------------------------------------------------------------------------------
 
 void CreateFileCommand(HWND hwnd) {
@@ -71,6 +82,11 @@ void CreateFileCommand(HWND hwnd) {
     }
     ShowStandBySet();
     SurveyRun.state = kRunStandBy;
+    // A first record that was not written: the file stays as it is, and the operator knows.
+    if (SurveyRun.dataFile.WriteFailed()) {
+      TellDataFileNotSaved(hwnd);
+      if (RunEnded()) return;
+    }
   }
   ShowSipButton(0);
 }
@@ -109,16 +125,13 @@ void PauseRecording(HWND hwnd) {
   DropSampleSeries();  // a Manual average cut short: the operator's mode back, the series dropped
   SurveyRun.framesPerReading = 1;
   LinkState.frameCount = 0;
-  const bool saved = SurveyRun.dataFile.Flush() && !SurveyRun.dataFile.WriteFailed();
+  const bool saved = DataFileSaved();
   {
     WindowDc dc(hwnd);
     DrawStateField(dc, kRunStandBy);
   }
   ShowStandBySet();
-  if (!saved) {
-    SurveyRun.dataFile.ClearWriteFailed();
-    MessageBoxW(hwnd, L"Data file could not be saved", L"WARNING", MB_OK | MB_ICONEXCLAMATION);
-  }
+  if (!saved) TellDataFileNotSaved(hwnd);
 }
 
 void NewLineCommand(HWND hwnd) {
@@ -361,6 +374,12 @@ void StopLogging(int quiet) {
       RedrawPlot(hwnd);
       return;
     }
+  }
+  // Records lost since the operator was last told (in Stand By, say, where no pause commits), or a
+  // last commit that fails: told before the file is closed as it is.
+  if (SurveyRun.dataFile.IsOpen() && !DataFileSaved()) {
+    TellDataFileNotSaved(hwnd);
+    if (RunEnded()) return;  // ended meanwhile by the watchdog
   }
 
   SurveyRun.dataFile.Close();

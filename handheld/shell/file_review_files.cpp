@@ -103,7 +103,9 @@ void OpenReviewFile(HWND owner) {
   FileReview.title[n] = 0;
 
   Close(FileReview.file);
-  FileReview.file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Existing files only: a name that is not there is a file that cannot be opened, and a mistyped
+  // name leaves nothing behind.
+  FileReview.file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   FileReview.open = 1;
 }
 

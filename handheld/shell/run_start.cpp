@@ -46,6 +46,7 @@ void PrepareRun() {
   LinkState.frameCount = 0;
   SurveyRun.recordFlag = 0;
   SurveyRun.markerOpened = 0;
+  Watchdog.missCount = 0;  // the misses of an earlier run (ended by the watchdog or during an outage)
   // A handle still held here belongs to a thread that has ended (the GPS monitor's reader, say):
   // it is closed once, now, so that the run's end never closes it again.
   ReleaseThreadHandle(WorkerThreads.reader);

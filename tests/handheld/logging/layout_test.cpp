@@ -3,6 +3,7 @@
 #include "logging/layout.h"
 
 #include <gtest/gtest.h>
+#include <plat/testing.h>
 
 #include <functional>
 #include <ostream>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "engine/state.h"
+#include "logging/screen.h"
 
 // RECT lives in the global namespace, so its comparison and printer do too.
 inline void PrintTo(const RECT& r, std::ostream* os) {
@@ -30,6 +32,7 @@ LayoutWidths Widths() {
   LayoutWidths w;
   const std::pair<T, int> values[] = {
       {T::kStandBy, 44},   {T::kLogging, 40},    {T::kMonitor, 42},    {T::kLn, 16},          {T::kHor, 22},
+      {T::kColon, 3},      {T::kBlank, 3},
       {T::kS, 7},          {T::kDigit0, 7},      {T::kDigit1, 7},      {T::kDigit2, 7},       {T::kDigit3, 7},
       {T::kDigit4, 8},     {T::kDigit5, 7},      {T::kDigit6, 7},      {T::kManualLabel, 20}, {T::kStationLabel, 22},
       {T::kM, 10},         {T::kValue1Dd, 60},   {T::kValue1, 80},     {T::kValue2Dd, 62},    {T::kValue2, 76},
@@ -154,8 +157,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Variation{"ManualModeLabel", With(Landscape(), 2, 0),
                   [](const LoggingLayoutData& f) {
-                    EXPECT_EQ(f.markerRect, (RECT{151, 15, 162, 31}));  // after "S  :"
-                    EXPECT_EQ(f.stationRect, (RECT{163, 15, 292, 31}));
+                    // The widest digit (8) leaves no blank before the colon of "S  :" (at 147):
+                    // the colon moves to a blank beside the count (147 + 3), the marker after it.
+                    EXPECT_EQ(f.markerRect, (RECT{154, 15, 165, 31}));
+                    EXPECT_EQ(f.stationRect, (RECT{166, 15, 292, 31}));
                   }},
         Variation{"Zol12KeepsStnInManual", With(Landscape(kModelZol12), 2, 0),
                   [](const LoggingLayoutData& f) { EXPECT_EQ(f.markerRect, (RECT{153, 15, 164, 31})); }},
@@ -198,6 +203,80 @@ INSTANTIATE_TEST_SUITE_P(
                     EXPECT_EQ(f.value4Rect, (RECT{245, 188, 320, 204}));
                   }}),
     [](const ::testing::TestParamInfo<Variation>& info) { return std::string(info.param.name); });
+
+// The widths of the texts in the program's own fonts, as the paint measures them.
+LayoutWidths MeasuredWidths() {
+  plat::test::Reset();
+  LOGFONTW lf{};
+  lf.lfHeight = 14;
+  wcscpy(lf.lfFaceName, L"MS Sans Serif");
+  lf.lfWeight = FW_NORMAL;
+  AppWindows.fontNormal = CreateFontIndirectW(&lf);
+  lf.lfWeight = FW_BOLD;
+  AppWindows.fontBold = CreateFontIndirectW(&lf);
+  HDC dc = GetDC(nullptr);
+  const LayoutWidths w = MeasureLayoutTexts(dc);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(AppWindows.fontNormal);
+  DeleteObject(AppWindows.fontBold);
+  AppWindows.fontNormal = AppWindows.fontBold = nullptr;
+  plat::test::Reset();
+  return w;
+}
+
+// No value field covers the text of a label on its row (the erase of a value would take the
+// label with it), for every model, orientation, survey mode and the ice option, with the test's
+// widths and with those of the program's fonts.
+TEST(LoggingLayout, NoValueFieldCoversALabel) {
+  struct Label {
+    const char* text;
+    int x, y, width;
+  };
+  for (const LayoutWidths& w : {Widths(), MeasuredWidths()}) {
+    for (int32_t model = kModelRz12; model <= kModelRz27Mk2; ++model) {
+      for (const bool portrait : {false, true}) {
+        for (int32_t mode = 0; mode <= 2; ++mode) {
+          for (int32_t zol = 0; zol <= 1; ++zol) {
+            SCOPED_TRACE(testing::Message() << "model " << model << (portrait ? " portrait" : " landscape") << " mode "
+                                            << mode << " ice " << zol << " S width " << w[T::kS]);
+            const LayoutInputs in = With(portrait ? Portrait(model) : Landscape(model), mode, zol);
+            const LoggingPaintLayout out = ComputeLoggingLayout(in, w);
+            const LoggingLayoutData& f = out.fields;
+            const bool manual = ShowsReadingCount(model, mode);
+            std::vector<Label> labels = {
+                {"Ln:", 5, f.lineRowY, w[T::kLn]},
+                {"Pos", 5, f.gpsRowY, w[T::kPos]},
+                {"#", f.gpsMarkRect.right + 1, f.gpsRowY, w[T::kHash]},
+                {"PDOP:", out.pdopLabelX, f.gpsRowY, w[T::kPdopLabel]},
+                {"Sat:", out.satLabelX, f.gpsRowY, w[T::kSatLabel]},
+            };
+            if (manual) {
+              labels.push_back({"S", kStationLabelX, f.lineRowY, w[T::kS]});
+              labels.push_back({":", out.manualColonX, f.lineRowY, w[T::kColon]});
+            } else {
+              labels.push_back({"Stn:", kStationLabelX, f.lineRowY, w[T::kStationLabel]});
+            }
+            std::vector<std::pair<const char*, RECT>> values = {
+                {"line name", f.lineNameRect}, {"marker", f.markerRect},      {"station", f.stationRect},
+                {"GPS mark", f.gpsMarkRect},   {"GPS count", f.gpsCountRect}, {"GPS fix", f.gpsFixRect},
+                {"PDOP", f.gpsPdopRect},       {"satellites", f.gpsSatRect},
+            };
+            if (!portrait) values.push_back({"dipole", f.dipoleRect});
+            if (manual) values.push_back({"reading count", f.readingCountRect});
+            for (const Label& l : labels) {
+              for (const auto& [name, r] : values) {
+                if (r.top != l.y) continue;
+                EXPECT_TRUE(r.right <= l.x || r.left >= l.x + l.width)
+                    << name << " (" << r.left << ".." << r.right << ") covers \"" << l.text << "\" (" << l.x << ".."
+                    << l.x + l.width << ")";
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+}
 
 TEST(LoggingLayout, EveryFieldIsOneTextRowHigh) {
   for (const LayoutInputs& in : {Landscape(), Portrait(), With(Portrait(kModelRz27Mk2), 2, 1)}) {

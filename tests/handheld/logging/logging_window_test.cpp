@@ -222,20 +222,24 @@ TEST_F(Paint, GpsRowWithGpsInput) {
   }
 }
 
+// The Manual label is "S", the count, a blank and the colon: the count's field lies between "S" and
+// the colon, in both orientations.
 TEST_F(Paint, ModeWordsAndTheManualCount) {
   struct Case {
     int32_t model, mode;
+    bool portrait;
     const wchar_t* word;  // nullptr: none
     const wchar_t* label;
   };
   const Case cases[] = {
-      {kModelRz12, 1, L"Wheel", L"Stn:"},  {kModelRz12, 2, L"Manual", L"S  :"},
-      {kModelZol12, 1, L"Manual", L"Stn:"}, {kModelZol12, 2, L"Manual", L"Stn:"},
-      {kModelRz12, 7, nullptr, L"Stn:"},    // a mode outside the table draws no word
+      {kModelRz12, 1, false, L"Wheel", L"Stn:"},   {kModelRz12, 2, false, L"Manual", L"S"},
+      {kModelRz12, 2, true, L"Manual", L"S"},      {kModelRz27Mk2, 2, true, L"Manual", L"S"},
+      {kModelZol12, 1, false, L"Manual", L"Stn:"}, {kModelZol12, 2, false, L"Manual", L"Stn:"},
+      {kModelRz12, 7, false, nullptr, L"Stn:"},    // a mode outside the table draws no word
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "model " << c.model << " mode " << c.mode);
-    SetUpLogging(Build(c.model, false));
+    SCOPED_TRACE(testing::Message() << "model " << c.model << " mode " << c.mode << (c.portrait ? " portrait" : ""));
+    SetUpLogging(Build(c.model, c.portrait));
     SurveySettings.surveyMode = c.mode;
     plat::test::EnableDrawLog(true);
     ShowRun();
@@ -249,10 +253,15 @@ TEST_F(Paint, ModeWordsAndTheManualCount) {
     const auto label = Find(c.label);
     ASSERT_TRUE(label);
     EXPECT_EQ(label->x, 130);
-    if (std::wstring(c.label) == L"S  :") {
+    if (std::wstring(c.label) == L"S") {
       const auto count = Find(L"0");
       ASSERT_TRUE(count);
       EXPECT_EQ(count->x, LoggingLayout.readingCountRect.left);
+      const auto colon = Find(L":");
+      ASSERT_TRUE(colon);
+      EXPECT_EQ(colon->y, LoggingLayout.lineRowY);
+      EXPECT_GE(colon->x, LoggingLayout.readingCountRect.right);  // erasing the count leaves it
+      EXPECT_LT(colon->x, LoggingLayout.markerRect.left);
     }
     EXPECT_EQ(SurveySettings.surveyMode, c.mode);
     TearDown();
@@ -532,6 +541,63 @@ TEST_F(RunStates, FailedCommitWarnsAndStaysInStandBy) {
   Key('G');
   Key(VK_SPACE);  // saved: no box
   EXPECT_EQ(LastRecord(DataFile()).substr(0, 8), "X$PAUSED");
+}
+
+// A write that fails outside Logging (the first records at Create File; a comment, station or line
+// in Stand By) or a commit that fails is told with the pause's box, once: at the end of Create
+// File, else at the next pause or at the end of the run. The file is kept as it is.
+TEST_F(RunStates, AFailedWriteIsToldOnce) {
+  struct Failure {
+    const char* name;
+    int key;  // the Stand By command whose record is lost; 0 the creation's, -1 the next commit
+    const wchar_t* dialog;
+  } const failures[] = {
+      {"header at creation", 0, nullptr},          {"comment", 'C', L"Enter Comment"},
+      {"new station", 'N', L"New Station"},        {"new line", 'L', L"New Line"},
+      {"commit", -1, nullptr},
+  };
+  for (const Failure& f : failures) {
+    for (const bool goThenPause : {true, false}) {
+      SCOPED_TRACE(testing::Message() << f.name << (goThenPause ? ", Go then Pause, Exit" : ", Exit"));
+      LoggingSetup s = Build(kModelRz12, false);
+      s.dialogs = true;
+      Start(s);
+      int told = 0;
+      plat::test::OnModal(ModalKind::MessageBox, L"WARNING", [&](ModalContext& ctx) {
+        EXPECT_EQ(ctx.Text(), L"Data file could not be saved");
+        ++told;
+        ctx.Answer(IDOK);
+      });
+      if (f.key == 0) plat::test::FailWritesAfter(0);
+      ASSERT_TRUE(CreateFile(L"RUN1"));
+      plat::test::ClearFaults();
+      EXPECT_EQ(told, f.key == 0 ? 1 : 0);
+      if (f.key > 0) {
+        plat::test::ExpectDialog(f.dialog, [](ModalContext& ctx) {
+          plat::test::FailWritesAfter(0);
+          ctx.ClickCaptionOk();
+        });
+        Key(f.key);
+        plat::test::ClearFaults();
+      } else if (f.key < 0) {
+        plat::test::FailFlushes();
+      }
+      EXPECT_EQ(told, f.key == 0 ? 1 : 0) << "nothing told in Stand By";
+      const std::string file = DataFile();
+
+      if (goThenPause) {
+        Key('G');
+        Key(VK_SPACE);
+        EXPECT_EQ(SurveyRun.state.load(), kRunStandBy);
+      }
+      plat::test::ExpectMessageBox({L"Confirm Exit", L"Exit Logging?", IDYES});
+      Key('X');
+      EXPECT_EQ(SurveyRun.runActive, 0);
+      EXPECT_EQ(told, 1);
+      EXPECT_EQ(DataFile().substr(0, file.size()), file);  // kept as it was
+      TearDown();
+    }
+  }
 }
 
 TEST_F(RunStates, KeyboardSelection) {

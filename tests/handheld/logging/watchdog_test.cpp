@@ -409,6 +409,52 @@ TEST_F(WatchdogApp, SilenceWhileLoggingEndsInTheMainMenu) {
   EXPECT_EQ(framed(), (before + 1) % 7);
 }
 
+// The misses of an earlier run are not the next run's: after a run that the watchdog ended, or one
+// left with Exit after five misses, a run whose first frame comes 1 s after its start survives.
+TEST_F(WatchdogApp, ANewRunStartsWithoutTheMissesOfTheLast) {
+  struct Case {
+    const char* name;
+    bool watchdogEnds;  // else Exit once five misses are counted
+  } const cases[] = {
+      {"after a watchdog end", true},
+      {"after an Exit during an outage", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto port = plat::test::AttachVirtualPort(1);
+    Start(kModelRz12);
+    plat::test::KeyPress('L');  // a run without frames
+    test::Run(100);
+    ASSERT_EQ(SurveyRun.runActive, 1);
+    if (c.watchdogEnds) {
+      plat::test::ExpectMessageBox({L"NO CONNECTION", L"NO CONNECTION Press <ENTER> to STOP", IDOK});
+      test::Run(3000);
+      ASSERT_EQ(plat::test::PendingExpectations(), 0u);
+    } else {
+      for (int i = 0; i < 30 && Watchdog.missCount.load() < 5; ++i) test::Run(100);
+      ASSERT_EQ(Watchdog.missCount.load(), 5);
+      plat::test::KeyPress('X');
+      ASSERT_TRUE(plat::test::WaitIdle());
+    }
+    ASSERT_EQ(SurveyRun.runActive, 0);
+
+    sim::InstrumentOptions o;
+    o.model = kModelRz12;
+    o.startMs = 1000;
+    o.count = 30;
+    sim::InstrumentStream frames(o);
+    sim::FeedVirtualPort(*port, frames, GetTickCount());
+    plat::test::KeyPress('L');
+    test::Run(2000);
+    EXPECT_EQ(SurveyRun.runActive, 1);
+    EXPECT_TRUE(plat::test::IsVisible(AppWindows.loggingWnd));
+    EXPECT_EQ(Watchdog.missCount.load(), 0);  // frames arrive
+    EXPECT_EQ(plat::test::ModalLog().size(), c.watchdogEnds ? 1u : 0u);  // no second box
+    TearDown();
+    SetUp();
+  }
+}
+
 // The end closes the logging window's scale dialog ("Enter Scale") and the display options as
 // cancelled, but not the ice build's "Enter Profiles Scale", which stays open until the operator
 // closes it; none of them stores or saves anything.

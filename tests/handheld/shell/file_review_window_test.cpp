@@ -6,6 +6,8 @@
 #include <plat/testing.h>
 #include <windows.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -228,23 +230,42 @@ TEST_F(ReviewWindow, CancelAnotherFileAndExit) {
   EXPECT_TRUE(plat::test::Items(FileReview.lineBox).empty());
 }
 
+// The names in the build's data folder.
+std::set<std::string> DataFolderNames() {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(std::string(plat::DriveRoot()) + "/Storage/DATA12")) {
+    names.insert(e.path().filename().string());
+  }
+  return names;
+}
+
 // A file without lines after one with lines: the scratch files are emptied and every slot is
 // empty, rather than rows read from where the previous file's line began. A name that is not
-// there is created empty.
+// there reads the same, as a file that cannot be opened, and nothing is created.
 TEST_F(ReviewWindow, FileWithoutLinesAfterOneWithLines) {
-  StartReview();
-  OpenFile(L"REVIEWFILE.R12", ThreeLineFile());
-  ASSERT_EQ(FileReview.rowCount, 74);
-  ChooseFile(L"NEWNAME.R12");
-  EXPECT_EQ(test::RootFileBytes("Storage/DATA12/NEWNAME.R12"), "");
-  EXPECT_EQ(FileReview.open, 1);
-  EXPECT_EQ(FileReview.lineCount, 0);
-  EXPECT_TRUE(plat::test::Items(FileReview.lineBox).empty());
-  EXPECT_EQ(FileReview.rowCount, 0);
-  EXPECT_EQ(FileReview.cursorSlot, 1);
-  EXPECT_EQ(ScratchBytes(1), "");
-  EXPECT_EQ(ScratchBytes(2), "");
-  EXPECT_EQ(PresentSlots(), 0);
+  for (const bool exists : {true, false}) {
+    SCOPED_TRACE(exists ? "an empty file" : "a name that is not there");
+    StartReview();
+    OpenFile(L"REVIEWFILE.R12", ThreeLineFile());
+    ASSERT_EQ(FileReview.rowCount, 74);
+    if (exists) {
+      ASSERT_TRUE(test::WriteRootFile((DataFolder() + L"NOLINES.R12").c_str(), ""));
+    }
+    const std::set<std::string> folder = DataFolderNames();
+    ChooseFile(L"NOLINES.R12");
+    EXPECT_EQ(DataFolderNames(), folder);
+    EXPECT_EQ(FileReview.file != INVALID_HANDLE_VALUE, exists);
+    EXPECT_EQ(FileReview.open, 1);
+    EXPECT_EQ(FileReview.lineCount, 0);
+    EXPECT_TRUE(plat::test::Items(FileReview.lineBox).empty());
+    EXPECT_EQ(FileReview.rowCount, 0);
+    EXPECT_EQ(FileReview.cursorSlot, 1);
+    EXPECT_EQ(ScratchBytes(1), "");
+    EXPECT_EQ(ScratchBytes(2), "");
+    EXPECT_EQ(PresentSlots(), 0);
+    TearDown();
+    SetUp();
+  }
 }
 
 // A values row cut short makes its slot a gap, whatever the row buffers held before.
