@@ -15,14 +15,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/record_fields.h"
+
 namespace handheld {
 
-// Longest record of any build.
-constexpr int kRecordMax = 26;
-// Records in the largest fixed group: a line block (4) followed by the calibration records (6).
-constexpr int kLineBlockRecords = 4;
-constexpr int kCalibrationRecords = 6;
-constexpr int kRz27Mk2FrameBytes = 14;
+// Longest record of any build; the largest fixed group is a line block (4 records) followed by the
+// calibration records (6).
+using survey::kCalibrationRecords;
+using survey::kLineBlockRecords;
+using survey::kRecordMax;
+using survey::kRz27Mk2FrameBytes;
 
 // The record length in force: 26 when BuildConfig.recordLength says so, else 24.
 int RecordLength();

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "common/settings_file.h"
 #include "engine/scale.h"
 #include "engine/state.h"
 #include "engine/timing.h"
@@ -161,15 +162,8 @@ bool Applies(When when) {
   return false;
 }
 
-// Writes the text in one write.
-bool WriteText(HANDLE file, const char* text, int length) {
-  DWORD put = 0;
-  return WriteFile(file, text, static_cast<DWORD>(length), &put, nullptr) &&
-         put == static_cast<DWORD>(length);
-}
-
-// The length of an snprintf result, cut to what the buffer holds.
-int FittedLength(int n, int size) { return n < 0 ? 0 : (n >= size ? size - 1 : n); }
+using survey::FittedLength;
+using survey::WriteText;
 
 int FormatLine(const Field& field, char* out, int size) {
   switch (field.kind) {
@@ -295,22 +289,6 @@ void CreateFolders(const wchar_t* path) {
   }
 }
 
-// Writes the whole file to "<path>.tmp" and moves it over the file. On any failure the old file
-// stays as it was and the temporary file is removed.
-void WriteWholeFile(const wchar_t* path, const char* version) {
-  wchar_t tmp[MAX_PATH];
-  const int n = swprintf(tmp, MAX_PATH, L"%ls.tmp", path);
-  if (n < 0 || n >= MAX_PATH) return;
-  HANDLE file = CreateFileW(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  char line[kSettingsLineMax];
-  const int length = FittedLength(snprintf(line, sizeof line, "%s\r\n", version), sizeof line);
-  bool ok = WriteText(file, line, length) && WriteSettings(file) && FlushFileBuffers(file);
-  ok = CloseHandle(file) && ok;
-  if (!ok || !MoveFileExW(tmp, path, MOVEFILE_REPLACE_EXISTING)) DeleteFileW(tmp);
-}
-
 }  // namespace
 
 bool WriteSettings(HANDLE file) {
@@ -399,7 +377,7 @@ void LoadSaveSettings(int save) {
   if (n < 0 || n >= MAX_PATH) return;
 
   if (save) {
-    WriteWholeFile(path, row.settingsVersion);
+    survey::ReplaceSettingsFile(path, row.settingsVersion, WriteSettings);
     return;
   }
 
@@ -408,7 +386,7 @@ void LoadSaveSettings(int save) {
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-      WriteWholeFile(path, row.settingsVersion);
+      survey::ReplaceSettingsFile(path, row.settingsVersion, WriteSettings);
     }
     return;  // any other failure (busy, denied) leaves the file and the values alone
   }
@@ -420,7 +398,7 @@ void LoadSaveSettings(int save) {
   if (sameVersion) ReadSettings(in);
   CloseHandle(file);
   // Another program version or build: nothing is read, the values in force replace it.
-  if (!sameVersion) WriteWholeFile(path, row.settingsVersion);
+  if (!sameVersion) survey::ReplaceSettingsFile(path, row.settingsVersion, WriteSettings);
 }
 
 }  // namespace handheld

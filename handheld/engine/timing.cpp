@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/whole_numbers.h"
 #include "engine/state.h"
 
 namespace handheld {
@@ -12,21 +13,15 @@ constexpr double kMeterPeriodMs = 91.0;
 constexpr double kMk2PeriodMs = 47.0;
 constexpr int kMeterClamp = 11;
 constexpr int kMk2Clamp = 20;
-constexpr double kDivisorMax = 1073741824.0;  // 2^30
 constexpr DWORD kKeepAlivePeriodMs = 59000;
 
-// Whole part of v after clamping into [lo, hi]; NaN gives lo.
-int32_t ClampedWhole(double v, double lo, double hi) {
-  if (!(v >= lo)) return static_cast<int32_t>(lo);
-  if (v > hi) return static_cast<int32_t>(hi);
-  return static_cast<int32_t>(v);
-}
+using survey::ClampedWhole;
 
 }  // namespace
 
 void ComputeSampleDivisorCore(double periodMs, int clamp, int32_t* divisor, int32_t* perSecond) {
   const double interval = SurveySettings.readingInterval;
-  *divisor = ClampedWhole(interval * 1000.0 / periodMs + 0.5, 1.0, kDivisorMax);
+  *divisor = survey::SampleDivisor(interval, periodMs);
   double perSecondExact;
   if (interval == 0.0) {
     perSecondExact = clamp;  // as many as the instrument sends

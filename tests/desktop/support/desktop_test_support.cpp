@@ -25,4 +25,9 @@ void UseDesktopRoot(const char* startFolder) {
   ASSERT_GT(GetCurrentDirectoryA(sizeof MainMenu.startFolder, MainMenu.startFolder), 0u);
 }
 
+void EngineTest::TearDown() {
+  ResetEngineState();
+  plat::test::Reset();
+}
+
 }  // namespace desktop::test

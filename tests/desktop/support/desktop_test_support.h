@@ -1,6 +1,8 @@
 // Test helpers for the desktop engine.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "engine/build_config.h"
@@ -19,5 +21,11 @@ void UseBuild(int32_t modelIndex);
 void UseDesktopRoot(const char* startFolder = "C:\\RZ12");
 
 using survey::test::RootFileBytes;
+
+// A test that leaves every engine object and the layer as it found them.
+class EngineTest : public ::testing::Test {
+ protected:
+  void TearDown() override;
+};
 
 }  // namespace desktop::test

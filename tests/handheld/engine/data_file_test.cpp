@@ -12,6 +12,7 @@
 
 #include "engine/records.h"
 #include "engine_test_support.h"
+#include "timed_writers.h"
 
 namespace handheld {
 namespace {
@@ -67,12 +68,12 @@ TEST_F(DataFileTest, ShortWriteRollsBackToTheLastWholeRecordAndLatches) {
 
 // A UI writer, the GPS thread and a reader on the one open file, for two seconds of real time
 // (bounded by a call count so a slow sanitizer build keeps the file small).
-constexpr auto kRunTime = std::chrono::seconds(2);
 constexpr int kMaxCalls = 200000;
 constexpr int kRecordLength = 24;
+constexpr const char* kFiller = "abcdefghijklmnopqrstuvwxyz0123";
 
 bool TimeIsUp(std::chrono::steady_clock::time_point start, int calls) {
-  return calls >= kMaxCalls || std::chrono::steady_clock::now() - start >= kRunTime;
+  return survey::test::TimeIsUp(start, calls, kMaxCalls);
 }
 
 std::atomic<bool> writersDone{false};
@@ -81,19 +82,12 @@ std::atomic<int> gpsFailures{0};
 std::atomic<int> badReads{0};
 std::atomic<int> reads{0};
 
-void SentenceFor(int seq, char* out, size_t size) {
-  snprintf(out, size, "$GPTST,%06d,abcdefghijklmnopqrstuvwxyz0123*00", seq);
-}
+void SentenceFor(int seq, char* out, size_t size) { survey::test::TestSentence(seq, kFiller, out, size); }
 
 DWORD WINAPI GpsWriter(LPVOID) {
-  char sentence[64];
-  const auto start = std::chrono::steady_clock::now();
-  int seq = 0;
-  for (; !TimeIsUp(start, seq); ++seq) {
-    SentenceFor(seq, sentence, sizeof sentence);
-    if (!WriteGpsRecords(sentence, static_cast<uint32_t>(seq), '@', '#')) ++gpsFailures;
-  }
-  gpsCalls = seq;
+  gpsCalls = survey::test::WriteTestSentences(kFiller, kMaxCalls, gpsFailures, [](const char* sentence, uint32_t seq) {
+    return WriteGpsRecords(sentence, seq, '@', '#');
+  });
   return 0;
 }
 

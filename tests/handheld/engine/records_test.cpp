@@ -258,69 +258,6 @@ TEST_F(RecordsTest, Rz27Mk2ReadingKeepsItsBinaryFrame) {
   EXPECT_EQ(FileBytes(), "");
 }
 
-TEST_F(RecordsTest, GpsSentenceIsCutIntoPiecesOfLMinusTwo) {
-  struct Case {
-    int model;
-    size_t length;
-    char firstTag;
-    char nextTag;
-    const char* tags;  // the tag of each record written
-  };
-  const Case cases[] = {
-      {kModelRz12, 0, '@', '#', "!"},      {kModelRz12, 22, '@', '#', "@!"},
-      {kModelRz12, 23, '@', '#', "@#!"},   {kModelRz12, 44, '@', '#', "@#!"},
-      {kModelRz12, 45, '?', '"', "?\"\"!"}, {kModelRz27Mk2, 24, '@', '#', "@!"},
-      {kModelRz27Mk2, 25, '?', '"', "?\"!"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "model " << c.model << ", " << c.length << " characters");
-    Open(c.model);
-    std::string sentence;
-    for (size_t i = 0; i < c.length; ++i) sentence += static_cast<char>('A' + i % 26);
-    ASSERT_TRUE(WriteGpsRecords(sentence.c_str(), kBigTick, c.firstTag, c.nextTag));
-
-    const size_t length = static_cast<size_t>(RecordLength());
-    const std::string bytes = FileBytes();
-    const size_t records = strlen(c.tags);
-    ASSERT_EQ(bytes.size(), records * length);
-    std::string tags, text;
-    for (size_t r = 0; r < records; ++r) {
-      const std::string record = bytes.substr(r * length, length);
-      tags += record[0];
-      EXPECT_EQ(record.back(), '\n');
-      if (r + 1 < records) text += record.substr(1, length - 2);
-    }
-    EXPECT_EQ(tags, c.tags);
-    // The pieces hold the sentence, the last one blank-padded; then the tick.
-    EXPECT_EQ(text, sentence + std::string(text.size() - sentence.size(), ' '));
-    EXPECT_LT(text.size() - sentence.size(), length - 2);
-    std::string tickRecord(length, ' ');
-    tickRecord[0] = '!';
-    tickRecord.replace(length - 11, 11, "3000000000\n");
-    EXPECT_EQ(bytes.substr(bytes.size() - length), tickRecord);
-  }
-}
-
-TEST_F(RecordsTest, GgaSentenceRecords) {
-  const char* gga = "$GPGGA,101530.00,5130.0000,N,00010.0000,W,1,08,1.0,50.0,M,45.0,M,,*43";
-  Open(kModelRz12);
-  ASSERT_TRUE(WriteGpsRecords(gga, kTick, '@', '#'));
-  EXPECT_EQ(FileBytes(),
-            "@$GPGGA,101530.00,5130.\n"
-            "#0000,N,00010.0000,W,1,\n"
-            "#08,1.0,50.0,M,45.0,M,,\n"
-            "#*43                   \n"
-            "!                123456\n");
-
-  Open(kModelRz27Mk2);
-  ASSERT_TRUE(WriteGpsRecords(gga, kTick, '@', '#'));
-  EXPECT_EQ(FileBytes(),
-            "@$GPGGA,101530.00,5130.00\n"
-            "#00,N,00010.0000,W,1,08,1\n"
-            "#.0,50.0,M,45.0,M,,*43   \n"
-            "!                  123456\n");
-}
-
 // Values too wide for their fields keep their leading characters; indexes outside their tables
 // give '?' (a survey mode outside its table leaves the sampling value blank).
 void SetOverflowValues() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app_test_support.h"
+#include "root_files.h"
 #include "engine/settings.h"
 #include "engine/state.h"
 #include "shell/shell.h"
@@ -28,16 +29,7 @@ std::string Show(const RECT& r) {
 std::string FirstLine(const std::string& bytes) { return bytes.substr(0, bytes.find("\r\n")); }
 
 // The value lines of a settings file, version line first.
-std::vector<std::string> Lines(const std::string& bytes) {
-  std::vector<std::string> out;
-  for (size_t at = 0; at < bytes.size();) {
-    const size_t end = bytes.find("\r\n", at);
-    if (end == std::string::npos) break;
-    out.push_back(bytes.substr(at, end - at));
-    at = end + 2;
-  }
-  return out;
-}
+std::vector<std::string> Lines(const std::string& bytes) { return survey::test::CrLfLines(bytes); }
 
 struct Build {
   const char* app;
