@@ -7,6 +7,22 @@
 
 namespace survey {
 
+int EndLine(char* buf, int size, int stored, bool any, bool lineFeed, char last) {
+  if (!any) {
+    buf[0] = 0;
+    return -1;
+  }
+  int length;
+  if (lineFeed) {
+    length = stored > 0 ? stored - 1 : 0;
+  } else {
+    length = stored > 0 && last == '\r' ? stored - 1 : stored;
+  }
+  if (length > size - 1) length = size - 1;
+  buf[length] = 0;
+  return length;
+}
+
 int ReadLine(HANDLE file, char* buf, int size) {
   int stored = 0;
   bool any = false;
@@ -24,19 +40,7 @@ int ReadLine(HANDLE file, char* buf, int size) {
     if (stored < size) buf[stored++] = c;
     last = c;
   }
-  if (!any) {
-    buf[0] = 0;
-    return -1;
-  }
-  int length;
-  if (lineFeed) {
-    length = stored > 0 ? stored - 1 : 0;
-  } else {
-    length = stored > 0 && last == '\r' ? stored - 1 : stored;
-  }
-  if (length > size - 1) length = size - 1;
-  buf[length] = 0;
-  return length;
+  return EndLine(buf, size, stored, any, lineFeed, last);
 }
 
 bool WriteText(HANDLE file, const char* text, int length) {

@@ -15,6 +15,11 @@ namespace survey {
 // up to its line feed. The text ends with NUL.
 int ReadLine(HANDLE file, char* buf, int size);
 
+// The end of a line reader's work: `stored` bytes kept of the line in buf, whether any byte was
+// read, whether the line feed ended it and the last byte before it. Drops the carriage return,
+// ends the text with NUL and returns its length, or -1 when nothing was read (end of file).
+int EndLine(char* buf, int size, int stored, bool any, bool lineFeed, char last);
+
 // Writes one text in one write; false unless all of it landed.
 bool WriteText(HANDLE file, const char* text, int length);
 

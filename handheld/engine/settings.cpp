@@ -348,19 +348,7 @@ int ReadLine(SettingsBytes& in, char* buf) {
     lineFeed = feed != nullptr;
     in.Take(feed ? part + 1 : part);
   }
-  if (!any) {
-    buf[0] = 0;
-    return -1;
-  }
-  int length;
-  if (lineFeed) {
-    length = stored > 0 ? stored - 1 : 0;
-  } else {
-    length = stored > 0 && last == '\r' ? stored - 1 : stored;
-  }
-  if (length > kSettingsLineMax - 1) length = kSettingsLineMax - 1;
-  buf[length] = 0;
-  return length;
+  return survey::EndLine(buf, kSettingsLineMax, stored, any, lineFeed, last);
 }
 
 void LoadSaveSettings(int save) {
