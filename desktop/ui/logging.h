@@ -6,12 +6,12 @@
 
 #include <cstdint>
 
+#include "engine/rz56_link.h"
 #include "ui/logging_layout.h"
 
 namespace desktop {
 
 constexpr UINT WM_GPS_SENTENCE = WM_USER + 11;
-constexpr UINT WM_RZ56_READING = WM_USER + 12;
 constexpr UINT WM_READING = WM_USER + 13;
 constexpr UINT WM_ZOL12_READING = WM_USER + 14;  // no row in the logging window's table
 constexpr UINT WM_RZ27MK2_READING = WM_USER + 15;

@@ -1,5 +1,6 @@
 #include "ui/logging_commands.h"
 
+#include "engine/rz56_handshake.h"
 #include "engine/state.h"
 #include "ui/logging_layout.h"
 
@@ -193,8 +194,14 @@ bool MeterLinkLate(uint32_t now, uint32_t lastFrameTick) { return now - lastFram
 
 Rz56TimerStep DecideRz56Timer(int32_t surveyModeChoice, int32_t rz56Ready, uint32_t now, uint32_t lastRz56Tick) {
   if (surveyModeChoice != 0) return Rz56TimerStep::kNothing;
-  if (rz56Ready == 1) return Rz56TimerStep::kRequest;
-  if (static_cast<int32_t>(now - lastRz56Tick) > kRz56TimeoutMs) return Rz56TimerStep::kLinkLost;
+  switch (DecideRz56Request(rz56Ready, lastRz56Tick, now)) {
+    case Rz56Request::kSend:
+      return Rz56TimerStep::kRequest;
+    case Rz56Request::kOverdue:
+      return Rz56TimerStep::kLinkLost;
+    case Rz56Request::kWait:
+      break;
+  }
   return Rz56TimerStep::kNothing;
 }
 

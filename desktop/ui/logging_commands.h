@@ -73,14 +73,12 @@ bool ReleasesSoftMarker(int32_t mainMode, int32_t softMarker, int32_t softMarker
 
 constexpr uint32_t kWatchdogPeriodMs = 300;   // meter timer period and longest frame gap
 constexpr uint32_t kRz56PollMs = 100;         // RZ56-MK2 timer period outside Auto logging
-constexpr int32_t kRz56TimeoutMs = 200;       // longest wait for an RZ56-MK2 reply
 
 // Meter builds: no frame for longer than the period (unsigned tick difference).
 bool MeterLinkLate(uint32_t now, uint32_t lastFrameTick);
 
 enum class Rz56TimerStep : uint8_t { kNothing, kRequest, kLinkLost };
-// RZ56-MK2: ask for a reading when the reader is ready; else a request unanswered for longer
-// than the time-out (signed tick difference) is a lost link. Nothing while logging in Wheel mode.
+// RZ56-MK2: the requester's decision (DecideRz56Request), and nothing while logging in Wheel mode.
 Rz56TimerStep DecideRz56Timer(int32_t surveyModeChoice, int32_t rz56Ready, uint32_t now, uint32_t lastRz56Tick);
 
 }  // namespace desktop
