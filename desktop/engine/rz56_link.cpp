@@ -6,7 +6,7 @@
 
 #include "common/reader_port.h"
 #include "common/timing.h"
-#include "engine/ports_pending.h"
+#include "engine/ports.h"
 #include "engine/rz56_frames.h"
 #include "engine/state.h"
 
@@ -103,7 +103,7 @@ int32_t SendInstrumentCommand(char first, char second, int32_t reopen) {
   survey::DelayMs(kCommandGapMs);
   CloseInstrumentPort();
   survey::DelayMs(kCommandGapMs);
-  if (pending::OpenInstrumentPort() != 1) return 0;
+  if (OpenInstrumentPort() != 1) return 0;
   const HANDLE own = LinkState.instrumentPort.load(std::memory_order_acquire);
   if (!DelayOn(own, kCommandGapMs)) return 0;
   return Exchange(own, first, second);

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "desktop_test_support.h"
-#include "engine/ports_pending.h"
+#include "engine/ports.h"
 #include "engine/rz56_link.h"
 #include "engine/state.h"
 #include "rz56_link_support.h"
@@ -30,7 +30,7 @@ TEST(Rz56Hammer, TenThousandRequestsAllComplete) {
   {
     sim::Rz56OnVirtualPort rz56(port, o);
     test::Rz56Window window;
-    ASSERT_EQ(pending::OpenInstrumentPort(), 1);
+    ASSERT_EQ(OpenInstrumentPort(), 1);
     LinkState.requestEvent.store(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     HANDLE reader = test::StartThread(Rz56ReaderThread);
     Sleep(20);

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "desktop_test_support.h"
-#include "engine/ports_pending.h"
+#include "engine/ports.h"
 #include "engine/rz56_link.h"
 #include "engine/state.h"
 #include "rz56_link_support.h"
@@ -78,7 +78,7 @@ TEST_P(Rz56Command, TimingAndReply) {
     at.push_back(GetTickCount());
     if (at.size() == 2 && c.reply) port_->Feed(c.reply, GetTickCount() + 20);
   });
-  ASSERT_EQ(pending::OpenInstrumentPort(), 1);
+  ASSERT_EQ(OpenInstrumentPort(), 1);
   const DWORD start = GetTickCount();
   const int32_t got = SendInstrumentCommand('H', 'X', 0);
   const DWORD end = GetTickCount();
@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Rz56Link, ReopenClosesAndOpensBeforeTheCommand) {
-  ASSERT_EQ(pending::OpenInstrumentPort(), 1);
+  ASSERT_EQ(OpenInstrumentPort(), 1);
   const HANDLE first = LinkState.instrumentPort.load();
   std::vector<std::pair<int, int>> atH;  // closes and opens when the 'H' came
   port_->OnByte([&](unsigned char b) {
@@ -118,7 +118,7 @@ TEST_F(Rz56Link, ReopenClosesAndOpensBeforeTheCommand) {
 // A port replaced during the reads ends the command within 60 ms, and the new port is never read.
 TEST_F(Rz56Link, AReplacedPortEndsTheCommand) {
   auto other = plat::test::AttachVirtualPort(2);
-  ASSERT_EQ(pending::OpenInstrumentPort(), 1);
+  ASSERT_EQ(OpenInstrumentPort(), 1);
   SurveySettings.instrumentPort = 1;
   const HANDLE old = LinkState.instrumentPort.load();
   other->Feed("OK");
@@ -151,7 +151,7 @@ TEST_F(Rz56Link, AReplacedPortEndsTheCommand) {
 class Rz56Requests : public Rz56Link {
  protected:
   void StartReader() {
-    ASSERT_EQ(pending::OpenInstrumentPort(), 1);
+    ASSERT_EQ(OpenInstrumentPort(), 1);
     LinkState.requestEvent.store(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     reader_ = test::StartThread(Rz56ReaderThread);
     ASSERT_TRUE(plat::test::WaitIdle());
@@ -265,7 +265,7 @@ TEST_F(Rz56Modes, StartNeedsTheOk) {
   sim::Rz56Options o;
   o.off = true;
   sim::Rz56OnVirtualPort& rz56 = Instrument(o);
-  ASSERT_EQ(pending::OpenInstrumentPort(), 1);
+  ASSERT_EQ(OpenInstrumentPort(), 1);
   Rz56RunSteps run;
   EXPECT_FALSE(run.Start());
   EXPECT_EQ(run.reader(), nullptr);
@@ -284,7 +284,7 @@ TEST_F(Rz56Modes, RequestWheelRequest) {
   o.wheelPeriodMs = 0;
   sim::Rz56OnVirtualPort& rz56 = Instrument(o);
   Rz56Window window;
-  ASSERT_EQ(pending::OpenInstrumentPort(), 1);
+  ASSERT_EQ(OpenInstrumentPort(), 1);
   Rz56RunSteps run;
   ASSERT_TRUE(run.Start());
   window.timerMs = 100;
@@ -321,7 +321,7 @@ TEST_F(Rz56Modes, RequestWheelRequest) {
 TEST_F(Rz56Modes, GoWhileAFrameIsInItsSend) {
   sim::Rz56OnVirtualPort& rz56 = Instrument();
   Rz56Window window;
-  ASSERT_EQ(pending::OpenInstrumentPort(), 1);
+  ASSERT_EQ(OpenInstrumentPort(), 1);
   Rz56RunSteps run;
   ASSERT_TRUE(run.Start());
   EXPECT_FALSE(RequestRz56Reading());
@@ -342,7 +342,7 @@ TEST_F(Rz56Modes, AReaderInItsRecoveryLeavesTheNewPortAlone) {
   o.off = true;
   sim::Rz56OnVirtualPort& rz56 = Instrument(o);
   Rz56Window window;
-  ASSERT_EQ(pending::OpenInstrumentPort(), 1);
+  ASSERT_EQ(OpenInstrumentPort(), 1);
   // Started by hand: the instrument is off, so the start's command fails.
   LinkState.requestEvent.store(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   HANDLE reader = test::StartThread(Rz56ReaderThread);
@@ -357,7 +357,7 @@ TEST_F(Rz56Modes, AReaderInItsRecoveryLeavesTheNewPortAlone) {
   test::ClosePortField(LinkState.instrumentPort);
   ASSERT_EQ(plat::WaitServicingSends(reader, 1000), DWORD{WAIT_OBJECT_0});
   EXPECT_LE(GetTickCount() - closed, 400u);
-  ASSERT_EQ(pending::OpenInstrumentPort(), 1);
+  ASSERT_EQ(OpenInstrumentPort(), 1);
   port_->TakeOutput();
   Sleep(3000);
   EXPECT_EQ(port_->TakeOutput(), "");

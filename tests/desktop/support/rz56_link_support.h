@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/timing.h"
-#include "engine/ports_pending.h"
+#include "engine/ports.h"
 #include "engine/rz56_frames.h"
 #include "engine/rz56_link.h"
 #include "engine/state.h"
@@ -136,7 +136,7 @@ class Rz56RunSteps {
     ClosePortField(LinkState.instrumentPort);
     SetEvent(LinkState.requestEvent.load());
     const bool ended = StopReader();
-    if (pending::OpenInstrumentPort() != 1) return false;
+    if (OpenInstrumentPort() != 1) return false;
     const bool ok = SendInstrumentCommand('H', 'W', 0) == 1;
     survey::DelayMs(100);
     StartReader(Rz56WheelReaderThread);
@@ -149,7 +149,7 @@ class Rz56RunSteps {
     ClosePortField(LinkState.instrumentPort);
     const bool ended = StopReader();
     survey::DelayMs(100);
-    if (pending::OpenInstrumentPort() != 1) return false;
+    if (OpenInstrumentPort() != 1) return false;
     const bool ok = SendInstrumentCommand('H', 'X', 0) == 1;
     survey::DelayMs(100);
     StartReader(Rz56ReaderThread);
