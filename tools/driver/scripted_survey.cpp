@@ -30,11 +30,14 @@ using handheld::SurveySettings;
 
 struct App {
   const char* name;
-  int32_t model;
-  int32_t ice;
+  handheld::BuildSwitches switches;
 };
-constexpr App kApps[] = {{"rz12wm", 0, 0},  {"zolwm", 0, 1},  {"rz27bwm", 1, 0},  {"rz27ddwm", 2, 0}, {"rz27wm", 3, 0},
-                         {"rz45wm", 4, 0},  {"rz89wm", 5, 0}, {"zol12wm", 6, 0},  {"rz27mk2wm", 7, 0}};
+constexpr App kApps[] = {
+#define HANDHELD_APP(name, model, zolOption, storageRoot, rz27Scale10, rz27Mk2Diagnostics) \
+  {name, {model, zolOption, storageRoot, rz27Scale10, rz27Mk2Diagnostics}},
+#include "apps/app_list.h"
+#undef HANDHELD_APP
+};
 
 bool IsReading(UINT msg) {
   return msg == handheld::WM_READING || msg == handheld::WM_ZOL12_READING || msg == handheld::WM_RZ27MK2_READING;
@@ -118,13 +121,17 @@ struct Stretch {
 bool AppSwitches(const std::string& name, handheld::BuildSwitches* out) {
   for (const App& a : kApps) {
     if (name == a.name) {
-      *out = handheld::BuildSwitches{};
-      out->modelIndex = a.model;
-      out->zolOptionAvailable = a.ice;
+      *out = a.switches;
       return true;
     }
   }
   return false;
+}
+
+std::vector<std::string> HandheldAppNames() {
+  std::vector<std::string> names;
+  for (const App& a : kApps) names.emplace_back(a.name);
+  return names;
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD limitMs) {

@@ -15,14 +15,17 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/build_config.h"
 
 namespace survey {
 
-// The build switches of a handheld deliverable by its name ("rz12wm", "zolwm", ...); false for a
-// name that is none of them.
+// The build switches of a handheld deliverable of apps/app_list.h by its name ("rz12wm", "zolwm",
+// ...); false for a name that is none of them.
 bool AppSwitches(const std::string& name, handheld::BuildSwitches* out);
+// The names of the handheld deliverables, in the list's order.
+std::vector<std::string> HandheldAppNames();
 
 // ---- Steps. Each returns false when its outcome did not show within limitMs. -------------------
 

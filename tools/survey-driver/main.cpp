@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "driver/scripted_survey.h"
 #include "engine/settings.h"
@@ -15,18 +16,40 @@
 
 namespace {
 
+constexpr const char* kDefaultApp = "rz12wm";
+
+// The handheld apps, for the usage's --model line (kNamesColumn characters in) and as many
+// lines below it as they need.
+constexpr std::size_t kNamesColumn = 34;
+constexpr std::size_t kUsageWidth = 100;
+std::string AppNames() {
+  std::string text;
+  std::size_t column = kNamesColumn;
+  for (const std::string& name : survey::HandheldAppNames()) {
+    const std::string entry = name == kDefaultApp ? name + " (default)" : name;
+    if (!text.empty()) {
+      const bool wrap = column + 2 + entry.size() > kUsageWidth;
+      text += wrap ? ",\n" + std::string(20, ' ') : ", ";
+      column = wrap ? 20 : column + 2;
+    }
+    text += entry;
+    column += entry.size();
+  }
+  return text;
+}
+
 void Usage() {
   std::fprintf(stderr,
                "usage: survey-driver [options]\n"
-               "  --model NAME      handheld app: rz12wm (default), zolwm, rz27bwm, rz27ddwm, rz27wm,\n"
-               "                    rz45wm, rz89wm, zol12wm, rz27mk2wm\n"
+               "  --model NAME      handheld app: %s\n"
                "  --readings N      readings in the first logging stretch (default 100)\n"
                "  --second N        readings after the new station (default half of the first)\n"
                "  --station VALUE   the new station typed into its dialog (default 125)\n"
                "  --gps             GPS input on COM2, saved in the settings as the GPS port setup would\n"
                "  --settings-only   start the program, save the settings (with --gps) and end it, for a\n"
                "                    program started afterwards\n"
-               "  --shot PATH       PNG of the screen at the last pause (default: none)\n");
+               "  --shot PATH       PNG of the screen at the last pause (default: none)\n",
+               AppNames().c_str());
 }
 
 // The layer's automation reports what no step expected as test failures, with their source lines;
@@ -46,7 +69,7 @@ void EnableGps() {  // on the UI thread
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string model = "rz12wm";
+  std::string model = kDefaultApp;
   survey::ScriptOptions o;
   bool gps = false;
   bool settingsOnly = false;
