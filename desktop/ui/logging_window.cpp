@@ -4,7 +4,7 @@
 
 #include "engine/models.h"
 #include "engine/state.h"
-#include "ui/engine_pending.h"
+#include "engine/settings.h"
 #include "ui/logging.h"
 #include "ui/main_window.h"
 #include "ui/start_screen.h"
@@ -133,7 +133,8 @@ LRESULT LoggingOnCreate(HWND logging, UINT, WPARAM, LPARAM) {
   ScreenLayout.boxesWidth = g.boxesWidth;
   ScreenLayout.numbersTop = g.numbersTop;
   // Loaded again now that the plot height is known, for the pixel factors.
-  pending::LoadSaveSettings(0);
+  LoadSaveSettings(0);
+  ApplyMonitorVariantSettings();
 
   AppWindows.curveWnd = MakeChild(logging, "CurveWnd", "", WS_CHILD | WS_BORDER, g.plotLeft, g.plotTop, g.plotWidth,
                                   g.plotHeight, kCurveWndId);

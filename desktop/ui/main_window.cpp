@@ -4,8 +4,9 @@
 
 #include <cstring>
 
+#include "engine/settings.h"
 #include "engine/state.h"
-#include "ui/engine_pending.h"
+#include "engine/timing.h"
 #include "ui/logging.h"
 #include "ui/plot.h"
 #include "ui/start_screen.h"
@@ -115,19 +116,22 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   return DispatchByTable(kMainHandlers, hwnd, message, wParam, lParam);
 }
 
+void ApplyMonitorVariantSettings() {
+  if (!IsMonitorVariant(BuildConfig)) return;
+  SurveySettings.dipole = 2;
+  SurveySettings.component = 0;
+}
+
 LRESULT MainOnCreate(HWND main, UINT, WPARAM, LPARAM) {
   MainMenu.uptimeExceeded = GetTickCount() > kUptimeLimitMs ? 1 : 0;
   GetCurrentDirectoryA(sizeof MainMenu.startFolder, MainMenu.startFolder);
-  pending::ComputeSampleDivisor();
-  pending::SetDefaultSettings();
+  ComputeSampleDivisor();
+  SetDefaultSettings();
   // The first load writes a missing or outdated file from the values in force, the second reads it.
-  pending::LoadSaveSettings(0);
-  pending::LoadSaveSettings(0);
-  if (IsMonitorVariant(BuildConfig)) {
-    SurveySettings.dipole = 2;
-    SurveySettings.component = 0;
-  }
-  pending::InitGgaDisplayTable();
+  LoadSaveSettings(0);
+  LoadSaveSettings(0);
+  ApplyMonitorVariantSettings();
+  InitGgaDisplayTable();
 
   AppWindows.fontLarge = MakeFont(20, 200);
   AppWindows.fontTitle = MakeFont(28, 600);

@@ -32,6 +32,10 @@ struct MainWindowPlace {
 };
 MainWindowPlace PlaceMainWindow(bool smallLayout, int32_t screenWidth, int32_t screenHeight);
 
+// The monitoring variant's dipole 2 and component 0, whatever the settings file holds; after every
+// load of the file.
+void ApplyMonitorVariantSettings();
+
 // Registers a window class as the program registers its classes: the arrow cursor, no menu and no
 // extra bytes. 0 registered, 1 not.
 int RegisterProgramClass(HINSTANCE instance, const char* name, WNDPROC proc, UINT style, HBRUSH background,

@@ -51,20 +51,3 @@ void DrawPlotGrid(HDC dc, float min, float max) {
 
 }  // namespace desktop
 
-#include "engine/models.h"
-#include "ui/engine_pending.h"
-
-namespace desktop {
-
-void RecomputeGrid() {
-  const SurveySettingsData& s = SurveySettings;
-  if (!ThisModel().rz56 && s.gridScale != 0) {
-    pending::ComputeGrid(PlotState.grid, ScreenLayout.plotHeight, s.scale2Min, s.scale2Max, PlotState.pxPerUnit1,
-                &PlotState.gridSign);
-  } else {
-    pending::ComputeGrid(PlotState.grid, ScreenLayout.plotHeight, s.scale1Min, s.scale1Max, PlotState.pxPerUnit0,
-                &PlotState.gridSign);
-  }
-}
-
-}  // namespace desktop

@@ -12,8 +12,5 @@ void CreateTracePens(int deleteOld);
 // The rows of PlotState.grid across the plotting width: the first in the zero-line pen when the
 // range contains zero, the others in the grid pen.
 void DrawPlotGrid(HDC dc, float min, float max);
-// The grid rows for the grid group's range: scale 2 when SurveySettings.gridScale is not 0 (never
-// on the RZ56 builds), else scale 1.
-void RecomputeGrid();
 
 }  // namespace desktop

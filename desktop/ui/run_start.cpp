@@ -6,7 +6,8 @@
 
 #include "engine/models.h"
 #include "engine/state.h"
-#include "ui/engine_pending.h"
+#include "engine/plot_scale.h"
+#include "engine/settings.h"
 #include "ui/logging.h"
 #include "ui/plot.h"
 #include "ui/start_screen.h"
@@ -57,8 +58,10 @@ void StartSurveyRun(HWND main) {
   SelectTraces();
   ShowPlotWindows();
   ComputeLoggingLayout(AppWindows.loggingWnd);
-  pending::InitGgaDisplayTable();
-  RecomputeGrid();
+  InitGgaDisplayTable();
+  PlotState.pxPerUnit0 = PixelsPerUnit(ScreenLayout.plotHeight, s.scale1Min, s.scale1Max);
+  PlotState.pxPerUnit1 = PixelsPerUnit(ScreenLayout.plotHeight, s.scale2Min, s.scale2Max);
+  ComputeGridInForce();
   SurveySettings.surveyModeChoice = kModeAuto;
   if (!StartRunLinks(main)) return;
   for (HWND button : AppWindows.menuButtons) ShowWindow(button, SW_HIDE);

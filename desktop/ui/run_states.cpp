@@ -6,7 +6,11 @@
 #include "engine/models.h"
 #include "engine/state.h"
 #include "ui/dialogs.h"
-#include "ui/engine_pending.h"
+#include "common/timing.h"
+#include "engine/data_file_create.h"
+#include "engine/plot_scale.h"
+#include "engine/records.h"
+#include "engine/settings.h"
 #include "ui/logging.h"
 #include "ui/logging_commands.h"
 #include "ui/plot.h"
@@ -87,7 +91,7 @@ void StateWordNow(HWND logging, const char* word, HFONT font) {
 }
 
 void DataFile(HWND logging) {
-  if (pending::CreateDataFile(logging) == 1) {
+  if (CreateDataFile(logging) == 1) {
     ShowSet(LoggingButtons.monitor, MonitorCount(), SW_HIDE);
     ShowSet(LoggingButtons.standBy, StandByCount(), SW_SHOW);
     SendMessageA(LoggingButtons.standBy[0], BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
@@ -114,7 +118,7 @@ void Go(HWND logging) {
   ReleaseDC(AppWindows.numbersWnd, numbers);
   ShowWindow(LoggingButtons.pause, SW_SHOW);
   SendMessageA(LoggingButtons.standBy[0], BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
-  pending::WriteEventRecord("$STARTED", 'X');
+  WriteEventRecord("$STARTED", 'X');
   // A PAUSE before the next recorded reading keeps the times as they stand now.
   SurveyRun.lineTimeNowMs = SurveyRun.lineTimeMs;
   SurveyRun.totalTimeNowMs = SurveyRun.totalTimeMs;
@@ -123,7 +127,7 @@ void Go(HWND logging) {
 }
 
 void Pause(HWND logging) {
-  pending::WriteEventRecord("$PAUSED", 'X');
+  WriteEventRecord("$PAUSED", 'X');
   StateWordNow(logging, "Stand By", AppWindows.fontNormal);
   ShowWindow(LoggingButtons.pause, SW_HIDE);
   ShowSet(LoggingButtons.standBy, StandByCount(), SW_SHOW);
@@ -137,7 +141,7 @@ void Pause(HWND logging) {
     SetTimer(logging, kWatchdogTimer, kRz56PollMs, nullptr);
   }
   SurveyRun.state = kRunStandBy;
-  pending::DelayMs(50);
+  survey::DelayMs(50);
   SurveyRun.lineTimeMs = SurveyRun.lineTimeNowMs;
   SurveyRun.totalTimeMs = SurveyRun.totalTimeNowMs;
   Redraw(logging);
@@ -183,8 +187,8 @@ void Command(HWND logging, int32_t command) {
   switch (command) {
     case kCmdNewLine:
       if (RunDialog("GETNEWLINE", logging, NewLineDlgProc) == 1) {
-        pending::WriteLineHeader();
-        pending::WriteTimeRecord();
+        WriteLineHeader();
+        WriteTimeRecord();
         SurveyRun.linesTotal += 1;
         SurveyRun.lineTimeMs = 0;
         SurveyRun.lineTimeNowMs = 0;
@@ -231,7 +235,7 @@ void Command(HWND logging, int32_t command) {
       break;
     case kCmdProfiles:
       RunDialog(Row().displayDialog, logging, DisplayOptionsDlgProc);
-      if (!Row().rz56) RecomputeGrid();
+      if (!Row().rz56) ComputeGridInForce();
       Redraw(logging);
       break;
     case kCmdInternalQc:
@@ -276,8 +280,8 @@ void Command(HWND logging, int32_t command) {
                    "Delete Calibration") == IDYES) {
         std::memcpy(Rz27Mk2Calibration.previous, SurveySettings.mk2Offset, sizeof Rz27Mk2Calibration.previous);
         for (float& offset : SurveySettings.mk2Offset) offset = 0.0f;
-        pending::LoadSaveSettings(1);
-        pending::WriteCalibrationRecords();
+        LoadSaveSettings(1);
+        WriteCalibrationRecords();
         Rz27Mk2Calibration.step = 0;
         for (int32_t& have : PlotState.havePrev) have = 0;
       }
@@ -393,7 +397,7 @@ int StopLogging() {
 
 LRESULT LoggingOnTimer(HWND logging, UINT, WPARAM, LPARAM) {
   if (Row().watchdog == WatchdogKind::kMeter && MeterLinkLate(GetTickCount(), LinkState.lastFrameTick.load())) {
-    if (SurveyRun.state.load() != kRunMonitor) pending::WriteEventRecord("$CONN BREAK", 'X');
+    if (SurveyRun.state.load() != kRunMonitor) WriteEventRecord("$CONN BREAK", 'X');
     for (int32_t& have : PlotState.havePrev) have = 0;
     ShowNoConnection();
   } else if (Row().watchdog == WatchdogKind::kRz56Mk2) {

@@ -90,13 +90,24 @@ class DesktopAppTest : public ::testing::Test {
     ASSERT_TRUE(plat::test::WaitIdle());
   }
 
+  // Waits until the program is idle again. While its UI thread sits in a busy wait (DelayMs), the
+  // virtual clock is stepped a millisecond at a time, so the wait ends after the time it asks for
+  // and the clock has moved no further.
+  static bool Settle(uint32_t maxMs = 5000) {
+    for (uint32_t i = 0; i < maxMs; ++i) {
+      if (plat::test::WaitIdle(1)) return true;
+      plat::test::Advance(1);
+    }
+    return plat::test::WaitIdle();
+  }
+
   void Key(int vk) {
     plat::test::KeyPress(vk);
-    ASSERT_TRUE(plat::test::WaitIdle());
+    ASSERT_TRUE(Settle());
   }
   void Click(HWND h) {
     plat::test::Click(h);
-    ASSERT_TRUE(plat::test::WaitIdle());
+    ASSERT_TRUE(Settle());
   }
 
   HANDLE program_ = nullptr;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app_fixture.h"
+#include "desktop_test_support.h"
 #include "engine/state.h"
 #include "ui/logging.h"
 #include "ui/logging_commands.h"
@@ -29,14 +30,17 @@ class LoggingWindowTest : public DesktopAppTest {
     ASSERT_TRUE(pt::IsVisible(AppWindows.loggingWnd));
     ASSERT_EQ(MainMenu.mode, 1);
   }
-  // Stand By as a created data file leaves it: the Stand By set on show, its first button framed.
-  void EnterStandBy() {
-    OnUi([] {
-      for (HWND b : LoggingButtons.monitor) ShowWindow(b, SW_HIDE);
-      for (HWND b : LoggingButtons.standBy) ShowWindow(b, SW_SHOW);
-      LoggingButtons.selected = 0;
-      SurveyRun.state = kRunStandBy;
-    });
+  // Data File with the save dialog answered (an empty name takes the proposal): Stand By with the
+  // file open.
+  void EnterStandBy(const std::wstring& name = L"RUN1") {
+    if (name.empty()) {
+      pt::OnModal(pt::ModalKind::OpenSave, L"Create Data File", [](pt::ModalContext& c) { c.ChooseFile(c.Text()); });
+    } else {
+      pt::ExpectSaveFile(name);
+    }
+    Key('F');
+    ASSERT_EQ(SurveyRun.state.load(), kRunStandBy);
+    ASSERT_TRUE(SurveyRun.dataFile.IsOpen());
   }
   void Paint() {
     OnUi([] {
@@ -50,6 +54,12 @@ class LoggingWindowTest : public DesktopAppTest {
     Paint();
     pt::EnableDrawLog(false);
     return pt::DrawLog();
+  }
+  // Message boxes of that caption opened so far.
+  static size_t Boxes(const std::wstring& caption) {
+    size_t n = 0;
+    for (const pt::ModalRecord& m : pt::ModalLog()) n += m.kind == pt::ModalKind::MessageBox && m.caption == caption;
+    return n;
   }
   static bool Drawn(const std::vector<pt::DrawEntry>& log, const std::wstring& text) {
     for (const auto& e : log) {
@@ -275,6 +285,48 @@ TEST_F(LoggingWindowTest, GoThenPauseWithNoReadingKeepsTheTimesOfTheStandBy) {
   EXPECT_EQ(time->text, L"00:00:00");
 }
 
+// A whole rz12xp run with GPS off on 5 March at 14:20: Data File, GO, PAUSE twice, Exit with Yes.
+// The file holds 24-byte records, each ending in LF, in the run's order, and is whole at the end.
+TEST_F(LoggingWindowTest, AScriptedRunWritesItsRecordsInOrder) {
+  StartRun(Switches(kModelRz12));
+  OnUi([] { SurveySettings.gpsEnabled = 0; });
+  EnterStandBy(L"");  // the proposal: month, day, hour and the first free letter
+  for (int i = 0; i < 2; ++i) {
+    Key('G');
+    EXPECT_EQ(SurveyRun.state.load(), kRunLogging);
+    Key(VK_SPACE);  // pause key 0: any key
+    EXPECT_EQ(SurveyRun.state.load(), kRunStandBy);
+    EXPECT_TRUE(SurveyRun.dataFile.IsOpen());
+  }
+  pt::ExpectMessageBox({L"Confirm Exit", L"Exit Logging?", IDYES});
+  Key('X');
+  EXPECT_FALSE(SurveyRun.dataFile.IsOpen());
+
+  const std::string file = test::RootFileBytes("C/030514A.R12");
+  ASSERT_EQ(file.size() % 24, 0u) << file;
+  std::vector<std::string> records;
+  for (size_t at = 0; at < file.size(); at += 24) {
+    EXPECT_EQ(file[at + 23], '\n') << at;
+    records.push_back(file.substr(at, 23));
+  }
+  ASSERT_GE(records.size(), 8u);
+  EXPECT_EQ(records[0].substr(0, 22), "RZ12    W106GRD0000   ");
+  EXPECT_EQ(records[0].substr(22, 1), "1");
+  EXPECT_EQ(records[1].substr(0, 21), "H 030514A    0.200   ");
+  // The line block, then the time record.
+  EXPECT_EQ(records[2].substr(0, 2), "L1");
+  EXPECT_EQ(records[4], "AS            1.000    ");
+  EXPECT_EQ(records[5].substr(0, 15), "Z05032026 14:20");
+  EXPECT_EQ(records[6][0], '*');
+  const std::vector<std::string> events = {"X$STARTED", "X$PAUSED", "X$STARTED", "X$PAUSED"};
+  std::vector<std::string> seen;
+  for (const std::string& r : records) {
+    if (r[0] == 'X') seen.push_back(r.substr(0, r.find(' ')));
+  }
+  EXPECT_EQ(seen, events);
+  EXPECT_EQ(records.back().substr(0, 9), "X$PAUSED ");
+}
+
 TEST_F(LoggingWindowTest, ExitInMonitoringAsksNothingAndASecondStopIsHarmless) {
   StartRun(Switches(kModelRz12));
   Key('X');
@@ -346,6 +398,13 @@ TEST_F(LoggingWindowTest, DeleteCalibrationYesZeroesTheOffsetsAndShowsAutoCalOff
   EXPECT_EQ(SurveySettings.mk2Offset[0], 0.0f);
   EXPECT_EQ(Rz27Mk2Calibration.previous[0], 10.0f);
   EXPECT_TRUE(Drawn(PaintLog(), L"Auto Cal:Off"));
+  // O1 to O6 close the file, each with the new and the replaced offset; the settings keep zeros.
+  const std::string file = test::RootFileBytes("C/RUN1.N27");
+  ASSERT_GE(file.size(), 6u * 26u);
+  EXPECT_EQ(file.substr(file.size() - 6 * 26, 25), "O1     0.000     10.000  ");
+  EXPECT_EQ(file.substr(file.size() - 26, 2), "O6");
+  const std::string settings = test::RootFileBytes("C/RZ27MK2XP.INI");
+  EXPECT_EQ(settings.find("10.0"), std::string::npos);
 }
 
 TEST_F(LoggingWindowTest, NullingInStandByAsksAndQcDisablesThePlotAndTheSet) {
@@ -366,7 +425,7 @@ TEST_F(LoggingWindowTest, NullingInStandByAsksAndQcDisablesThePlotAndTheSet) {
   for (HWND b : LoggingButtons.standBy) EXPECT_FALSE(pt::IsEnabled(b));
   Key('X');  // nothing during the check
   EXPECT_TRUE(pt::IsVisible(AppWindows.loggingWnd));
-  EXPECT_TRUE(pt::ModalLog().size() == 2u);
+  EXPECT_EQ(Boxes(L"NULLING"), 2u);
 }
 
 // The first 98 frames of an RZ56-MK2 run fill the current ring; until then keys and buttons that
@@ -467,16 +526,14 @@ TEST_F(LoggingWindowTest, ALateTickShowsTheRedBarAndTheRunGoesOn) {
 TEST_F(LoggingWindowTest, AFailedWriteIsToldOnceAndTheRunGoesOn) {
   StartRun(Switches(kModelRz12));
   EnterStandBy();
-  ASSERT_TRUE(SurveyRun.dataFile.Create("C:\\RUN.R12"));
   pt::FailWritesAfter(0);
   const char record[24] = {'X'};
   EXPECT_FALSE(SurveyRun.dataFile.Append(record, sizeof record));
   pt::ExpectMessageBox({L"WARNING", L"Data file could not be saved", IDOK});
   OnUi([] { SendMessageA(AppWindows.loggingWnd, WM_TIMER, kWatchdogTimer, 0); });
   OnUi([] { SendMessageA(AppWindows.loggingWnd, WM_TIMER, kWatchdogTimer, 0); });
-  EXPECT_EQ(pt::ModalLog().size(), 1u);
+  EXPECT_EQ(Boxes(L"WARNING"), 1u);
   EXPECT_EQ(SurveyRun.state.load(), kRunStandBy);
-  SurveyRun.dataFile.Close();
 }
 
 }  // namespace
