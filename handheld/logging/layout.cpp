@@ -148,19 +148,6 @@ LoggingPaintLayout ComputeLoggingLayout(const LayoutInputs& in, const LayoutWidt
   return out;
 }
 
-LayoutInputs CurrentLayoutInputs() {
-  LayoutInputs in;
-  in.portrait = ScreenLayout.portrait;
-  in.windowWidth = ScreenLayout.windowWidth;
-  in.textHeight = ScreenLayout.textHeight;
-  in.plotTop = ScreenLayout.plotTop;
-  in.plotHeight = ScreenLayout.plotHeight;
-  in.model = BuildConfig.modelIndex;
-  in.surveyMode = SurveySettings.surveyMode;
-  in.zolEnabled = SurveySettings.zolEnabled;
-  return in;
-}
-
 LayoutWidths MeasureLayoutTexts(HDC dc) {
   LayoutWidths widths;
   HGDIOBJ old = SelectObject(dc, AppWindows.fontNormal);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "engine/screen_snapshot.h"
 #include "logging/logging.h"
 
 namespace handheld {
@@ -44,17 +45,9 @@ struct LayoutWidths {
   int& operator[](LayoutText t) { return width[static_cast<int>(t)]; }
 };
 
-// What the geometry depends on besides the widths.
-struct LayoutInputs {
-  int32_t portrait = 0;
-  int32_t windowWidth = 320;
-  int32_t textHeight = 14;
-  int32_t plotTop = 0;
-  int32_t plotHeight = 0;
-  int32_t model = 0;
-  int32_t surveyMode = 0;
-  int32_t zolEnabled = 0;
-};
+// What the geometry depends on besides the widths: the screen snapshot (its portrait,
+// windowWidth, textHeight, plotTop, plotHeight, model, surveyMode and zolEnabled).
+using LayoutInputs = ScreenSnapshot;
 
 // Where the paint draws the label of the second row ("S  :" or "Stn:").
 constexpr int kStationLabelX = 130;
@@ -71,8 +64,6 @@ struct LoggingPaintLayout {
 
 LoggingPaintLayout ComputeLoggingLayout(const LayoutInputs& in, const LayoutWidths& widths);
 
-// The inputs as the settings and the screen layout give them now.
-LayoutInputs CurrentLayoutInputs();
 // Every LayoutText measured in AppWindows' fonts on dc (the font selected on dc is restored).
 LayoutWidths MeasureLayoutTexts(HDC dc);
 

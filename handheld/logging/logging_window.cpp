@@ -340,7 +340,7 @@ LRESULT LoggingOnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ oldFont = SelectObject(dc, AppWindows.fontNormal);
 
-  const LoggingPaintLayout layout = ComputeLoggingLayout(CurrentLayoutInputs(), MeasureLayoutTexts(dc));
+  const LoggingPaintLayout layout = ComputeLoggingLayout(CurrentScreen(), MeasureLayoutTexts(dc));
   LoggingLayout = layout.fields;
   const LoggingLayoutData& f = LoggingLayout;
   const bool fileOpen = SurveyRun.dataFile.IsOpen();

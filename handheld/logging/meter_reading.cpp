@@ -180,128 +180,156 @@ void DropSampleSeries() {
   for (uint32_t& v : SurveyRun.mk2CountSum) v = 0;
 }
 
+namespace {
+
+// What the frame decodes to (steps 1-2).
+struct MeterReading {
+  float value1 = 0, value2 = 0;
+  char dipole = 0, marker = 0;
+  int16_t range = 0;
+  int32_t frameKind = 0, battery = 0;
+  uint16_t range2 = 0;
+  float thickness = -99.0f;
+};
+
+// 1-2: decode, and the ice thickness on an RZ12 with the ice option.
+MeterReading DecodeReading() {
+  MeterReading m;
+  DecodeMeterFrame(m.value1, m.value2, m.dipole, m.range, m.marker, m.frameKind, m.range2, m.battery);
+  if (SurveySettings.zolEnabled == 1) {
+    if (m.dipole == 'H') {
+      // With the ice profile shown, the conversion also makes the thickness channel 4, valid.
+      m.thickness = ComputeIceThickness(m.value1, SurveySettings.seaWaterIndex);
+    } else {
+      TraceSet.traceValid[4] = 0;
+      TraceSet.traceValue[4] = -99.0f;
+    }
+  }
+  return m;
+}
+
+// 3: the mode field.
+void DrawModeField(HDC dc, int32_t model) {
+  SelectObject(dc, AppWindows.fontNormal);
+  EraseField(dc, LoggingLayout.modeRect);
+  DrawInField(dc, LoggingLayout.modeRect,
+              ModeText(model, SurveySettings.dipole, SurveySettings.component, SurveyRun.modeAtStart));
+}
+
+// 5: a Manual-mode sample: summed, with its counter shown; the last of a series leaves the means
+// in m and the run's field means. True when the sample is the reading (the series is complete).
+bool TakeManualSample(HDC dc, const unsigned char padded[kRecordFrameBytes], bool secondField, MeterReading& m) {
+  SurveySettings.surveyMode = 0;
+  const int32_t n = SurveySettings.samplesPerReading;
+  ++SurveyRun.sampleCount;
+  EraseField(dc, LoggingLayout.valuesRowRect);
+  const std::wstring counter = WideFormat(L"Sample %-3d of %-3d", SurveyRun.sampleCount, n);
+  DrawTextAt(dc, LoggingLayout.rangeRect.left, LoggingLayout.valuesRowY, counter.c_str());
+  SurveyRun.fieldSum[0] += FieldNumber(padded + 2);
+  if (secondField) SurveyRun.fieldSum[1] += FieldNumber(padded + 7);
+  SurveyRun.valueSum[0] += m.value1;
+  SurveyRun.valueSum[1] += m.value2;
+  if (SurveyRun.sampleCount < n) return false;
+  const float count = static_cast<float>(n > 0 ? n : 1);
+  m.value1 = SurveyRun.valueSum[0] / count;
+  m.value2 = SurveyRun.valueSum[1] / count;
+  SurveyRun.fieldMean[0] = static_cast<float>(SurveyRun.fieldSum[0]) / count;
+  SurveyRun.fieldMean[1] = static_cast<float>(SurveyRun.fieldSum[1]) / count;
+  SurveyRun.sampleCount = 0;
+  SurveyRun.fieldSum[0] = SurveyRun.fieldSum[1] = 0;
+  SurveyRun.valueSum[0] = SurveyRun.valueSum[1] = 0.0f;
+  SurveySettings.surveyMode = 2;
+  return true;
+}
+
+// 6: the reading record (with the series' means when averaged) and the station.
+void RecordReading(HDC dc, int32_t frameLength, bool secondField, bool averaged) {
+  RecordFrameInput in;
+  in.frame = LinkState.frame;
+  in.frameLength = frameLength;
+  in.withMeans = SurveyRun.averaging == 1 && averaged;
+  in.secondField = secondField;
+  in.means[0] = SurveyRun.fieldMean[0];
+  in.means[1] = SurveyRun.fieldMean[1];
+  in.readingAtStation = SurveyRun.readingsAtStation + 1;
+  ++SurveyRun.readingsAtStation;
+  PrepareRecordFrame(in, LinkState.frame);
+  LinkState.frame[kRecordFrameBytes] = 0;
+  WriteReadingRecord();
+  FinishRecordedReading(dc);
+}
+
+// 7: the values.
+void ShowValues(HDC dc, int32_t model, const MeterReading& m) {
+  ReadingView v;
+  v.model = model;
+  v.portrait = ScreenLayout.portrait != 0;
+  v.frameKind = m.frameKind;
+  v.battery = m.battery;
+  v.dipole = m.dipole;
+  v.range = m.range;
+  v.range2 = m.range2;
+  v.value1 = m.value1;
+  v.value2 = m.value2;
+  v.component = SurveySettings.component;
+  v.zolEnabled = SurveySettings.zolEnabled;
+  v.thickness = m.thickness;
+  v.displayUnits = SurveySettings.displayUnits;
+  const ReadingTexts t = ReadingDisplayTexts(v);
+  if (model == kModelRz12) EraseField(dc, LoggingLayout.valuesRowRect);
+  EraseField(dc, LoggingLayout.value1Rect);
+  EraseField(dc, LoggingLayout.value2Rect);
+  if (model == kModelRz12) EraseField(dc, LoggingLayout.iceRect);
+  EraseField(dc, LoggingLayout.rangeRect);
+  SelectObject(dc, AppWindows.fontBold);
+  DrawInField(dc, LoggingLayout.value1Rect, t.value1);
+  DrawInField(dc, LoggingLayout.value2Rect, t.value2);
+  DrawInField(dc, LoggingLayout.iceRect, t.ice);
+  DrawInField(dc, LoggingLayout.rangeRect, t.range);
+}
+
+// 8: the marker letter, blank while Logging in Manual and for a frame without the marker.
+void DrawMarker(HDC dc, bool logging, unsigned char status) {
+  SelectObject(dc, AppWindows.fontNormal);
+  EraseField(dc, LoggingLayout.markerRect);
+  const bool blank = (logging && SurveySettings.surveyMode == 2) || StatusValue(status) < 64;
+  DrawTextAt(dc, LoggingLayout.markerRect.left, LoggingLayout.markerRect.top, blank ? L" " : L"M");
+}
+
+}  // namespace
+
 LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
   const int32_t model = BuildConfig.modelIndex;
   const int32_t frameLength = LinkState.frameLength.load();
   const bool logging = SurveyRun.state.load() == kRunLogging;
   WindowDc dc(hwnd);
 
-  // 1-2: decode, and the ice thickness on an RZ12 with the ice option.
-  float value1 = 0, value2 = 0;
-  char dipole = 0, marker = 0;
-  int16_t range = 0;
-  int32_t frameKind = 0, battery = 0;
-  uint16_t range2 = 0;
-  DecodeMeterFrame(value1, value2, dipole, range, marker, frameKind, range2, battery);
-  float thickness = -99.0f;
-  if (SurveySettings.zolEnabled == 1) {
-    if (dipole == 'H') {
-      // With the ice profile shown, the conversion also makes the thickness channel 4, valid.
-      thickness = ComputeIceThickness(value1, SurveySettings.seaWaterIndex);
-    } else {
-      TraceSet.traceValid[4] = 0;
-      TraceSet.traceValue[4] = -99.0f;
-    }
-  }
-
-  // 3: the mode field.
-  SelectObject(dc, AppWindows.fontNormal);
-  EraseField(dc, LoggingLayout.modeRect);
-  DrawInField(dc, LoggingLayout.modeRect,
-         ModeText(model, SurveySettings.dipole, SurveySettings.component, SurveyRun.modeAtStart));
+  MeterReading m = DecodeReading();  // 1-2
+  DrawModeField(dc, model);          // 3
 
   // 4: the record flag.
   const unsigned char status = LinkState.frame[1];
   SurveyRun.recordFlag = NextRecordFlag(status, SurveySettings.surveyMode, SurveyRun.recordFlag);
+  const bool recordable = logging && SurveyRun.recordFlag == 1;
 
   unsigned char padded[kRecordFrameBytes];
   PaddedFrame(LinkState.frame, frameLength, padded);
   const bool secondField = frameLength >= 8 && model != kModelRz27;
 
-  // 5: a Manual-mode sample.
-  bool sampleOnly = false;
+  // 5: a Manual-mode sample that does not complete its series is all this frame does, but for
+  // the marker and the battery.
   bool averaged = false;
-  if (SurveyRun.averaging == 1 && logging && SurveyRun.recordFlag == 1) {
-    SurveySettings.surveyMode = 0;
-    const int32_t n = SurveySettings.samplesPerReading;
-    ++SurveyRun.sampleCount;
-    EraseField(dc, LoggingLayout.valuesRowRect);
-    const std::wstring counter = WideFormat(L"Sample %-3d of %-3d", SurveyRun.sampleCount, n);
-    DrawTextAt(dc, LoggingLayout.rangeRect.left, LoggingLayout.valuesRowY, counter.c_str());
-    SurveyRun.fieldSum[0] += FieldNumber(padded + 2);
-    if (secondField) SurveyRun.fieldSum[1] += FieldNumber(padded + 7);
-    SurveyRun.valueSum[0] += value1;
-    SurveyRun.valueSum[1] += value2;
-    if (SurveyRun.sampleCount >= n) {
-      const float count = static_cast<float>(n > 0 ? n : 1);
-      value1 = SurveyRun.valueSum[0] / count;
-      value2 = SurveyRun.valueSum[1] / count;
-      SurveyRun.fieldMean[0] = static_cast<float>(SurveyRun.fieldSum[0]) / count;
-      SurveyRun.fieldMean[1] = static_cast<float>(SurveyRun.fieldSum[1]) / count;
-      SurveyRun.sampleCount = 0;
-      SurveyRun.fieldSum[0] = SurveyRun.fieldSum[1] = 0;
-      SurveyRun.valueSum[0] = SurveyRun.valueSum[1] = 0.0f;
-      SurveySettings.surveyMode = 2;
-      averaged = true;
-    } else {
-      sampleOnly = true;
-    }
+  bool sampleOnly = false;
+  if (SurveyRun.averaging == 1 && recordable) {
+    averaged = TakeManualSample(dc, padded, secondField, m);
+    sampleOnly = !averaged;
   }
-
-  // 6: the reading record and the station.
-  if (!sampleOnly && logging && SurveyRun.recordFlag == 1) {
-    RecordFrameInput in;
-    in.frame = LinkState.frame;
-    in.frameLength = frameLength;
-    in.withMeans = SurveyRun.averaging == 1 && averaged;
-    in.secondField = secondField;
-    in.means[0] = SurveyRun.fieldMean[0];
-    in.means[1] = SurveyRun.fieldMean[1];
-    in.readingAtStation = SurveyRun.readingsAtStation + 1;
-    ++SurveyRun.readingsAtStation;
-    PrepareRecordFrame(in, LinkState.frame);
-    LinkState.frame[kRecordFrameBytes] = 0;
-    WriteReadingRecord();
-    FinishRecordedReading(dc);
-  }
-
-  // 7: the values.
   if (!sampleOnly) {
-    ReadingView v;
-    v.model = model;
-    v.portrait = ScreenLayout.portrait != 0;
-    v.frameKind = frameKind;
-    v.battery = battery;
-    v.dipole = dipole;
-    v.range = range;
-    v.range2 = range2;
-    v.value1 = value1;
-    v.value2 = value2;
-    v.component = SurveySettings.component;
-    v.zolEnabled = SurveySettings.zolEnabled;
-    v.thickness = thickness;
-    v.displayUnits = SurveySettings.displayUnits;
-    const ReadingTexts t = ReadingDisplayTexts(v);
-    if (model == kModelRz12) EraseField(dc, LoggingLayout.valuesRowRect);
-    EraseField(dc, LoggingLayout.value1Rect);
-    EraseField(dc, LoggingLayout.value2Rect);
-    if (model == kModelRz12) EraseField(dc, LoggingLayout.iceRect);
-    EraseField(dc, LoggingLayout.rangeRect);
-    SelectObject(dc, AppWindows.fontBold);
-    DrawInField(dc, LoggingLayout.value1Rect, t.value1);
-    DrawInField(dc, LoggingLayout.value2Rect, t.value2);
-    DrawInField(dc, LoggingLayout.iceRect, t.ice);
-    DrawInField(dc, LoggingLayout.rangeRect, t.range);
+    if (recordable) RecordReading(dc, frameLength, secondField, averaged);  // 6
+    ShowValues(dc, model, m);                                              // 7
   }
-
-  // 8: the marker letter.
-  SelectObject(dc, AppWindows.fontNormal);
-  EraseField(dc, LoggingLayout.markerRect);
-  const bool blank = (logging && SurveySettings.surveyMode == 2) || StatusValue(status) < 64;
-  DrawTextAt(dc, LoggingLayout.markerRect.left, LoggingLayout.markerRect.top, blank ? L" " : L"M");
-
-  // 9: the battery, every 3 minutes.
-  RefreshBattery(dc);
+  DrawMarker(dc, logging, status);  // 8
+  RefreshBattery(dc);               // 9: the battery, every 3 minutes
 
   LinkState.frame[0] = 0;
   return 0;

@@ -231,119 +231,157 @@ Mk2Texts Mk2DisplayTexts(const Mk2Reading& r, bool portrait, int32_t mk2Type, bo
   return t;
 }
 
-CalibrationStep StepCalibration(CalibrationState& s, float offsets[6], const float backup[6], const Mk2Reading& r,
-                                uint32_t now, bool portrait) {
+namespace {
+
+// One reading's step of a running calibration: the state it advances, the offsets it sets and
+// what it shows.
+struct Calibrating {
+  CalibrationState& s;
+  float* offsets;
+  const float* backup;
+  bool vertical;
+  uint32_t now;
+  uint32_t elapsed;  // since the phase or stage began
+  bool portrait;
   CalibrationStep step;
-  const uint32_t elapsed = now - s.t0;
-  const bool vertical = r.dipole == 'V';
-  const auto end = [&] {
+
+  void Enter(int32_t stage) {
+    s.stage = stage;
+    s.t0 = now;
+  }
+  // The end of the calibration; a failed one puts the standing offsets back.
+  void End(bool restore) {
+    if (restore) memcpy(offsets, backup, 6 * sizeof(float));
     s.phase = 0;
     s.stage = 0;
     step.handBeeps += kScreenBeeps;
     step.ended = true;
-  };
+  }
+};
 
-  if (s.phase == 1) {
-    if (elapsed <= kCalibrationWindowMs) {
-      if (vertical) AddToWindow(s, r, 0);
-      step.prompt = L"Vertical Calibration";
-      step.showValues = true;
-    } else if (s.count >= kCalibrationMinReadings) {
+// Phase 1: vertical readings summed for the window; then, with enough of them, the vertical
+// inphase offsets and the prompt to rotate, or else the failure screen.
+void VerticalWindow(Calibrating& c, const Mk2Reading& r) {
+  CalibrationState& s = c.s;
+  if (c.elapsed <= kCalibrationWindowMs) {
+    if (c.vertical) AddToWindow(s, r, 0);
+    c.step.prompt = L"Vertical Calibration";
+    c.step.showValues = true;
+    return;
+  }
+  s.phase = 2;
+  if (s.count < kCalibrationMinReadings) {
+    c.Enter(kStageVerticalFailed);
+    return;
+  }
+  const float count = static_cast<float>(s.count);
+  c.offsets[2] = s.sums[0] / count;
+  c.offsets[3] = s.sums[1] / count;
+  s.sums[4] /= count;
+  s.sums[5] /= count;
+  c.step.prompt = c.portrait ? L"Rotate to Horiz. Mode within 60 s" : L"Rotate to Horizontal Mode within 60 seconds";
+  c.step.exclamationBeeps = kScreenBeeps;
+  c.Enter(kStageWaiting);
+}
+
+// Waiting for the instrument to turn horizontal, up to kHorizontalWaitMs.
+void WaitForHorizontal(Calibrating& c) {
+  if (!c.vertical) {
+    c.Enter(kStagePreparing);
+  } else if (c.elapsed > kHorizontalWaitMs) {
+    c.Enter(kStageNotDetected);
+  }
+}
+
+void PrepareHorizontal(Calibrating& c) {
+  if (c.elapsed <= kPreparingMs) {
+    c.step.prompt = L"Preparing for Horizontal Calibration";
+    return;
+  }
+  c.Enter(kStageHorizontal);
+  c.s.count = 0;
+}
+
+// Horizontal readings summed for the window; then, with enough of them, the remaining offsets
+// and success, or else the failure screen (the reading that ends the window is still summed and
+// shown).
+void HorizontalWindow(Calibrating& c, const Mk2Reading& r) {
+  CalibrationState& s = c.s;
+  if (c.elapsed > kCalibrationWindowMs) {
+    if (s.count >= kCalibrationMinReadings) {
       const float count = static_cast<float>(s.count);
-      offsets[2] = s.sums[0] / count;
-      offsets[3] = s.sums[1] / count;
-      s.sums[4] /= count;
-      s.sums[5] /= count;
-      s.stage = kStageWaiting;
-      step.prompt = portrait ? L"Rotate to Horiz. Mode within 60 s" : L"Rotate to Horizontal Mode within 60 seconds";
-      step.exclamationBeeps = kScreenBeeps;
-      s.t0 = now;
-      s.phase = 2;
-    } else {
-      s.phase = 2;
-      s.stage = kStageVerticalFailed;
-      s.t0 = now;
+      c.offsets[4] = s.sums[2] / count;
+      c.offsets[5] = s.sums[3] / count;
+      s.sums[6] /= count;
+      s.sums[7] /= count;
+      c.offsets[0] = s.sums[4] - 2.0f * s.sums[6];
+      c.offsets[1] = s.sums[5] - 2.0f * s.sums[7];
+      c.step.succeeded = true;
+      c.Enter(kStageCompleted);
+      return;
     }
-    return step;
+    c.Enter(kStageHorizontalFailed);
+  }
+  if (!c.vertical) AddToWindow(s, r, 2);
+  c.step.prompt = L"Horizontal Calibration";
+  c.step.showValues = true;
+}
+
+// The closing screen of a success or of a failure for kClosingScreenMs, then the end.
+void ClosingScreen(Calibrating& c) {
+  const bool completed = c.s.stage == kStageCompleted;
+  if (c.elapsed >= kClosingScreenMs) {
+    c.End(!completed);
+    return;
+  }
+  if (completed) {
+    c.step.prompt = L"Calibration Completed - Wait for Beep";
+    c.step.handBeeps = kScreenBeeps;
+    return;
+  }
+  static const wchar_t* const kLandscape[] = {L"Vertical Mode Failed - Wait for Beep",
+                                              L"Horizontal Mode Failed - Wait for Beep",
+                                              L"Horizontal Mode Not Detected - Wait for Beep"};
+  static const wchar_t* const kPortrait[] = {L"Vert. Mode Failed - Wait for Beep", L"Hor. Mode Failed - Wait for Beep",
+                                             L"Hor. Mode Not Detected - Wait for Beep"};
+  const int k = c.s.stage - kStageVerticalFailed;
+  c.step.prompt = c.portrait ? kPortrait[k] : kLandscape[k];
+}
+
+}  // namespace
+
+CalibrationStep StepCalibration(CalibrationState& s, float offsets[6], const float backup[6], const Mk2Reading& r,
+                                uint32_t now, bool portrait) {
+  Calibrating c{s, offsets, backup, r.dipole == 'V', now, now - s.t0, portrait, {}};
+  if (s.phase == 1) {
+    VerticalWindow(c, r);
+    return c.step;
   }
   if (s.phase != 2) {  // no calibration runs: the standing offsets back
-    memcpy(offsets, backup, 6 * sizeof(float));
-    end();
-    return step;
+    c.End(true);
+    return c.step;
   }
-
   switch (s.stage) {
     case kStageWaiting:
-      if (!vertical) {
-        s.stage = kStagePreparing;
-        s.t0 = now;
-      } else if (elapsed > kHorizontalWaitMs) {
-        s.stage = kStageNotDetected;
-        s.t0 = now;
-      }
+      WaitForHorizontal(c);
       break;
     case kStagePreparing:
-      if (elapsed <= kPreparingMs) {
-        step.prompt = L"Preparing for Horizontal Calibration";
-      } else {
-        s.stage = kStageHorizontal;
-        s.t0 = now;
-        s.count = 0;
-      }
+      PrepareHorizontal(c);
       break;
     case kStageHorizontal:
-      if (elapsed > kCalibrationWindowMs) {
-        if (s.count >= kCalibrationMinReadings) {
-          const float count = static_cast<float>(s.count);
-          offsets[4] = s.sums[2] / count;
-          offsets[5] = s.sums[3] / count;
-          s.sums[6] /= count;
-          s.sums[7] /= count;
-          offsets[0] = s.sums[4] - 2.0f * s.sums[6];
-          offsets[1] = s.sums[5] - 2.0f * s.sums[7];
-          step.succeeded = true;
-          s.stage = kStageCompleted;
-          s.t0 = now;
-          break;
-        }
-        s.stage = kStageHorizontalFailed;  // this reading is still summed and shown
-        s.t0 = now;
-      }
-      if (!vertical) AddToWindow(s, r, 2);
-      step.prompt = L"Horizontal Calibration";
-      step.showValues = true;
+      HorizontalWindow(c, r);
       break;
     case kStageCompleted:
-      if (elapsed < kClosingScreenMs) {
-        step.prompt = L"Calibration Completed - Wait for Beep";
-        step.handBeeps = kScreenBeeps;
-      } else {
-        end();
-      }
-      break;
     case kStageVerticalFailed:
     case kStageHorizontalFailed:
     case kStageNotDetected:
-      if (elapsed < kClosingScreenMs) {
-        static const wchar_t* const kLandscape[] = {L"Vertical Mode Failed - Wait for Beep",
-                                                    L"Horizontal Mode Failed - Wait for Beep",
-                                                    L"Horizontal Mode Not Detected - Wait for Beep"};
-        static const wchar_t* const kPortrait[] = {L"Vert. Mode Failed - Wait for Beep",
-                                                   L"Hor. Mode Failed - Wait for Beep",
-                                                   L"Hor. Mode Not Detected - Wait for Beep"};
-        const int k = s.stage - kStageVerticalFailed;
-        step.prompt = portrait ? kPortrait[k] : kLandscape[k];
-      } else {
-        memcpy(offsets, backup, 6 * sizeof(float));
-        end();
-      }
+      ClosingScreen(c);
       break;
     default:
-      memcpy(offsets, backup, 6 * sizeof(float));
-      end();
+      c.End(true);
       break;
   }
-  return step;
+  return c.step;
 }
 
 LRESULT OnRz27Mk2Reading(HWND hwnd, UINT, WPARAM, LPARAM) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/screen_snapshot.h"
+
 namespace handheld {
 
 constexpr int kFlagsRowBytes = 29;    // LINE1.R1X: station, eight valid flags, line feed
@@ -204,17 +206,8 @@ CursorTexts CursorValueTexts(int32_t model, int32_t portrait, int32_t zolEnabled
 
 // ---- Layout -----------------------------------------------------------------------------------
 
-struct ReviewScreen {
-  int32_t model = 0;
-  int32_t portrait = 0;
-  int32_t windowWidth = 320;
-  int32_t windowHeight = 240;
-  int32_t plotLeft = 4;
-  int32_t plotTop = 30;
-  int32_t plotWidth = 312;
-  int32_t plotHeight = 158;
-  int32_t textHeight = 14;
-};
+// The screen snapshot (its model and the screen layout's fields).
+using ReviewScreen = ScreenSnapshot;
 // Text widths in the normal font that the layout needs.
 struct ReviewTextWidths {
   int lineLabel = 0;      // "Ln" in landscape, "Line" in portrait

@@ -30,20 +30,6 @@ constexpr const wchar_t* kButtonCaptions[kReviewButtons] = {
     L"<<--", L"<--", L"|<--", L"-->|", L"-->", L"-->>", L"&File", L"&Scale", L"E&xit", L"?",
 };
 
-ReviewScreen CurrentScreen() {
-  ReviewScreen s;
-  s.model = BuildConfig.modelIndex;
-  s.portrait = ScreenLayout.portrait;
-  s.windowWidth = ScreenLayout.windowWidth;
-  s.windowHeight = ScreenLayout.windowHeight;
-  s.plotLeft = ScreenLayout.plotLeft;
-  s.plotTop = ScreenLayout.plotTop;
-  s.plotWidth = ScreenLayout.plotWidth;
-  s.plotHeight = ScreenLayout.plotHeight;
-  s.textHeight = ScreenLayout.textHeight;
-  return s;
-}
-
 // A scale value as "%d" shows it: cut toward zero, within the int range.
 int ScaleInt(float v) {
   if (std::isnan(v)) return 0;
