@@ -145,6 +145,7 @@ struct SurveyRunData {
   char dataFilePath[MAX_PATH] = {};
   std::string dataFileName;  // base name, 8-bit; the header name record keeps 9 characters
   double station = 0.0;
+  int32_t stationHasReading = 0;    // 1 once the station in force has a recorded reading
   std::atomic<int32_t> state{kRunMonitor};
   int32_t linesTotal = 0;    // survey lines opened in this run's file
   // The logging window's run fields; the readers read the atomics.
@@ -181,6 +182,9 @@ struct PlotStateData {
   int32_t havePrev[8] = {}; // 1: the channel's next segment joins its previous point
   HPEN tracePen[8] = {};    // one pen per channel, from the trace widths and colours
   HBRUSH traceBrush[8] = {};
+  int32_t started = 0;      // 0: the profile starts afresh at its next reading
+  COLORREF pickedColour[8] = {};   // the colour chooser's last result per channel
+  COLORREF customColours[16] = {}; // the chooser's custom colours, kept for the program's run
 };
 extern PlotStateData PlotState;
 

@@ -2,8 +2,11 @@
 // 24 bits, a solid colour with the instrument's name, under the name the start screen loads.
 #include "resources/resources.h"
 
+#include <vector>
+
 #include "engine/models.h"
 #include "engine/state.h"
+#include "resources/templates.h"
 
 namespace desktop {
 namespace {
@@ -23,7 +26,13 @@ constexpr BitmapT kSplashes[] = {
 };
 
 ResourceTableT TableOf(int32_t model) {
+  // The templates live for the rest of the run, one list per model.
+  static std::vector<DlgTemplateT> dialogs[kModelLast - kModelFirst + 1];
+  std::vector<DlgTemplateT>& held = dialogs[RowOf(model).model - kModelFirst];
+  held = SetupTemplates(model);
   ResourceTableT t;
+  t.dialogs = held.data();
+  t.dialogCount = held.size();
   t.icons = kIcons;
   t.iconCount = 1;
   if (RowOf(model).splash != nullptr) {

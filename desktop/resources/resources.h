@@ -1,5 +1,5 @@
-// The desktop program's resources: one constant table per build (icon 108 and the splash
-// stand-in; the dialog templates come with the dialogs).
+// The desktop program's resources: one table per build (icon 108, the splash stand-in and the
+// dialog templates the build opens).
 #pragma once
 
 #include <plat/resources.h>

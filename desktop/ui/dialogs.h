@@ -14,6 +14,12 @@ INT_PTR CALLBACK NewLineDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK NewStationDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK CommentDlgProc(HWND, UINT, WPARAM, LPARAM);
 
+// The display options' colour sample of the control in `item` (channel by its id). Returns 0.
+int DrawColourButton(HWND dialog, const DRAWITEMSTRUCT* item);
+// The colour chooser for a channel: TRUE when a colour was chosen, which is then in
+// PlotState.pickedColour of the channel. The custom colours are PlotState.customColours.
+BOOL PickColour(HWND owner, int channel);
+
 // Opens a template of the program's resources modally; -1 when the build holds no such template.
 INT_PTR RunDialog(const char* name, HWND owner, DLGPROC proc);
 

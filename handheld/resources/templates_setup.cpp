@@ -10,6 +10,7 @@
 #include <cstddef>
 
 #include "engine/state.h"
+#include "common/template_items.h"
 #include "resources/templates.h"
 
 namespace handheld {
@@ -81,13 +82,7 @@ constexpr std::array<DlgItemT, 2 * N> Form(const Row (&rows)[N], const Column& c
   return items;
 }
 
-template <std::size_t N, std::size_t M>
-constexpr std::array<DlgItemT, N + M> Join(const std::array<DlgItemT, N>& a, const std::array<DlgItemT, M>& b) {
-  std::array<DlgItemT, N + M> out{};
-  for (std::size_t i = 0; i < N; ++i) out[i] = a[i];
-  for (std::size_t i = 0; i < M; ++i) out[N + i] = b[i];
-  return out;
-}
+using survey::Join;
 
 // ---- Survey setup ----------------------------------------------------------------------------
 // Rows of the survey setup by control; the list of modes is first everywhere.

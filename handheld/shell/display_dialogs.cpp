@@ -183,36 +183,7 @@ int DrawColourButton(HWND, const DRAWITEMSTRUCT* item) {
   if (item == nullptr) return 0;
   const int c = static_cast<int>(item->CtlID) - kColourBase;
   if (c < 0 || c >= kChannels) return 0;
-  const ColourButtonShapes s =
-      ColourButtonShapesFor(item->rcItem, (item->itemState & ODS_SELECTED) != 0, (item->itemState & ODS_FOCUS) != 0);
-  HDC dc = item->hDC;
-  HPEN sample = CreatePen(PS_SOLID, SurveySettings.traceThickness[c], SurveySettings.traceColour[c]);
-  HPEN shadow = CreatePen(PS_SOLID, 3, GetSysColor(COLOR_BTNSHADOW));
-  HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DLIGHT));
-  HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DDKSHADOW));
-  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-  HGDIOBJ oldPen = SelectObject(dc, shadow);
-  HGDIOBJ oldBrush = SelectObject(dc, white);
-  Rectangle(dc, s.frame.left, s.frame.top, s.frame.right, s.frame.bottom);
-  SelectObject(dc, s.innerDark ? dark : light);
-  Polyline(dc, s.innerEdge, 3);
-  if (s.pressedEdge) {
-    SelectObject(dc, light);
-    Polyline(dc, s.innerLow, 3);
-  }
-  SelectObject(dc, dark);
-  Polyline(dc, s.outerEdge, 3);
-  SelectObject(dc, sample);
-  MoveToEx(dc, s.sampleFrom.x, s.sampleFrom.y, nullptr);
-  LineTo(dc, s.sampleTo.x, s.sampleTo.y);
-  if (s.focus) DrawFocusRect(dc, &s.focusRect);
-  SelectObject(dc, oldPen);
-  SelectObject(dc, oldBrush);
-  DeleteObject(sample);
-  DeleteObject(shadow);
-  DeleteObject(light);
-  DeleteObject(dark);
-  DeleteObject(white);
+  survey::DrawColourSample(*item, SurveySettings.traceThickness[c], SurveySettings.traceColour[c]);
   return 0;
 }
 

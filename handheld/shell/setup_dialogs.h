@@ -7,14 +7,34 @@
 
 #include <cstdint>
 
+#include "common/setup_fields.h"
+
 namespace handheld {
 
-// A list's texts in list order; the position of an entry is the value it stands for unless a rule
-// below says otherwise.
-struct TextList {
-  const wchar_t* const* texts = nullptr;
-  int count = 0;
-};
+// Shared with the desktop's setup dialogs: the list and number helpers, the typed-value clamps and
+// the colour sample (common/setup_fields.h).
+using survey::AudioList;
+using survey::BaudList;
+using survey::ColourButtonShapes;
+using survey::ColourButtonShapesFor;
+using survey::ComPortList;
+using survey::DataBitsList;
+using survey::FillAndSelect;
+using survey::FillList;
+using survey::FloatValue;
+using survey::OnOffList;
+using survey::ParityList;
+using survey::RateOfInterval;
+using survey::ReadNumber;
+using survey::SelectedEntry;
+using survey::ShowNumber;
+using survey::StopBitsList;
+using survey::StoredSamples;
+using survey::StoreSelection;
+using survey::TextList;
+using survey::TypedRate;
+using survey::TypedSamples;
+using survey::WidthList;
 
 // ---- Survey setup ----------------------------------------------------------------------------
 
@@ -51,18 +71,6 @@ TextList DipoleList(int32_t model, int32_t mode);
 // (every model with the two-or-three entry list); the RZ45 keeps its value.
 int32_t DipoleOnSwitch(int32_t model, int32_t newMode, int32_t dipole);
 
-// Typed values (already read as decimal numbers). A rate of 0 or less counts as 1.0 and any rate is
-// held within 0.0001 to 10000 readings per second, so its inverse is always a finite positive
-// interval; samples of 0 or less count as 1, and are held within 1 to INT_MAX while typing and 1 to
-// 100 when stored; a station or line increment is held within the float range.
-float TypedRate(double value);
-int32_t TypedSamples(double value);
-int32_t StoredSamples(double value);
-float FloatValue(double value);
-// The rate the dialog shows for a stored interval: its inverse within the limits above; 1.0 for an
-// interval of 0 or less.
-float RateOfInterval(float interval);
-
 // The mode title (label 600) by model; null keeps the template's text.
 const wchar_t* SurveyModeTitle(int32_t model);
 
@@ -82,17 +90,10 @@ TextList SoftMarkerList(int32_t portrait, int32_t storageRoot);
 // The other fixed lists of the logger and GPS port dialogs.
 TextList Rz12TypeList();
 TextList Mk2TypeList();         // stored as position + 1
-TextList ComPortList();         // "COM1:" to "COM12:"
 TextList MarkerPortList();      // "Disabled", COM1 to COM5, COM7 to COM12
-TextList OnOffList();           // "Disabled", "Enabled"
 TextList SeaWaterList();
 TextList ProfileChoiceList();   // "Cond./Inphase", "Ice Thickness"
 TextList UnitsList();
-TextList AudioList();
-TextList BaudList();
-TextList ParityList();
-TextList DataBitsList();
-TextList StopBitsList();
 
 // ---- Display options -------------------------------------------------------------------------
 
@@ -102,24 +103,10 @@ int DisplayChannelCount(int32_t model, int32_t iceOption);
 // The grid list: "Conductivity", "Inphase"; the ZOL12 "Thickness", "Inphase"; with the ice option
 // also "Ice Thickness"; empty on the RZ45.
 TextList GridList(int32_t model, int32_t iceOption);
-TextList WidthList();  // "1 pixel" to "4 pixels"
 // The grid entry consistent with the profile choice: 2 when the ice profile is shown; otherwise a
 // grid of 2 becomes 0 and any other is kept.
 int32_t GridForProfile(int32_t showIceProfile, int32_t grid);
 
-// The shapes of one colour sample button, in the item's coordinates.
-struct ColourButtonShapes {
-  RECT frame;             // drawn with the 3-pixel shadow pen over the white brush
-  POINT innerEdge[3];     // in the dark-shadow pen when pressed, else the light pen
-  bool innerDark;
-  bool pressedEdge;       // pressed: innerLow in the light pen as well
-  POINT innerLow[3];
-  POINT outerEdge[3];     // in the dark-shadow pen
-  POINT sampleFrom, sampleTo;  // the sample line in the channel's pen (its end pixel not drawn)
-  bool focus;
-  RECT focusRect;
-};
-ColourButtonShapes ColourButtonShapesFor(const RECT& item, bool pressed, bool focus);
 // Draws one sample button of the display options (channel = control id - 758). Returns 0.
 int DrawColourButton(HWND dialog, const DRAWITEMSTRUCT* item);
 
@@ -135,21 +122,5 @@ ScaleRange WideScale(double min, double max);
 // ZOL12 thickness and ice scales: a minimum below 0 becomes 0 and above 10 becomes 9, a maximum
 // within 0 to 10, and a maximum not above the minimum becomes minimum + 1.
 ScaleRange TenMetreScale(double min, double max);
-
-// ---- Shared by the dialogs -------------------------------------------------------------------
-
-// Empties list `id` and fills it with the texts.
-void FillList(HWND dialog, int id, const TextList& list);
-// Fills list `id` and selects `entry` (-1 or a position outside the list leaves no selection).
-void FillAndSelect(HWND dialog, int id, const TextList& list, int entry);
-// The selected position of list `id`: -1 for none, 0 for a list the template lacks.
-int SelectedEntry(HWND dialog, int id);
-// Stores the selected position (+ offset) into the setting; a list without a selection leaves the
-// setting as it is.
-void StoreSelection(HWND dialog, int id, int32_t* setting, int32_t offset = 0);
-// The text of edit `id` (at most 32 characters) read as a decimal number; 0 for anything else.
-double ReadNumber(HWND dialog, int id);
-// Sets the text of `id` to a number in a printf format.
-void ShowNumber(HWND dialog, int id, const char* format, double value);
 
 }  // namespace handheld

@@ -491,16 +491,20 @@ TEST_F(LoggingWindowTest, CurvePaintDrawsTheGridRowsAcrossThePlot) {
   }
 }
 
-TEST_F(LoggingWindowTest, ScaleAndProfilesOpenNothingYetAndRedraw) {
+TEST_F(LoggingWindowTest, ScaleAndProfilesOpenTheirDialogsAndRedraw) {
   StartRun(Switches(kModelRz12));
+  pt::OnModal(pt::ModalKind::Dialog, L"Readings Scale", [](pt::ModalContext& ctx) { ctx.Cancel(); });
+  pt::OnModal(pt::ModalKind::Dialog, L"Setup Display Options", [](pt::ModalContext& ctx) { ctx.Cancel(); });
   pt::EnableDrawLog(true);
   pt::ClearDrawLog();
   Click(LoggingButtons.monitor[1]);
   pt::EnableDrawLog(false);
-  EXPECT_TRUE(pt::ModalLog().empty());
+  ASSERT_EQ(pt::ModalLog().size(), 1u);
+  EXPECT_EQ(pt::ModalLog()[0].caption, L"Readings Scale");
   EXPECT_TRUE(Drawn(pt::DrawLog(), L"Monitoring"));
   Key('P');
-  EXPECT_TRUE(pt::ModalLog().empty());
+  ASSERT_EQ(pt::ModalLog().size(), 2u);
+  EXPECT_EQ(pt::ModalLog()[1].caption, L"Setup Display Options");
   EXPECT_TRUE(pt::IsVisible(AppWindows.loggingWnd));
 }
 

@@ -1,0 +1,214 @@
+// The display options, readings scale and GPS port setup: live colours and widths put back on
+// Cancel, the colour chooser and its custom colours, the one-visible-channel rule, the scale's
+// widening and factors, the GPS line settings through to the next opened port, and the sample
+// button's pixels.
+#include <gtest/gtest.h>
+#include <plat/testing.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "common/setup_fields.h"
+#include "dialog_fixture.h"
+#include "engine/ports.h"
+#include "ui/plot.h"
+#include "ui/setup_rules.h"
+
+namespace desktop {
+namespace {
+
+using plat::test::ModalContext;
+
+constexpr int kChoiceList = 1200;
+constexpr int kCheckIds[] = {1162, 1163, 1164, 1165, 3005, 3006, 3007, 3008};
+
+class DisplayOptions : public test::DialogTest {
+ protected:
+  INT_PTR OpenDisplay(const test::Script& script) { return Open(ThisModel().displayDialog, DisplayOptionsDlgProc, script); }
+};
+
+// A colour and two widths change while the dialog is open (on the sample buttons too) and all
+// three go back on Cancel; a cancelled chooser keeps the colour.
+TEST_F(DisplayOptions, ChangesAreLiveAndCancelPutsThemBack) {
+  SetUpBuild(kModelRz12);
+  const std::string settings = SettingsBytes();
+  const auto file = SettingsLines();
+  plat::test::ExpectColour(RGB(10, 20, 30));
+  plat::test::ExpectColour(plat::test::kCancel);
+  OpenDisplay([&](ModalContext& ctx) {
+    ctx.Click(1170);
+    EXPECT_EQ(SurveySettings.traceColour[0], static_cast<int32_t>(RGB(10, 20, 30)));
+    ctx.Click(1171);  // cancelled
+    EXPECT_EQ(SurveySettings.traceColour[1], 65280);
+    ctx.Select(1196, 3);
+    ctx.Select(1199, 0);
+    EXPECT_EQ(SurveySettings.traceThickness[0], 4);
+    EXPECT_EQ(SurveySettings.traceThickness[3], 1);
+    plat::test::PumpUntilIdle();
+    // The first sample shows the new colour on its row, top + 10, from left + 3.
+    const RECT r = plat::test::RectInParent(ctx.Control(1170));
+    POINT p{r.left + 3 + 5, r.top + 10};
+    ClientToScreen(ctx.Window(), &p);
+    EXPECT_EQ(plat::test::ScreenPixel(p.x, p.y), RGB(10, 20, 30));
+    ctx.Click(IDCANCEL);
+  });
+  EXPECT_EQ(SettingsBytes(), settings);
+  EXPECT_EQ(SettingsLines(), file);
+}
+
+// Custom colours stored in one use of the chooser are offered at the next.
+TEST_F(DisplayOptions, CustomColoursAreKeptBetweenUses) {
+  SetUpBuild(kModelRz12);
+  PlotState.customColours[5] = RGB(7, 8, 9);
+  plat::test::ExpectColour(RGB(1, 2, 3));
+  EXPECT_TRUE(PickColour(owner_, 2));
+  EXPECT_EQ(PlotState.pickedColour[2], RGB(1, 2, 3));
+  EXPECT_EQ(PlotState.customColours[5], RGB(7, 8, 9));
+  plat::test::ExpectColour(plat::test::kCancel);
+  EXPECT_FALSE(PickColour(owner_, 2));
+  EXPECT_EQ(PlotState.pickedColour[2], RGB(1, 2, 3));
+  const auto log = plat::test::ModalLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log.back().flags, CC_ANYCOLOR);
+}
+
+// Every channel unticked: one stays visible by model; list 1200 stores the amplitude mode on the
+// RZ56-MK2 and the grid scale elsewhere; OK saves and remakes the pens without leaking any.
+TEST_F(DisplayOptions, OkKeepsOneChannelVisibleAndStoresTheList) {
+  const struct {
+    int32_t model;
+    int channels;
+    int visible;  // the channel left on
+  } cases[] = {{kModelRz56Mk2, 4, 2}, {kModelRz12, 4, 0}, {kModelRz45, 6, 0}, {kModelRz27Mk2, 8, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "model " << c.model);
+    SetUpBuild(c.model);
+    CreateTracePens(0);
+    const size_t objects = plat::test::LiveGdiObjects();
+    const auto before = SettingsLines();
+    OpenDisplay([&](ModalContext& ctx) {
+      for (int i = 0; i < c.channels; ++i) ctx.Check(kCheckIds[i], false);
+      if (ctx.Control(kChoiceList) != nullptr) ctx.Select(kChoiceList, 1);
+      ctx.Click(IDOK);
+    });
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(SurveySettings.traceVisible[i], i == c.visible ? 1 : 0) << i;
+    EXPECT_EQ(SurveySettings.rz56ScaleMode, c.model == kModelRz56Mk2 ? 1 : 0);
+    EXPECT_EQ(SurveySettings.gridScale, c.model == kModelRz56Mk2 || c.model == kModelRz45 ? 0 : 1);
+    EXPECT_EQ(plat::test::LiveGdiObjects(), objects);
+    EXPECT_GT(ChangedLines(before, SettingsLines()), 0);
+    TearDown();
+  }
+}
+
+TEST(ColourSample, PixelsOfTheSampleLine) {
+  const RECT r{10, 5, 70, 29};
+  const survey::ColourButtonShapes up = survey::ColourButtonShapesFor(r, false, false);
+  EXPECT_EQ(up.sampleFrom.x, 13);
+  EXPECT_EQ(up.sampleFrom.y, 15);
+  EXPECT_EQ(up.sampleTo.x, 65);
+  EXPECT_EQ(up.sampleTo.y, 15);
+  const survey::ColourButtonShapes down = survey::ColourButtonShapesFor(r, true, false);
+  EXPECT_EQ(down.sampleFrom.y, 11);
+  EXPECT_EQ(down.sampleTo.y, 19);
+  EXPECT_EQ(down.sampleTo.x, 65);
+}
+
+// ---- Readings scale --------------------------------------------------------------------------
+
+class ReadingsScale : public test::DialogTest {};
+
+TEST_F(ReadingsScale, OkWidensAndGivesFiniteFactors) {
+  const struct {
+    int32_t model;
+    const wchar_t *min1, *max1, *min2, *max2;
+    float s1min, s1max, s2min, s2max;
+  } cases[] = {
+      {kModelRz12, L"500", L"100", L"5", L"5", 500, 600, 5, 15},
+      {kModelRz12, L"1e20", L"inf", L"-3e9", L"0x10", 1e6f, 1e6f + 100, -1e6f, 0},
+      {kModelRz12, L"abc", L"", L"-2", L"8", 0, 100, -2, 8},
+      {kModelRz45, L"10", L"20", L"", L"", 10, 20, -25, 25},  // the second scale stays
+      {kModelRz56Mk2, L"0", L"2000", L"", L"", 0, 2000, -25, 25},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "model " << c.model);
+    SetUpBuild(c.model);
+    SurveySettings.scale2Min = -25;
+    SurveySettings.scale2Max = 25;
+    PlotState.havePrev[3] = 1;
+    PlotState.started = 1;
+    Open(ThisModel().scaleDialog, ProfileScaleDlgProc, [&](ModalContext& ctx) {
+      EXPECT_EQ(ctx.ControlText(1174), L"0.0");
+      ctx.SetText(1174, c.min1);
+      ctx.SetText(1177, c.max1);
+      if (ctx.Control(1180) != nullptr) {
+        ctx.SetText(1180, c.min2);
+        ctx.SetText(1181, c.max2);
+      }
+      ctx.Click(IDOK);
+    });
+    const SurveySettingsData& s = SurveySettings;
+    EXPECT_FLOAT_EQ(s.scale1Min, c.s1min);
+    EXPECT_FLOAT_EQ(s.scale1Max, c.s1max);
+    EXPECT_FLOAT_EQ(s.scale2Min, c.s2min);
+    EXPECT_FLOAT_EQ(s.scale2Max, c.s2max);
+    EXPECT_TRUE(std::isfinite(PlotState.pxPerUnit0));
+    EXPECT_GT(PlotState.pxPerUnit0, 0.0f);
+    EXPECT_TRUE(std::isfinite(PlotState.pxPerUnit1));
+    EXPECT_EQ(PlotState.havePrev[3], 0);
+    EXPECT_EQ(PlotState.started, 0);
+    if (c.s1min == 500) {
+      EXPECT_FLOAT_EQ(PlotState.pxPerUnit0, 3.84f);
+    }
+    TearDown();
+  }
+}
+
+// ---- GPS port setup --------------------------------------------------------------------------
+
+class GpsPortSetup : public test::DialogTest {};
+
+TEST_F(GpsPortSetup, ListsShowTheStoredPositionsAndOkReachesTheNextPort) {
+  SetUpBuild(kModelRz12);
+  SurveySettings.gpsPort = 1;
+  ASSERT_TRUE(LoadSaveSettings(1));
+  const auto before = SettingsLines();
+  EXPECT_EQ(Open("GPSINPUT", GpsPortSetupDlgProc, [&](ModalContext& ctx) {
+              EXPECT_EQ(SelectedText(ctx, 1162), L"Enabled");
+              EXPECT_EQ(SelectedText(ctx, 1165), L"COM2:");
+              EXPECT_EQ(SelectedText(ctx, 1166), L"9600");
+              EXPECT_EQ(SelectedText(ctx, 1167), L"No");
+              EXPECT_EQ(SelectedText(ctx, 1168), L"8");
+              EXPECT_EQ(SelectedText(ctx, 1169), L"1");
+              ctx.Select(1166, 2);
+              ctx.Select(1168, 0);
+              ctx.Select(1167, 1);
+              ctx.Select(1169, 1);
+              ctx.Click(IDOK);
+            }),
+            1);
+  EXPECT_EQ(ChangedLines(before, SettingsLines()), 4);
+  const auto port = plat::test::AttachVirtualPort(2);
+  ASSERT_EQ(OpenGpsPort(), 1);
+  DCB dcb{};
+  ASSERT_TRUE(port->LastDcb(&dcb));
+  EXPECT_EQ(dcb.BaudRate, 19200u);
+  EXPECT_EQ(dcb.ByteSize, 7);
+  EXPECT_EQ(dcb.Parity, EVENPARITY);
+  EXPECT_EQ(dcb.StopBits, TWOSTOPBITS);
+  CloseHandle(LinkState.gpsPort.exchange(INVALID_HANDLE_VALUE));
+}
+
+// A stored position its list does not offer shows no selection and survives OK.
+TEST_F(GpsPortSetup, PositionsOutsideTheListsSurviveOk) {
+  SetUpBuild(kModelRz12);
+  SurveySettings.gpsBaudIndex = 9;
+  Open("GPSINPUT", GpsPortSetupDlgProc, [&](ModalContext& ctx) {
+    EXPECT_EQ(SelectionOf(ctx, 1166), -1);
+    ctx.Click(IDOK);
+  });
+  EXPECT_EQ(SurveySettings.gpsBaudIndex, 9);
+}
+
+}  // namespace
+}  // namespace desktop
