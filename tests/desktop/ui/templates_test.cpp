@@ -74,7 +74,9 @@ TEST_F(TemplateDialogs, EveryTemplateOpensUnderItsTitleAndEndsOnEscape) {
       const INT_PTR result = Open(name.c_str(), use->proc, [&](plat::test::ModalContext& ctx) {
         caption = ctx.Caption();
         plat::test::PumpUntilIdle();
-        if (first) EXPECT_TRUE(plat::SaveScreenPng(plat::test::OutputPath("desktop_template_" + name + ".png").c_str()));
+        if (first) {
+          EXPECT_TRUE(plat::SaveScreenPng(plat::test::OutputPath("desktop_template_" + name + ".png").c_str()));
+        }
         ctx.Key(VK_ESCAPE);
       });
       EXPECT_EQ(caption, use->title);
