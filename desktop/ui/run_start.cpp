@@ -54,6 +54,7 @@ void StartSurveyRun(HWND main) {
   }
   SurveyRun.state = kRunMonitor;
   SurveyRun.softMarkerHeld = 0;
+  LinkState.hardMarker = 0;
   ResetLoggingCounters();
   SelectTraces();
   ShowPlotWindows();
@@ -70,6 +71,7 @@ void StartSurveyRun(HWND main) {
 }
 
 void StartGpsMonitoring(HWND main) {
+  StartGpsMonitorLink();
   MainMenu.mode = 2;
   SetFocus(AppWindows.monitorGpsWnd);
   ShowWindow(AppWindows.monitorGpsWnd, SW_SHOW);

@@ -109,9 +109,12 @@ void Go(HWND logging) {
   StateWordNow(logging, "Logging", AppWindows.fontLarge);
   if (!Row().rz56) {
     SurveyRun.framesPerReading = SurveySettings.surveyMode == kModeAuto ? LinkState.sampleDivisor : 1;
+    LinkState.frameCount = 0;
   } else if (Rz56Mk2() && SurveySettings.surveyMode == kModeAuto) {
     KillTimer(logging, kWatchdogTimer);
     SetTimer(logging, kWatchdogTimer, static_cast<UINT>(Watchdog.readingIntervalMs), nullptr);
+  } else if (Rz56Mk2() && SurveySettings.surveyMode == kModeWheel) {
+    SwitchRz56ToWheel(logging);
   }
   HDC numbers = GetDC(AppWindows.numbersWnd);
   FillRect(numbers, &LoggingLayout.valueRowRect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -135,16 +138,20 @@ void Pause(HWND logging) {
   LoggingButtons.selected = 0;
   if (!Row().rz56) {
     SurveyRun.framesPerReading = 1;
+    LinkState.frameCount = 0;
     if (SurveySettings.surveyMode == kModeWheel) SurveySettings.surveyModeChoice = kModeAuto;
   } else if (Rz56Mk2() && SurveySettings.surveyMode == kModeAuto) {
     KillTimer(logging, kWatchdogTimer);
     SetTimer(logging, kWatchdogTimer, kRz56PollMs, nullptr);
+  } else if (Rz56Mk2() && SurveySettings.surveyMode == kModeWheel) {
+    SwitchRz56ToRequests(logging);
   }
   SurveyRun.state = kRunStandBy;
   survey::DelayMs(50);
   SurveyRun.lineTimeMs = SurveyRun.lineTimeNowMs;
   SurveyRun.totalTimeMs = SurveyRun.totalTimeNowMs;
   Redraw(logging);
+  LinkState.rz56Ready = 1;
   SetFocus(logging);
 }
 
@@ -364,12 +371,14 @@ int StopLogging() {
     }
   }
   KillTimer(logging, kWatchdogTimer);
-  StopRunLinks(fileOpen);
+  StopInstrumentLink(fileOpen);
   if (fileOpen) {
     ReportWriteFailure(logging);
     SurveyRun.dataFile.Close();
   }
+  StopOtherLinks();
   AbortCalibration();
+  Rz56Calibration.currentIndex = 0;  // the next run's normalisation fills the ring anew
   SurveyRun.acquisitionState = 0;
   for (int i = 0; i < 4; ++i) {
     Rz56Calibration.previousNullOffset[i] = 0;

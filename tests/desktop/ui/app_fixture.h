@@ -3,14 +3,19 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <plat/test_comm.h>
 #include <plat/testing.h>
 #include <windows.h>
 
+#include <atomic>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "engine/build_config.h"
 #include "engine/state.h"
 #include "resources/resources.h"
+#include "sim/rz56_virtual.h"
 #include "ui/logging.h"
 #include "ui/main_window.h"
 #include "ui/run_start.h"
@@ -50,25 +55,55 @@ class DesktopAppTest : public ::testing::Test {
   }
   void TearDown() override {
     if (program_ != nullptr) End();
+    rz56_.reset();
     plat::test::Reset(plat::Profile::Desktop);
     ResetAppState();
   }
 
-  // Fills BuildConfig and the resources as the build's main() does, then starts WinMain.
+  // Fills BuildConfig and the resources as the build's main() does, then starts WinMain. COM1 (the
+  // instrument's port) and COM4 (the GPS port) are virtual ports; an RZ56-MK2 answers on COM1
+  // (rz56_), the other instruments send nothing.
   void Start(const BuildSwitches& switches, plat::test::Screen screen = {800, 574}, uint32_t tick = kAppStartTick) {
     ResetAppState();
     FillBuildConfig(switches);
     RegisterDesktopResources();
+    com1_ = plat::test::AttachVirtualPort(1);
+    com4_ = plat::test::AttachVirtualPort(4);
     plat::test::UseVirtualClock(tick, plat::test::MakeSystemTime(2026, 3, 5, 14, 20, 0), plat::test::ClockMode::Manual);
+    if (switches.modelIndex == kModelRz56Mk2) rz56_ = std::make_unique<sim::Rz56OnVirtualPort>(com1_, sim::Rz56Options{});
     program_ = plat::test::RunProgram(desktop::WinMain, plat::Profile::Desktop, screen);
     ASSERT_TRUE(plat::test::WaitIdle());
   }
 
   bool Ended() const { return WaitForSingleObject(program_, 0) == WAIT_OBJECT_0; }
 
-  // WinMain's result: the main window is destroyed first when the program still runs.
+  // The links of a run or of the GPS monitor that is still up, ended as the end of a run ends them
+  // (the program itself leaves them to the end of its process).
+  void EndLinks() {
+    if (MainMenu.mode == 1) {
+      OnUiSettled([] {
+        KillTimer(AppWindows.loggingWnd, kWatchdogTimer);
+        StopInstrumentLink(false);
+        SurveyRun.dataFile.Close();
+        StopOtherLinks();
+      });
+    } else if (MainMenu.mode == 2) {
+      OnUiSettled([] {
+        const HANDLE port = LinkState.gpsPort.exchange(INVALID_HANDLE_VALUE);
+        if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
+        if (WorkerThreads.gps != INVALID_HANDLE_VALUE) {
+          plat::WaitServicingSends(WorkerThreads.gps, 2000);
+          CloseHandle(WorkerThreads.gps);
+          WorkerThreads.gps = INVALID_HANDLE_VALUE;
+        }
+      });
+    }
+  }
+
+  // WinMain's result: the links and then the main window go first when the program still runs.
   int End() {
     if (!Ended()) {
+      EndLinks();
       plat::test::OnUiThread([] {
         DestroyWindow(AppWindows.mainWnd);
         return LRESULT{0};
@@ -101,6 +136,25 @@ class DesktopAppTest : public ::testing::Test {
     return plat::test::WaitIdle();
   }
 
+  // Runs fn on the UI thread, stepping the clock through the busy waits it makes, and waits until
+  // the program is idle again.
+  template <typename F>
+  void OnUiSettled(F fn) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      plat::test::OnUiThread([&] {
+        fn();
+        return LRESULT{0};
+      });
+      done = true;
+    });
+    for (int i = 0; i < 20000 && !done; ++i) {
+      if (!plat::test::WaitIdle(1)) plat::test::Advance(1);
+    }
+    worker.join();
+    ASSERT_TRUE(Settle());
+  }
+
   void Key(int vk) {
     plat::test::KeyPress(vk);
     ASSERT_TRUE(Settle());
@@ -111,6 +165,9 @@ class DesktopAppTest : public ::testing::Test {
   }
 
   HANDLE program_ = nullptr;
+  std::shared_ptr<plat::test::VirtualPort> com1_;
+  std::shared_ptr<plat::test::VirtualPort> com4_;
+  std::unique_ptr<sim::Rz56OnVirtualPort> rz56_;
 };
 
 }  // namespace desktop::test
