@@ -115,6 +115,23 @@ class DesktopAppTest : public ::testing::Test {
     return code;
   }
 
+  // RZ56-MK2: timer 1's requests until the answers have filled the normalisation.
+  void Normalise() {
+    for (int i = 0; i < 300 && SurveyRun.acquisitionState != 1; ++i) ASSERT_TRUE(plat::test::RunFor(100));
+    ASSERT_EQ(SurveyRun.acquisitionState, 1);
+  }
+  // Data File with the save dialog answered (an empty name takes the proposal): Stand By with the
+  // file open.
+  void EnterStandBy(const std::wstring& name = L"RUN1") {
+    if (name.empty()) {
+      plat::test::OnModal(plat::test::ModalKind::OpenSave, L"Create Data File", [](plat::test::ModalContext& c) { c.ChooseFile(c.Text()); });
+    } else {
+      plat::test::ExpectSaveFile(name);
+    }
+    Key('F');
+    ASSERT_EQ(SurveyRun.state.load(), kRunStandBy);
+    ASSERT_TRUE(SurveyRun.dataFile.IsOpen());
+  }
   // Runs fn on the UI thread and waits until the program is idle again.
   template <typename F>
   void OnUi(F fn) {

@@ -30,23 +30,6 @@ class LoggingWindowTest : public DesktopAppTest {
     ASSERT_TRUE(pt::IsVisible(AppWindows.loggingWnd));
     ASSERT_EQ(MainMenu.mode, 1);
   }
-  // RZ56-MK2: timer 1's requests until the answers have filled the normalisation.
-  void Normalise() {
-    for (int i = 0; i < 300 && SurveyRun.acquisitionState != 1; ++i) ASSERT_TRUE(pt::RunFor(100));
-    ASSERT_EQ(SurveyRun.acquisitionState, 1);
-  }
-  // Data File with the save dialog answered (an empty name takes the proposal): Stand By with the
-  // file open.
-  void EnterStandBy(const std::wstring& name = L"RUN1") {
-    if (name.empty()) {
-      pt::OnModal(pt::ModalKind::OpenSave, L"Create Data File", [](pt::ModalContext& c) { c.ChooseFile(c.Text()); });
-    } else {
-      pt::ExpectSaveFile(name);
-    }
-    Key('F');
-    ASSERT_EQ(SurveyRun.state.load(), kRunStandBy);
-    ASSERT_TRUE(SurveyRun.dataFile.IsOpen());
-  }
   void Paint() {
     OnUi([] {
       InvalidateRect(AppWindows.loggingWnd, nullptr, TRUE);
