@@ -1,13 +1,15 @@
 // The desktop program's frame decoders on any bytes, for every model, with the settings taken from
 // the input: byte 0 the model, byte 1 the survey mode, component, RZ12 type and scale switch,
 // bytes 2 to 7 the RZ27-MK2 offsets, bytes 8 and 9 the plot factors; the rest is the frame. The
-// record decoders must agree with the live ones.
+// record decoders must agree with the live ones, and the plot rows of the decoded channels stay in
+// the drawing calls' range.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 #include "engine/decoders.h"
+#include "engine/plot_scale.h"
 #include "engine/state.h"
 #include "fuzz_check.h"
 
@@ -62,5 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(TraceSet.traceValid[c] == valid[c]);
     FUZZ_CHECK(Same(TraceSet.traceValue[c], values[c]));
   }
+  SurveySettings.scale1Max = offsets[0];
+  SurveySettings.scale2Max = static_cast<float>(data[9]);
+  int32_t rows[8] = {};
+  TracesToRows(rows);
+  for (int32_t r : rows) FUZZ_CHECK(r >= kRowMin && r <= kRowMax);
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/decoders.h"
+#include "engine/plot_scale.h"
 #include "engine/state.h"
 
 namespace desktop {
@@ -93,6 +94,41 @@ void DecodeRz27Mk2Record(const unsigned char* record, int32_t* valid, float* val
   survey::CopyChannels(r.channels, valid, values);
   dipole = r.dipole;
   marker = r.marker;
+}
+
+namespace {
+
+// The scale group of each channel by model: 0 not plotted, 1 scale 1, 2 scale 2.
+using ChannelGroups = int8_t[TraceSetData::kChannels];
+constexpr ChannelGroups kTwoCoilGroups = {1, 1, 2, 2, 0, 0, 0, 0};  // models 0 to 3
+constexpr ChannelGroups kZol12Groups = {1, 0, 2, 0, 0, 0, 0, 0};
+constexpr ChannelGroups kMk2Groups = {1, 1, 2, 2, 1, 1, 2, 2};
+constexpr ChannelGroups kSixOnScale1 = {1, 1, 1, 1, 1, 1, 0, 0};  // every other model
+
+const ChannelGroups& GroupsOf(int32_t model) {
+  switch (model) {
+    case kModelRz12:
+    case kModelRz27B:
+    case kModelRz27Dd:
+    case kModelRz27:
+      return kTwoCoilGroups;
+    case kModelZol12:
+      return kZol12Groups;
+    case kModelRz27Mk2:
+      return kMk2Groups;
+    default:
+      return kSixOnScale1;
+  }
+}
+
+}  // namespace
+
+void TracesToRows(int32_t rows[8]) {
+  const ChannelGroups& groups = GroupsOf(BuildConfig.modelIndex);
+  for (int c = 0; c < TraceSetData::kChannels; ++c) {
+    if (groups[c] == 1) rows[c] = ValueToRow(SurveySettings.scale1Max, TraceSet.traceValue[c], PlotState.pxPerUnit0);
+    if (groups[c] == 2) rows[c] = ValueToRow(SurveySettings.scale2Max, TraceSet.traceValue[c], PlotState.pxPerUnit1);
+  }
 }
 
 }  // namespace desktop

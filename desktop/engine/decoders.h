@@ -40,4 +40,12 @@ void DecodeRz27Mk2Frame(float& cond1m, float& inph1m, float& cond05m, float& inp
 void DecodeRz27Mk2Record(const unsigned char* record, int32_t* valid, float* values, char& dipole, char& marker,
                          float o1, float o2, float o3, float o4, float o5, float o6);
 
+// The plot rows of the channels the build's model plots, from TraceSet.traceValue: (group maximum
+// - value) x group factor in double precision, truncated and clamped (ValueToRow), with group 1
+// (SurveySettings.scale1Max, PlotState.pxPerUnit0) and group 2 (scale2Max, pxPerUnit1). Models 0
+// to 3: rows 0, 1 on group 1, rows 2, 3 on group 2; model 6: row 0 on group 1, row 2 on group 2;
+// model 7: rows 0, 1, 4, 5 on group 1, rows 2, 3, 6, 7 on group 2; any other model (4, 5 and the
+// RZ56 builds): rows 0 to 5 on group 1. The other entries of rows are left as they were.
+void TracesToRows(int32_t rows[8]);
+
 }  // namespace desktop

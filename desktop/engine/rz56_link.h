@@ -14,11 +14,11 @@
 
 #include <cstdint>
 
+#include "engine/messages.h"
 #include "engine/rz56_handshake.h"
 
 namespace desktop {
 
-constexpr UINT WM_RZ56_READING = WM_USER + 12;  // 0x40C
 constexpr DWORD kRz56RecoveryPauseMs = 250;
 
 // 1 when the instrument answered "OK" to first and second, else 0. With reopen above 0 the

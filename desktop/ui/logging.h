@@ -6,15 +6,14 @@
 
 #include <cstdint>
 
+#include "engine/messages.h"
 #include "engine/rz56_link.h"
 #include "ui/logging_layout.h"
 
 namespace desktop {
 
-constexpr UINT WM_GPS_SENTENCE = WM_USER + 11;
-constexpr UINT WM_READING = WM_USER + 13;
-constexpr UINT WM_ZOL12_READING = WM_USER + 14;  // no row in the logging window's table
-constexpr UINT WM_RZ27MK2_READING = WM_USER + 15;
+// The reader messages (WM_READING and the others) come from engine/messages.h; WM_ZOL12_READING
+// has no row in the logging window's table.
 
 constexpr int kCurveWndId = 600;
 constexpr int kNumbersWndId = 650;

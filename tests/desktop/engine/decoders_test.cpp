@@ -4,10 +4,12 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "desktop_test_support.h"
+#include "engine/plot_scale.h"
 #include "engine/state.h"
 
 namespace desktop {
@@ -200,6 +202,75 @@ INSTANTIATE_TEST_SUITE_P(
         Mk2Case{"OffsetsHorizontal", 2, {1, 2, 9, 9, 0.5f, 0.25f}, 21.0f, 0.07638f, 12.0f, 0.0720475f - 0.25f, 'H',
                 'N', 1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Plot rows -------------------------------------------------------------------------------
+
+// Each model's channels on their groups; channels a model does not plot keep what rows held.
+TEST_F(DecodersTest, TracesToRowsPutsEachModelsChannelsOnTheirGroups) {
+  constexpr int32_t kUntouched = 12345;
+  constexpr int32_t k1 = 1, k2 = 2, kNo = 0;
+  const struct {
+    int32_t model;
+    int32_t groups[8];
+  } cases[] = {
+      {kModelRz12, {k1, k1, k2, k2, kNo, kNo, kNo, kNo}},  {kModelRz27B, {k1, k1, k2, k2, kNo, kNo, kNo, kNo}},
+      {kModelRz27Dd, {k1, k1, k2, k2, kNo, kNo, kNo, kNo}}, {kModelRz27, {k1, k1, k2, k2, kNo, kNo, kNo, kNo}},
+      {kModelRz45, {k1, k1, k1, k1, k1, k1, kNo, kNo}},     {kModelRz89, {k1, k1, k1, k1, k1, k1, kNo, kNo}},
+      {kModelZol12, {k1, kNo, k2, kNo, kNo, kNo, kNo, kNo}}, {kModelRz27Mk2, {k1, k1, k2, k2, k1, k1, k2, k2}},
+      {kModelRz56Mk2, {k1, k1, k1, k1, k1, k1, kNo, kNo}},  {kModelRz56, {k1, k1, k1, k1, k1, k1, kNo, kNo}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.model);
+    test::UseBuild(c.model);
+    // Scale 1 is 0..500 at 1 px per unit, scale 2 -25..25 at 10 px per unit: a value of 100 is
+    // row 400 on scale 1 and row -750 on scale 2.
+    SurveySettings.scale1Max = 500.0f;
+    PlotState.pxPerUnit0 = 1.0f;
+    SurveySettings.scale2Max = 25.0f;
+    PlotState.pxPerUnit1 = 10.0f;
+    for (float& v : TraceSet.traceValue) v = 100.0f;
+    int32_t rows[8];
+    for (int32_t& r : rows) r = kUntouched;
+    TracesToRows(rows);
+    for (int i = 0; i < 8; ++i) {
+      const int32_t want = c.groups[i] == k1 ? 400 : c.groups[i] == k2 ? -750 : kUntouched;
+      EXPECT_EQ(rows[i], want) << i;
+    }
+  }
+}
+
+// A 384-pixel plot of -25..25: rows truncate toward zero in double precision, and values no plot
+// can show give rows clamped to the drawing calls' range.
+TEST_F(DecodersTest, TracesToRowsTruncatesAndClamps) {
+  test::UseBuild(kModelRz27Mk2);
+  SurveySettings.scale2Min = -25.0f;
+  SurveySettings.scale2Max = 25.0f;
+  PlotState.pxPerUnit1 = PixelsPerUnit(384, -25.0f, 25.0f);
+  const struct {
+    float value;
+    int32_t row;
+  } cases[] = {
+      {0.0f, 191},  // 25 x 7.6799998 = 191.99999...
+      {25.0f, 0},
+      {-25.0f, 383},
+      {1e30f, kRowMin},
+      {-1e30f, kRowMax},
+      {std::numeric_limits<float>::infinity(), kRowMin},
+      {std::nanf(""), kRowMax},
+  };
+  for (const auto& c : cases) {
+    TraceSet.traceValue[2] = c.value;
+    int32_t rows[8] = {};
+    TracesToRows(rows);
+    EXPECT_EQ(rows[2], c.row) << c.value;
+  }
+  // A factor out of all range clamps as well.
+  PlotState.pxPerUnit0 = 3e38f;
+  TraceSet.traceValue[0] = -3e38f;
+  int32_t rows[8] = {};
+  TracesToRows(rows);
+  EXPECT_EQ(rows[0], kRowMax);
+}
 
 }  // namespace
 }  // namespace desktop
