@@ -7,6 +7,7 @@
 #include "common/reader_port.h"
 #include "common/timing.h"
 #include "engine/ports.h"
+#include "engine/readers.h"
 #include "engine/rz56_frames.h"
 #include "engine/state.h"
 
@@ -80,15 +81,7 @@ void KeepFrame(const unsigned char* frame) {
 
 void ReaderStarts() {
   LinkState.rz56Ready.store(1);
-  LinkState.instrumentReaderState.store(2);
-}
-
-// A reader sets 1 at its end only while the state still says it runs, so a state that the end of
-// a run has set to 0 stays 0.
-DWORD ReaderEnds() {
-  int32_t running = 2;
-  LinkState.instrumentReaderState.compare_exchange_strong(running, 1);
-  return 0;
+  MarkReaderRunning();
 }
 
 }  // namespace
@@ -194,7 +187,7 @@ DWORD WINAPI Rz56ReaderThread(LPVOID) {
     WaitForSingleObject(request, INFINITE);
     if (ReadFrames(port, search, false, recover, answered, answered) == Next::kEnd) break;
   }
-  return ReaderEnds();
+  return MarkReaderEnded();
 }
 
 DWORD WINAPI Rz56WheelReaderThread(LPVOID) {
@@ -207,7 +200,7 @@ DWORD WINAPI Rz56WheelReaderThread(LPVOID) {
   while (port.StillOurs()) {
     if (ReadFrames(port, search, true, readOn, rejected, accepted) == Next::kEnd) break;
   }
-  return ReaderEnds();
+  return MarkReaderEnded();
 }
 
 }  // namespace desktop

@@ -1,7 +1,6 @@
 #include "engine/readers.h"
 
-#include <cstring>
-
+#include "common/frame_readers.h"
 #include "common/framers.h"
 #include "engine/ports.h"
 #include "common/reader_port.h"
@@ -11,51 +10,35 @@
 namespace handheld {
 
 using survey::AddMarkerBits;
-using survey::CountFrame;
 using survey::CycleComplete;
-using survey::FrameStep;
 using survey::kKeptFrameMax;
 using survey::MeterFramer;
-using survey::Nothing;
 using survey::ReaderPort;
 using survey::Rz27Mk2Framer;
-using survey::RunRecordLengthProbe;
 using survey::Zol12Framer;
 
 namespace {
 
 static_assert(kKeptFrameMax <= LinkStateData::kFrameMax, "a kept frame fits LinkState.frame");
 
-// Storing an accepted frame: its tick, its place in the cycle, its bytes with a NUL after them,
-// and the watchdog's miss count cleared.
-void StoreFrame(const unsigned char* kept, int length) {
-  LinkState.lastFrameTick.store(GetTickCount(), std::memory_order_relaxed);
-  CountFrame(LinkState.frameCount);
-  memcpy(LinkState.frame, kept, static_cast<size_t>(length));
-  LinkState.frame[length] = 0;
+int32_t FramesPerReading() { return SurveyRun.framesPerReading.load(std::memory_order_relaxed); }
+
+// Storing an accepted frame (RZ27-MK2 frames get their marker bits) with the watchdog's miss count
+// cleared, then the reading message when the cycle is complete. The handler reads
+// LinkState.frame while this thread waits in the send.
+void HandOver(const unsigned char* kept, int length, UINT message) {
+  survey::StoreFrame(LinkState.lastFrameTick, LinkState.frameCount, LinkState.frame, kept, length);
   Watchdog.missCount.store(0, std::memory_order_relaxed);
-}
-
-// The end of the N-th-frame rule for a stored frame: the reading message when the cycle is
-// complete. The handler reads LinkState.frame while this thread waits in the send.
-void AnnounceWhenDue(UINT message) {
-  if (CycleComplete(LinkState.frameCount, SurveyRun.framesPerReading.load(std::memory_order_relaxed))) {
-    SendMessageW(AppWindows.loggingWnd, message, 0, 0);
+  if (message == WM_RZ27MK2_READING) {
+    AddMarkerBits(LinkState.frame, LinkState.hardMarker.load(std::memory_order_relaxed),
+                  SurveyRun.softMarkerHeld.load(std::memory_order_relaxed));
   }
+  if (CycleComplete(LinkState.frameCount, FramesPerReading())) SendMessageW(AppWindows.loggingWnd, message, 0, 0);
 }
 
-// A rejected frame takes its place in the cycle but announces nothing.
-void CountRejectedFrame() {
-  CountFrame(LinkState.frameCount);
-  CycleComplete(LinkState.frameCount, SurveyRun.framesPerReading.load(std::memory_order_relaxed));
-}
+void CountRejectedFrame() { survey::CountRejectedFrame(LinkState.frameCount, FramesPerReading()); }
 
-// The modem status word of a marker line. Any set bit counts as pressed, so a line that is always
-// asserted (a cable with DSR or carrier detect tied high) reads as always pressed.
-void ReadMarkerLines(HANDLE h) {
-  DWORD status = 0;
-  if (GetCommModemStatus(h, &status)) LinkState.hardMarker.store(static_cast<int32_t>(status), std::memory_order_relaxed);
-}
+void ReadMarkerLines(HANDLE h) { survey::ReadMarkerLines(h, LinkState.hardMarker); }
 
 }  // namespace
 
@@ -65,23 +48,8 @@ DWORD WINAPI InstrumentReaderThread(LPVOID) {
   MeterFramer framer(LinkState.frameLength);
   const ReaderPort port(LinkState.instrumentPort);
   port.Purge();
-  port.ReadLoop(Nothing,
-                [&framer](unsigned char b) {
-                  switch (framer.Push(b)) {
-                    case FrameStep::kMore:
-                      return true;
-                    case FrameStep::kAccepted:
-                      StoreFrame(framer.Frame(), framer.FrameLength());
-                      AnnounceWhenDue(WM_READING);
-                      return true;  // the next byte, without a handle check
-                    case FrameStep::kRejected:
-                      CountRejectedFrame();
-                      return false;
-                    default:
-                      return false;  // overflow: back to the handle check
-                  }
-                },
-                Nothing);
+  survey::ReadMeterFrames(port, framer, [](const unsigned char* kept, int n) { HandOver(kept, n, WM_READING); },
+                          CountRejectedFrame);
   return 0;
 }
 
@@ -96,24 +64,10 @@ DWORD WINAPI Zol12ReaderThread(LPVOID) {
     if (!port.StillOurs()) return 0;
     DWORD events = 0;
     if (!WaitCommEvent(port.Handle(), &events, nullptr)) return 0;
-    for (;;) {
-      unsigned char b = 0;
-      const int got = port.ReadByte(&b);
-      if (got < 0) return 0;
-      // A byte that does not come inside a frame rejects the frame; none at its start is idle.
-      const FrameStep step = got ? framer.Push(b) : framer.Missing();
-      if (step == FrameStep::kMore) continue;
-      if (step == FrameStep::kAccepted) {
-        StoreFrame(framer.Frame(), framer.FrameLength());
-        AnnounceWhenDue(WM_ZOL12_READING);
-        continue;  // the next frame is read without waiting for an event
-      }
-      if (step == FrameStep::kRejected) {
-        CountRejectedFrame();
-        port.Purge();  // whatever else has arrived is discarded
-      }
-      break;
-    }
+    // The next frame is read without waiting for an event; a rejection or a silent start waits.
+    const bool open = survey::ReadZol12Frames(
+        port, framer, [](const unsigned char* kept, int n) { HandOver(kept, n, WM_ZOL12_READING); }, CountRejectedFrame);
+    if (!open) return 0;
     SetCommMask(port.Handle(), EV_RXCHAR);
   }
 }
@@ -125,22 +79,12 @@ DWORD WINAPI Rz27Mk2ReaderThread(LPVOID) {
   Rz27Mk2Framer framer;
   const ReaderPort port(LinkState.instrumentPort);
   port.Purge();
-  port.ReadLoop(
+  survey::ReadRz27Mk2Frames(
+      port, framer,
       [&] {
         if (markerOnThisPort) ReadMarkerLines(port.Handle());  // the switch is wired to the instrument cable
       },
-      [&framer](unsigned char b) {
-        const FrameStep step = framer.Push(b);
-        if (step == FrameStep::kMore) return true;
-        if (step == FrameStep::kAccepted) {
-          StoreFrame(framer.Frame(), framer.FrameLength());
-          AddMarkerBits(LinkState.frame, LinkState.hardMarker.load(std::memory_order_relaxed),
-                        SurveyRun.softMarkerHeld.load(std::memory_order_relaxed));
-          AnnounceWhenDue(WM_RZ27MK2_READING);
-        }
-        return false;  // accepted, overflow or an end mark that frames nothing: back to the check
-      },
-      Nothing);
+      [](const unsigned char* kept, int n) { HandOver(kept, n, WM_RZ27MK2_READING); });
   return 0;
 }
 
@@ -160,20 +104,10 @@ int32_t ProbeRecordLength() {
   LinkState.frameLength = 7;
   const uint32_t t0 = GetTickCount();
   DelayMs(10);
-  const ReaderPort port(LinkState.instrumentPort);
-  const int length =
-      RunRecordLengthProbe([&port](unsigned char* b) { return port.ReadByte(b); }, [] { return GetTickCount(); }, t0);
-  double periodMs = 0;
-  int clamp = 0;
-  if (length == 7) {
-    periodMs = 72.0;
-    clamp = 14;
-  } else if (length == 12) {
-    periodMs = 91.0;
-    clamp = 11;
-  } else {
-    return 0;
-  }
+  const int length = survey::ProbeFrameLength(ReaderPort(LinkState.instrumentPort), t0);
+  const double periodMs = survey::ProbedFramePeriodMs(length);
+  if (periodMs == 0.0) return 0;
+  const int clamp = length == 7 ? 14 : 11;
   LinkState.frameLength = length;
   LinkState.framePeriodMs = static_cast<float>(periodMs);
   ComputeSampleDivisorCore(periodMs, clamp, &LinkState.sampleDivisor, &LinkState.readingsPerSecond);
