@@ -10,6 +10,7 @@
 #include "common/timing.h"
 #include "engine/models.h"
 #include "engine/ports.h"
+#include "engine/readers.h"
 #include "engine/records.h"
 #include "engine/rz56_link.h"
 #include "engine/state.h"
@@ -113,7 +114,7 @@ void StartMarkerWatcher() {
   }
   OpenMarkerPort();  // on failure the watcher finds no port and ends at once
   SurveyRun.markerOpened = true;
-  WorkerThreads.marker = StartThread(pending::MarkerPollThread);
+  WorkerThreads.marker = StartThread(MarkerPollThread);
 }
 
 void StartMeterReader(HWND logging, LPTHREAD_START_ROUTINE reader) {
@@ -161,7 +162,7 @@ bool StartRunLinks(HWND main) {
     case RunReader::kNone:
       break;
     case RunReader::kProbed:
-      if (pending::ProbeRecordLength() != 1) {
+      if (ProbeRecordLength() != 1) {
         ConnectionRefused(main);
         ReleaseStartPorts(gpsOpened);
         MainMenu.mode = 0;
@@ -169,20 +170,20 @@ bool StartRunLinks(HWND main) {
         UpdateWindow(main);
         return false;
       }
-      StartMeterReader(logging, pending::InstrumentReaderThread);
+      StartMeterReader(logging, InstrumentReaderThread);
       survey::DelayMs(200);
       break;
     case RunReader::kMeter:
-      StartMeterReader(logging, pending::InstrumentReaderThread);
+      StartMeterReader(logging, InstrumentReaderThread);
       survey::DelayMs(200);
       break;
     case RunReader::kZol12:
       StampTicks();
-      WorkerThreads.reader = StartThread(pending::Zol12ReaderThread);
+      WorkerThreads.reader = StartThread(Zol12ReaderThread);
       survey::DelayMs(200);
       break;
     case RunReader::kMk2:
-      StartMeterReader(logging, pending::Rz27Mk2ReaderThread);
+      StartMeterReader(logging, Rz27Mk2ReaderThread);
       StartMarkerWatcher();
       survey::DelayMs(200);
       break;

@@ -99,7 +99,7 @@ TEST_F(RunLinksTest, AStartOpensThePortsAndStartsTheLinksOfItsBuild) {
     ExpectInstrumentLine(*com1_, c.build.modelIndex == kModelRz27Mk2 ? CBR_19200 : CBR_9600);
     EXPECT_EQ(TimerPeriods(AppWindows.loggingWnd), c.timer ? std::vector<uint32_t>{c.timer} : std::vector<uint32_t>{});
     EXPECT_EQ(Valid(WorkerThreads.reader), c.reader);
-    EXPECT_NE(LinkState.instrumentReaderState.load(), 0);
+    EXPECT_EQ(LinkState.instrumentReaderState.load(), c.reader ? 2 : 1);  // the reader runs
     EXPECT_EQ(com4_->IsOpen(), c.gpsPort);
     EXPECT_TRUE(Valid(WorkerThreads.gps));  // the GPS reader or the simulator
     EXPECT_EQ(WorkerThreads.gpsRun.load(), 1);
@@ -120,6 +120,7 @@ TEST_F(RunLinksTest, AnRz56Mk2StartWaitsForItsOkAndNormalises) {
   EXPECT_EQ(rz56_->ReceivedBytes().substr(0, 2), "HX");
   EXPECT_NE(LinkState.requestEvent.load(), nullptr);
   EXPECT_TRUE(Valid(WorkerThreads.reader));
+  EXPECT_EQ(LinkState.instrumentReaderState.load(), 2);
   EXPECT_EQ(TimerPeriods(AppWindows.loggingWnd), std::vector<uint32_t>{100});
   EXPECT_EQ(SurveyRun.acquisitionState, 0);
   int disabled = 0;
