@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/models.h"
 #include "engine/state.h"
 #include "fuzz_check.h"
 #include "shell/file_review.h"
@@ -23,8 +24,8 @@ void Review(const uint8_t* data, size_t size, int32_t model, int32_t frameLength
   ResetEngineState();
   ResetFileReview();
   BuildConfig.modelIndex = model;
-  BuildConfig.zolOptionAvailable = model == kModelRz12 ? 1 : 0;
-  BuildConfig.recordLength = model == kModelRz27Mk2 ? 26 : 24;
+  BuildConfig.zolOptionAvailable = ModelRowOf(model).iceOption ? 1 : 0;
+  BuildConfig.recordLength = ModelRowOf(model).recordLength;
   LinkState.frameLength = frameLength;
   const int length = BuildConfig.recordLength;
 

@@ -47,6 +47,13 @@ struct TitleBitmaps {
   const wchar_t* landscapeDrive;
 };
 
+// A dialog's template names: portrait, landscape on a storage-root build, landscape otherwise.
+struct DialogNames {
+  const wchar_t* portrait;
+  const wchar_t* landscapeStorage;
+  const wchar_t* landscapeDrive;
+};
+
 struct ModelRow {
   int32_t model;                  // the index, BuildConfig.modelIndex
   const wchar_t* instrument;      // the instrument's name on the stand-in bitmaps
@@ -85,6 +92,18 @@ struct ModelRow {
   bool ownPauseKeys;              // the pause key list names "any non numeric key" and keeps its
                                   // entries in portrait
   ScaleChoice scales;               // the profile scales and the grid list
+  // Readings and the logging window
+  bool secondFrameField;          // a meter frame of 8 bytes or more holds a second value field
+  bool dualDipoleValues;          // the values are one component on both dipoles (IV/IH, CV/CH)
+  bool softMarkerKeys;            // the digits (for pause key "any key") and, in portrait, the
+                                  // selection keys hold the soft marker in place of their own use
+  bool markerPort;                // a marker input on a port of its own or on the instrument's
+  bool endlessWatchdog;           // a lost link writes one break and never ends the run
+  DialogNames surveySetup;        // the survey setup's templates; all nullptr: no survey setup
+  const wchar_t* optionsDialog;   // the display options' template (an ice build: "GetOptionsZOLNew")
+  float maxReadingRate;           // the highest Auto rate (readings/s) the survey setup takes; 0: any
+  uint8_t reviewChannels;         // the channels the file review draws, a bit each; none on the RZ89
+  bool splitReviewScale;          // the file review shows the C and I scales in two fields of their own
 };
 
 // The RZ12 build with the ice option: its own name on the bitmaps and its own titles.
@@ -95,6 +114,7 @@ struct IceVariant {
 };
 
 inline constexpr TitleBitmaps kNoTitles{nullptr, nullptr, nullptr};
+inline constexpr DialogNames kNoDialog{nullptr, nullptr, nullptr};
 
 // Indexed by the model.
 inline constexpr ModelRow kModelRows[] = {
@@ -106,7 +126,8 @@ inline constexpr ModelRow kModelRows[] = {
      {L"STATICTIT_RZ12AR", L"STATICTIT_RZ12MX", L"STATICTIT_RZ12"}, L"Version 2.11",
      4, 6,
      ModeChoice::kThree, ComponentChoice::kRz12, DipoleChoice::kVerticalHorizontal, false, nullptr, nullptr, false,
-     ScaleChoice::kConductivityInphase},
+     ScaleChoice::kConductivityInphase,
+     true, false, false, false, false, {L"GetSurveySetup12V", L"GetSurveySetup12H", L"GetSurveySetup12"}, L"GetOptions", 0.0f, 0x0F, false},
     {kModelRz27B, L"RZ27B", L"RZ27B",
      L"RZ27B.INI", "CEVer2.10", false,
      24, "RZ27B   ", "W210",
@@ -115,7 +136,8 @@ inline constexpr ModelRow kModelRows[] = {
      {L"STATICTIT_RZ27BAR", L"STATICTIT_RZ27BMX", L"STATICTIT_RZ27B"}, L"Version 2.10",
      4, 6,
      ModeChoice::kThree, ComponentChoice::kNone, DipoleChoice::kVerticalHorizontal, false, nullptr, L"RZ27B Port", false,
-     ScaleChoice::kConductivityInphase},
+     ScaleChoice::kConductivityInphase,
+     true, false, false, false, false, {L"GetSurveySetup27BV", L"GetSurveySetup27B", L"GetSurveySetup27B"}, L"GetOptions", 0.0f, 0x0F, false},
     {kModelRz27Dd, L"RZ27-DD", L"RZ27",
      L"RZ27D.INI", "CEVer2.10", false,
      24, "RZ27D   ", "W210",
@@ -124,7 +146,8 @@ inline constexpr ModelRow kModelRows[] = {
      {L"STATICTIT_RZ27DDAR", L"STATICTIT_RZ27DDMX", L"STATICTIT_RZ27DD"}, L"Version 2.10",
      4, 6,
      ModeChoice::kThree, ComponentChoice::kShortOrLong, DipoleChoice::kNone, true, nullptr, L"RZ27-DD Port", false,
-     ScaleChoice::kConductivityInphase},
+     ScaleChoice::kConductivityInphase,
+     true, true, false, false, false, {L"GetSurveySetup27D", L"GetSurveySetup27D", L"GetSurveySetup27D"}, L"GetOptions", 0.0f, 0x0F, false},
     {kModelRz27, L"RZ27", L"RZ27",
      L"RZ27.INI", "CEVer2.10", false,
      24, "RZ27S   ", "W210",
@@ -133,7 +156,8 @@ inline constexpr ModelRow kModelRows[] = {
      {L"STATICTIT_RZ27AR", L"STATICTIT_RZ27MX", L"STATICTIT_RZ27"}, L"Version 2.10",
      4, 6,
      ModeChoice::kThree, ComponentChoice::kShortOrLong, DipoleChoice::kVerticalHorizontal, false, L"RZ27 Mode",
-     L"RZ27 Port", false, ScaleChoice::kConductivityInphase},
+     L"RZ27 Port", false, ScaleChoice::kConductivityInphase,
+     false, false, false, false, false, {L"GetSurveySetup12V", L"GetSurveySetup12H", L"GetSurveySetup12"}, L"GetOptions", 0.0f, 0x0F, false},
     {kModelRz45, L"RZ45", L"RZ45",
      L"RZ45.INI", "CEVer2.11", false,
      24, "RZ45    ", "W211",
@@ -142,7 +166,8 @@ inline constexpr ModelRow kModelRows[] = {
      {L"STATICTIT_RZ45AR", L"STATICTIT_RZ45MX", L"STATICTIT_RZ45"}, L"Version 2.11",
      6, 6,
      ModeChoice::kThree, ComponentChoice::kNone, DipoleChoice::kSeparations, true, L"RZ45-3 Mode", L"RZ45-3 Port", false,
-     ScaleChoice::kConductivity},
+     ScaleChoice::kConductivity,
+     true, false, false, false, true, {L"GetSurveySetup27BV", L"GetSurveySetup27B", L"GetSurveySetup27B"}, L"GetOptions45", 0.0f, 0x3F, false},
     {kModelRz89, L"RZ89", L"RZ89",
      L"RZ89.INI", "CEVer2.10", true,
      24, "RZ89    ", "W210",
@@ -151,7 +176,8 @@ inline constexpr ModelRow kModelRows[] = {
      kNoTitles, L"Version 2.10",
      4, 6,
      ModeChoice::kThree, ComponentChoice::kNone, DipoleChoice::kNone, false, nullptr, nullptr, false,
-     ScaleChoice::kConductivityInphase},
+     ScaleChoice::kConductivityInphase,
+     true, false, false, false, false, kNoDialog, L"GetOptions", 0.0f, 0x00, false},
     {kModelZol12, L"ZOL12", L"ZOL12",
      L"ZOL12.INI", "CEVer2.10", false,
      24, "ZOL12   ", "W210",
@@ -160,7 +186,8 @@ inline constexpr ModelRow kModelRows[] = {
      {L"STATICTIT_ZOL12AR", L"STATICTIT_ZOL12MX", L"STATICTIT_ZOL12"}, L"Version 2.10",
      4, 6,
      ModeChoice::kTwoSecondWheel, ComponentChoice::kNone, DipoleChoice::kNone, false, L"ZOL12 Mode", L"ZOL12 Port", false,
-     ScaleChoice::kThicknessInphase},
+     ScaleChoice::kThicknessInphase,
+     true, false, false, false, false, {L"GetSurveySetupZOL12", L"GetSurveySetupZOL12", L"GetSurveySetupZOL12"}, L"GetOptionsZOL12", 1.0f, 0x05, false},
     {kModelRz27Mk2, L"RZ27-MK2", L"RZ27",
      L"RZ27MK2.INI", "CEVer2.10", false,
      26, "RZ27MK2 ", "W210",
@@ -169,7 +196,8 @@ inline constexpr ModelRow kModelRows[] = {
      {L"STATICTIT_RZ27MK2AR", L"STATICTIT_RZ27MK2MX", L"STATICTIT_RZ27MK2"}, L"Version 2.10",
      8, 8,
      ModeChoice::kTwoSecondManual, ComponentChoice::kNone, DipoleChoice::kVerticalHorizontal, false, L"RZ27/2 Mode",
-     L"RZ27-MK2 Port", true, ScaleChoice::kConductivityInphase},
+     L"RZ27-MK2 Port", true, ScaleChoice::kConductivityInphase,
+     true, false, true, true, false, {L"GetSurveySetup27B", L"GetSurveySetup27B", L"GetSurveySetup27B"}, L"GetOptions27mk2", 0.0f, 0xFF, true},
 };
 inline constexpr int32_t kModelCount = static_cast<int32_t>(sizeof kModelRows / sizeof kModelRows[0]);
 
@@ -177,7 +205,7 @@ inline constexpr int32_t kModelCount = static_cast<int32_t>(sizeof kModelRows / 
 inline constexpr ModelRow kUnknownModelRow{
     -1, L"", L"", nullptr, nullptr, false, 24, "????????", "W???", CBR_9600, nullptr, FrameFamily::kNone, false, true,
     false, TypeChoice::kNone, false, kNoTitles, L"Version 2.10", 4, 6, ModeChoice::kThree, ComponentChoice::kNone, DipoleChoice::kNone,
-    false, nullptr, nullptr, false, ScaleChoice::kConductivityInphase};
+    false, nullptr, nullptr, false, ScaleChoice::kConductivityInphase, true, false, false, false, false, kNoDialog, nullptr, 0.0f, 0x00, false};
 
 inline constexpr IceVariant kIceVariant{L"RZ12 ZOL", L"ZOL", {L"STATICTIT_ZOLAR", L"STATICTIT_ZOLMX", L"STATICTIT_RZ12"}};
 

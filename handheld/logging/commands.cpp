@@ -29,12 +29,12 @@ bool IsMenuCommand(WPARAM w) {
 // the marker instead.
 void DecodeLogging(const LoggingCommandInput& in, LoggingCommand* c) {
   const WPARAM key = in.wParam;
-  const bool mk2 = in.model == kModelRz27Mk2;
+  const bool markerKeys = ModelRowOf(in.model).softMarkerKeys;
   const bool canHold = in.softMarker == 1 && in.softMarkerHeld == 0;
   bool pauses = c->action >= 0;  // a button pauses whatever the key setting
   switch (EffectivePauseKey(in.pauseKey)) {
     case 0:
-      if (mk2 && IsDigit(key)) {
+      if (markerKeys && IsDigit(key)) {
         c->holdSoftMarker = canHold;
       } else {
         pauses = true;
@@ -45,7 +45,7 @@ void DecodeLogging(const LoggingCommandInput& in, LoggingCommand* c) {
       break;
     case 2:
       pauses = pauses || key == kKeyEnter;
-      if (mk2 && in.portrait != 0 && IsArrow(key)) c->holdSoftMarker = canHold;
+      if (markerKeys && in.portrait != 0 && IsArrow(key)) c->holdSoftMarker = canHold;
       break;
     case 3:
       pauses = pauses || key == 'P' || key == 'p';
@@ -60,7 +60,7 @@ void DecodeLogging(const LoggingCommandInput& in, LoggingCommand* c) {
 bool DecodeKey(const LoggingCommandInput& in, LoggingCommand* c) {
   const WPARAM key = in.wParam;
   const bool monitor = in.state == kRunMonitor;
-  const bool mk2 = in.model == kModelRz27Mk2;
+  const ModelRow& row = ModelRowOf(in.model);
 
   if (key == kKeyEnter) {
     c->action = in.selected;
@@ -71,7 +71,7 @@ bool DecodeKey(const LoggingCommandInput& in, LoggingCommand* c) {
   if (next || previous) {
     // On the RZ27-MK2 in portrait with the soft marker on, the first key-down of a selection key
     // holds the marker; only its repeats while held move the selection.
-    if (mk2 && in.portrait != 0 && in.softMarker == 1 && in.softMarkerHeld == 0) {
+    if (row.softMarkerKeys && in.portrait != 0 && in.softMarker == 1 && in.softMarkerHeld == 0) {
       c->holdSoftMarker = true;
     } else {
       c->move = next ? SelectionMove::kNext : SelectionMove::kPrevious;
@@ -98,11 +98,11 @@ bool DecodeKey(const LoggingCommandInput& in, LoggingCommand* c) {
       return true;
     }
   }
-  if (mk2 && monitor && IsLetter(key, 'A')) {
+  if (row.calibrates && monitor && IsLetter(key, 'A')) {
     c->action = 1;
     return true;
   }
-  if (mk2 && monitor && IsLetter(key, 'E')) {
+  if (row.calibrates && monitor && IsLetter(key, 'E')) {
     c->action = 2;
     return true;
   }
@@ -129,7 +129,7 @@ LoggingCommand DecodeLoggingCommand(const LoggingCommandInput& in) {
   if (in.state != kRunMonitor && in.state != kRunStandBy) return LoggingCommand{};
   DecodeKey(in, &c);
 
-  if (in.model == kModelRz27Mk2 && in.state == kRunMonitor) {
+  if (ModelRowOf(in.model).calibrates && in.state == kRunMonitor) {
     if (c.action == 1) {
       c.action = kNoAction;
       c.menuCommand = kMenuCalibrate;

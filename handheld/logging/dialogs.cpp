@@ -14,6 +14,7 @@ namespace handheld {
 
 const wchar_t* LoggingDialogTemplate(LoggingDialog dialog, const DialogBuild& b) {
   const bool landscapeStorage = b.portrait == 0 && b.storageRoot == 1;
+  const ModelRow& row = ModelRowOf(b.model);
   switch (dialog) {
     case LoggingDialog::kNewLine:
       return L"GetNewLine";
@@ -22,22 +23,12 @@ const wchar_t* LoggingDialogTemplate(LoggingDialog dialog, const DialogBuild& b)
     case LoggingDialog::kComment:
       return L"GetComment";
     case LoggingDialog::kProfileScale:
-      if (b.model == kModelRz45) return L"GetNewProfileScale45";
-      if (b.model == kModelRz12 && b.zolEnabled == 1) return L"GetNewProfileScaleZOL";
+      if (row.scales == ScaleChoice::kConductivity) return L"GetNewProfileScale45";  // the single scale
+      if (row.iceOption && b.zolEnabled == 1) return L"GetNewProfileScaleZOL";
       return landscapeStorage ? L"GetNewProfileScale12H" : L"GetNewProfileScale12";
     case LoggingDialog::kDisplayOptions:
-      switch (b.model) {
-        case kModelRz45:
-          return L"GetOptions45";
-        case kModelZol12:
-          return L"GetOptionsZOL12";
-        case kModelRz27Mk2:
-          return L"GetOptions27mk2";
-        case kModelRz12:
-          return b.zolOptionAvailable == 1 ? L"GetOptionsZOLNew" : L"GetOptions";
-        default:
-          return L"GetOptions";
-      }
+      if (row.iceOption && b.zolOptionAvailable == 1) return L"GetOptionsZOLNew";
+      return row.optionsDialog != nullptr ? row.optionsDialog : L"GetOptions";
   }
   return L"";
 }

@@ -65,7 +65,9 @@ int Widest(const LayoutWidths& w, std::initializer_list<LayoutText> texts) {
 
 const LayoutTextInfo& LayoutTextOf(LayoutText t) { return kTexts[static_cast<int>(t)]; }
 
-bool ShowsReadingCount(int32_t model, int32_t surveyMode) { return surveyMode == 2 && model != kModelZol12; }
+bool ShowsReadingCount(int32_t model, int32_t surveyMode) {
+  return surveyMode == 2 && ModelRowOf(model).frames != FrameFamily::kZol12;  // the ZOL12 reader counts none
+}
 
 LoggingPaintLayout ComputeLoggingLayout(const LayoutInputs& in, const LayoutWidths& w) {
   using T = LayoutText;
@@ -75,7 +77,8 @@ LoggingPaintLayout ComputeLoggingLayout(const LayoutInputs& in, const LayoutWidt
   const int width = in.windowWidth;
   const bool portrait = in.portrait != 0;
   const bool zol = in.zolEnabled == 1;
-  const bool dd = in.model == kModelRz27Dd;
+  const ModelRow& model = ModelRowOf(in.model);
+  const bool dd = model.dualDipoleValues;
   // Every field is one text row high, with a pixel to spare above and below.
   auto row = [th](int left, int top, int right) { return RECT{left, top, right, top + th + 2}; };
 
@@ -108,7 +111,7 @@ LoggingPaintLayout ComputeLoggingLayout(const LayoutInputs& in, const LayoutWidt
   f.stationRect = row(f.markerRect.right + 1, f.lineRowY, portrait ? width : f.dipoleRect.left - 1);
 
   f.valuesRowRect = row(5, f.valuesRowY, width);
-  const int range = w[dd ? T::kRangeDd : (in.model == kModelRz12 && zol) ? T::kRangeZol : T::kRange];
+  const int range = w[dd ? T::kRangeDd : (model.iceOption && zol) ? T::kRangeZol : T::kRange];
   if (portrait) {
     const int half = width / 2;
     const int cw = w[dd ? T::kValue1Dd : T::kValue1];
@@ -124,8 +127,8 @@ LoggingPaintLayout ComputeLoggingLayout(const LayoutInputs& in, const LayoutWidt
     f.rangeRect = row(zol ? f.iceRect.right + 20 : 165, f.valuesRowY, width);
   }
   f.value4Rect = row(245, f.valuesRowY, width);
-  if (portrait && in.model == kModelRz27Mk2) {
-    // The 0.5 m pair sits under the 1 m pair.
+  if (portrait && model.frames == FrameFamily::kRz27Mk2) {
+    // The 0.5 m pair of the RZ27-MK2's readings sits under the 1 m pair.
     f.rangeRect = row(f.value1Rect.left, f.secondValuesRowY, f.value1Rect.right);
     f.value4Rect = row(f.value2Rect.left, f.secondValuesRowY, f.value2Rect.right);
   }

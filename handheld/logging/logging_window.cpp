@@ -107,7 +107,8 @@ const wchar_t* SurveyModeWord(int32_t model, int32_t mode) {
     case 0:
       return L"Auto";
     case 1:
-      return model == kModelZol12 ? L"Manual" : L"Wheel";
+      // The ZOL12's second mode, Wheel, is the survey setup's "Manual".
+      return ModelRowOf(model).modes == ModeChoice::kTwoSecondWheel ? L"Manual" : L"Wheel";
     case 2:
       return L"Manual";
     default:
@@ -140,7 +141,9 @@ void DrawGpsRow(HDC dc, const LoggingPaintLayout& layout) {
 
 // ---- Shared pieces -----------------------------------------------------------------------------
 
-int MonitorButtonCount(int32_t model) { return model == kModelRz27Mk2 ? kMonitorButtonsMk2 : kMonitorButtons; }
+int MonitorButtonCount(int32_t model) {
+  return ModelRowOf(model).calibrates ? kMonitorButtonsMk2 : kMonitorButtons;  // with Calibrate and Del Calibr.
+}
 
 int32_t EffectivePauseKey(int32_t pauseKey) { return pauseKey >= 0 && pauseKey <= 3 ? pauseKey : 0; }
 
@@ -149,7 +152,7 @@ int PauseButtonIndex(int32_t pauseKey, int32_t surveyMode) {
 }
 
 int PauseCaptionRow(int32_t portrait, int32_t model, int i) {
-  return i + (portrait != 0 ? 16 : 0) + (model == kModelRz27Mk2 ? 8 : 0);
+  return i + (portrait != 0 ? 16 : 0) + (ModelRowOf(model).ownPauseKeys ? 8 : 0);
 }
 
 const wchar_t* PauseCaption(int row) { return row >= 0 && row < kPauseCaptionRows ? kPauseCaptions[row] : L""; }
@@ -304,7 +307,7 @@ LRESULT LoggingOnCreate(HWND hwnd, UINT, WPARAM, LPARAM) {
 
   constexpr DWORD kShown = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
   constexpr DWORD kHidden = WS_CHILD | WS_TABSTOP;
-  if (model == kModelRz27Mk2) {
+  if (ModelRowOf(model).calibrates) {  // the monitor buttons with Calibrate and Del Calibr.
     const wchar_t* const* captions = portrait ? kMonitorCaptionsMk2Portrait : kMonitorCaptionsMk2;
     for (int i = 0; i < kMonitorButtonsMk2; ++i) {
       LoggingButtons.monitor[i] =

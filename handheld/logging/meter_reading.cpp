@@ -276,10 +276,11 @@ void ShowValues(HDC dc, int32_t model, const MeterReading& m) {
   v.thickness = m.thickness;
   v.displayUnits = SurveySettings.displayUnits;
   const ReadingTexts t = ReadingDisplayTexts(v);
-  if (model == kModelRz12) EraseField(dc, LoggingLayout.valuesRowRect);
+  const bool iceModel = ModelRowOf(model).iceOption;  // its rows hold the ice and battery texts too
+  if (iceModel) EraseField(dc, LoggingLayout.valuesRowRect);
   EraseField(dc, LoggingLayout.value1Rect);
   EraseField(dc, LoggingLayout.value2Rect);
-  if (model == kModelRz12) EraseField(dc, LoggingLayout.iceRect);
+  if (iceModel) EraseField(dc, LoggingLayout.iceRect);
   EraseField(dc, LoggingLayout.rangeRect);
   SelectObject(dc, AppWindows.fontBold);
   DrawInField(dc, LoggingLayout.value1Rect, t.value1);
@@ -314,7 +315,7 @@ LRESULT OnReading(HWND hwnd, UINT, WPARAM, LPARAM) {
 
   unsigned char padded[kRecordFrameBytes];
   PaddedFrame(LinkState.frame, frameLength, padded);
-  const bool secondField = frameLength >= 8 && model != kModelRz27;
+  const bool secondField = frameLength >= 8 && BuildModel().secondFrameField;
 
   // 5: a Manual-mode sample that does not complete its series is all this frame does, but for
   // the marker and the battery.

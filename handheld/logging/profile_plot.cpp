@@ -70,11 +70,11 @@ void DrawScaleLabels(HDC dc) {
   HGDIOBJ oldFont = SelectObject(dc, AppWindows.fontNormal);
   int n = 1;
   if (s.component != 1) {
-    if (BuildConfig.modelIndex == kModelRz12 && s.showIceProfile == 1) {
+    if (BuildModel().iceOption && s.showIceProfile == 1) {
       DrawLabel(dc, AppWindows.fontBold, "%.1f", s.iceScaleMin, h - t - 1);
       DrawLabel(dc, AppWindows.fontBold, "%.1f", s.iceScaleMax, 0);
     } else {
-      const char* format = BuildConfig.modelIndex == kModelZol12 ? "%.1f" : "%.0f";  // metres
+      const char* format = BuildModel().scales == ScaleChoice::kThicknessInphase ? "%.1f" : "%.0f";  // metres
       DrawLabel(dc, fontFor(kGroupScale1), format, s.scale1Min, h - t - 1);
       DrawLabel(dc, fontFor(kGroupScale1), format, s.scale1Max, 0);
     }
@@ -131,7 +131,7 @@ void PlotReadingPoint(HDC dc, const int32_t rows[8]) {
 
   // The RZ12's ice thickness breaks its curve at a reading without one (off the curve, or in vertical
   // dipole), as the redraw does.
-  if (BuildConfig.modelIndex == kModelRz12 && TraceSet.traceValid[kIceChannel] == 0) {
+  if (BuildModel().iceOption && TraceSet.traceValid[kIceChannel] == 0) {
     PlotState.havePrev[kIceChannel] = 0;
   }
   for (int c = 0; c < TraceSetData::kChannels; ++c) {

@@ -92,7 +92,7 @@ class Redraw {
     // The RZ12's ice profile: the thickness of each horizontal-dipole conductivity, as channel 4.
     // Drawn only where the live plot draws it (ice option on, ice profile chosen, "Th" shown).
     GroupScale ice;
-    if (BuildConfig.modelIndex == kModelRz12 && PlotState.traceShown[kIceChannel] == 1 && valid[1] != 0 &&
+    if (BuildModel().iceOption && PlotState.traceShown[kIceChannel] == 1 && valid[1] != 0 &&
         GroupScaleOf(ChannelGroup(kIceChannel), &ice)) {
       // Off the curve there is no thickness: a gap, as in the live plot.
       const float thickness = ComputeIceThickness(values[1], SurveySettings.seaWaterIndex);

@@ -174,7 +174,7 @@ void PlotDialogCommand(HWND hwnd, LoggingDialog dialog, DLGPROC proc) {
 void PopupMenuCommand(HWND hwnd) {
   ShowSipButton(1);
   HMENU menu = LoadMenuW(AppWindows.instance,
-                         MAKEINTRESOURCEW(BuildConfig.modelIndex == kModelRz27Mk2 ? kPopupMenuMk2 : kPopupMenu));
+                         MAKEINTRESOURCEW(BuildModel().calibrates ? kPopupMenuMk2 : kPopupMenu));
   HMENU popup = GetSubMenu(menu, 0);
   if (ScreenLayout.portrait != 0) {
     TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_TOPALIGN, 20, 10, hwnd, nullptr);
@@ -276,10 +276,10 @@ void RunMenuCommand(HWND hwnd, UINT command) {
     // A calibration that runs already takes neither a second start nor a deletion: either would
     // take its zeroed offsets for the real ones.
     case kMenuCalibrate:
-      if (BuildConfig.modelIndex == kModelRz27Mk2 && !CalibrationRuns()) CalibrateCommand(hwnd);
+      if (BuildModel().calibrates && !CalibrationRuns()) CalibrateCommand(hwnd);
       break;
     case kMenuDeleteCalibration:
-      if (BuildConfig.modelIndex == kModelRz27Mk2 && !CalibrationRuns()) DeleteCalibrationCommand(hwnd);
+      if (BuildModel().calibrates && !CalibrationRuns()) DeleteCalibrationCommand(hwnd);
       break;
     default:  // 1104 to 1106: the menu has closed already
       break;

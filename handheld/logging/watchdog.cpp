@@ -49,7 +49,7 @@ void ShowValuesRow(HWND hwnd, const wchar_t* text) {
 
 void Miss(HWND hwnd, int32_t count) {
   KillTimer(hwnd, kWatchdogTimer);
-  if (BuildConfig.modelIndex == kModelRz45) {
+  if (BuildModel().endlessWatchdog) {
     // One break per loss; the count is held at 2 so that the run never ends.
     if (FileOpen() && count == 1) WriteEventRecord(L"$CONN BREAK", 'X');
     Watchdog.missCount.store(2);

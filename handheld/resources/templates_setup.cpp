@@ -8,6 +8,7 @@
 // its left, a little below the row's top so that it lines up with the control's text.
 #include <array>
 #include <cstddef>
+#include <cwchar>
 
 #include "engine/state.h"
 #include "common/template_items.h"
@@ -318,6 +319,11 @@ constexpr DlgTemplateT kGetNewProfileScale45 = Make(L"GetNewProfileScale45", L"E
 constexpr DlgTemplateT kGetNewProfileScaleZol =
     Make(L"GetNewProfileScaleZOL", L"Enter Profiles Scale", kPlaced, 113, 84, kScaleZolItems);
 
+constexpr DlgTemplateT kSurveySetups[] = {kGetSurveySetup12,  kGetSurveySetup12H,  kGetSurveySetup12V,
+                                          kGetSurveySetup27B, kGetSurveySetup27BV, kGetSurveySetup27D,
+                                          kGetSurveySetupZol12};
+constexpr DlgTemplateT kOptions[] = {kGetOptions, kGetOptions45, kGetOptions27Mk2, kGetOptionsZol12, kGetOptionsZolNew};
+
 // ---- GPS message -----------------------------------------------------------------------------
 constexpr DlgItemT kGpsMessageItems[] = {DlgEdit(854, 4, 6, 122, 12),
                                          DlgCText(853, L"Enter GPS message to be sent", 4, 23, 122, 8)};
@@ -326,64 +332,45 @@ constexpr DlgTemplateT kGetGpsMessage = Make(L"GetGPSMessage", L"GPS Message", k
 }  // namespace
 
 void AddSetupDialogTemplates(const ResourceBuild& build, TemplateList& out) {
-  const int32_t model = build.model;
-  const bool ice = model == kModelRz12 && build.iceOption == 1;
+  const ModelRow& row = ModelRowOf(build.model);
+  const bool ice = row.iceOption && build.iceOption == 1;
   const bool storage = build.storageRoot == 1;
 
-  // Survey setup, by model, orientation and storage root; the RZ89 has none.
-  switch (model) {
-    case kModelRz12:
-    case kModelRz27:
-      out.push_back(kGetSurveySetup12V);
-      out.push_back(storage ? kGetSurveySetup12H : kGetSurveySetup12);
-      break;
-    case kModelRz27B:
-    case kModelRz45:
-      out.push_back(kGetSurveySetup27BV);
-      out.push_back(kGetSurveySetup27B);
-      break;
-    case kModelRz27Dd:
-      out.push_back(kGetSurveySetup27D);
-      break;
-    case kModelZol12:
-      out.push_back(kGetSurveySetupZol12);
-      break;
-    case kModelRz27Mk2:
-      out.push_back(kGetSurveySetup27B);
-      break;
-    default:
-      break;
+  // Survey setup, the model's templates for portrait and for the build's landscape (once when
+  // they are one); the RZ89 has none.
+  const wchar_t* const setups[] = {row.surveySetup.portrait,
+                                   storage ? row.surveySetup.landscapeStorage : row.surveySetup.landscapeDrive};
+  for (int i = 0; i < 2; ++i) {
+    if (setups[i] == nullptr || (i == 1 && std::wcscmp(setups[0], setups[1]) == 0)) continue;
+    for (const DlgTemplateT& t : kSurveySetups) {
+      if (std::wcscmp(t.name, setups[i]) == 0) out.push_back(t);
+    }
   }
 
-  // Logger setup and GPS port.
-  if (model == kModelRz12) {
-    out.push_back(ice ? kGetLoggerSetup12Zol : kGetLoggerSetup12);
-  } else if (model == kModelRz27Mk2) {
-    out.push_back(kGetLoggerSetup27Mk2);
-  } else {
-    out.push_back(kGetLoggerSetup27);
+  // Logger setup (by its instrument type list) and GPS port.
+  switch (row.types) {
+    case TypeChoice::kStandardShort:
+      out.push_back(ice ? kGetLoggerSetup12Zol : kGetLoggerSetup12);
+      break;
+    case TypeChoice::kMk2:
+      out.push_back(kGetLoggerSetup27Mk2);
+      break;
+    case TypeChoice::kNone:
+      out.push_back(kGetLoggerSetup27);
+      break;
   }
   out.push_back(kGetGpsPortSetup);
 
-  // Display options.
-  switch (model) {
-    case kModelRz45:
-      out.push_back(kGetOptions45);
-      break;
-    case kModelZol12:
-      out.push_back(kGetOptionsZol12);
-      break;
-    case kModelRz27Mk2:
-      out.push_back(kGetOptions27Mk2);
-      break;
-    default:
-      out.push_back(ice ? kGetOptionsZolNew : kGetOptions);
-      break;
+  // Display options: the model's, or the ice build's.
+  const wchar_t* options = ice ? kGetOptionsZolNew.name : row.optionsDialog != nullptr ? row.optionsDialog : kGetOptions.name;
+  for (const DlgTemplateT& t : kOptions) {
+    if (std::wcscmp(t.name, options) == 0) out.push_back(t);
   }
 
   // Profile scale: the logging window's by orientation and storage root, the ice build's own, and
-  // the file review's "GetNewProfileScale12" (the RZ45 uses its one template everywhere).
-  if (model == kModelRz45) {
+  // the file review's "GetNewProfileScale12" (the RZ45, with its single scale, uses its one
+  // template everywhere).
+  if (row.scales == ScaleChoice::kConductivity) {
     out.push_back(kGetNewProfileScale45);
   } else {
     out.push_back(kGetNewProfileScale12);

@@ -77,22 +77,14 @@ int32_t SeaWaterDigit(unsigned char c) { return c == 'A' ? 10 : HeaderDigit(c); 
 
 int32_t ReadingsPerStation(int32_t model, int32_t surveyMode, int32_t dipole, int32_t component) {
   if (surveyMode != 2) return 1;
-  const bool bothDipoles = dipole == 2;
-  const bool bothComponents = component == 0;
-  switch (model) {
-    case kModelRz12:
-    case kModelRz27B:
-    case kModelRz27Mk2:
-      return bothDipoles ? 2 : 1;
-    case kModelRz27Dd:
-      return bothComponents ? 2 : 1;
-    case kModelRz27:
-      return (bothComponents ? 2 : 1) * (bothDipoles ? 2 : 1);
-    case kModelRz45:
-      return dipole + 1;
-    default:
-      return 1;
-  }
+  const ModelRow& row = ModelRowOf(model);
+  // The RZ45's dipole setting is the readings per station; otherwise Both in a list that offers
+  // separate readings (the dipoles' Vertical and Horizontal, the components' Inphase and
+  // Conductivity) takes one of each.
+  if (row.dipoles == DipoleChoice::kSeparations) return dipole + 1;
+  const int perDipole = row.dipoles == DipoleChoice::kVerticalHorizontal && dipole == 2 ? 2 : 1;
+  const int perComponent = row.components == ComponentChoice::kShortOrLong && component == 0 ? 2 : 1;
+  return perDipole * perComponent;
 }
 
 ReviewHeader ParseReviewHeader(const unsigned char* record, int length, bool readIce) {

@@ -206,7 +206,7 @@ CursorTexts CursorValueTexts(int32_t model, int32_t portrait, int32_t zolEnabled
     }
     case kModelRz45:
     case kModelRz27Mk2:
-      for (int c = 0; c < (model == kModelRz45 ? 6 : 8); ++c) t.field[c] = ChannelText(slot, c, L"%-7.1f", L"xxxxx");
+      for (int c = 0; c < ModelRowOf(model).displayChannels; ++c) t.field[c] = ChannelText(slot, c, L"%-7.1f", L"xxxxx");
       break;
     case kModelZol12:
       t.field[0] = ChannelText(slot, 0, L"Th:%-8.2f", L"Th:");
@@ -236,7 +236,7 @@ ReviewFields ComputeReviewFields(const ReviewScreen& sc, const ReviewTextWidths&
   const int stationLeft = sc.plotLeft + w.stationLabel + 1;
   f.station = Field(stationLeft, f.row2Y, stationLeft + w.stationDigits + 10, f.row2Y + th + 2);
 
-  if (sc.model == kModelRz27Mk2) {
+  if (ModelRowOf(sc.model).splitReviewScale) {
     const int left = f.station.right + 15;
     f.scaleC = Field(left, f.row1Y, left + w.mk2Scale + 5, f.row1Y + th + 3);
     f.scaleI = Field(left, f.row2Y, left + w.mk2Scale + 5, f.row2Y + th + 3);

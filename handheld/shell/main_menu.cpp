@@ -120,52 +120,31 @@ MainMenuStep DecodeMainMenu(int32_t runActive, int32_t selected, WPARAM wParam) 
 
 MenuDialog MenuDialogFor(int32_t action, int32_t model, int32_t portrait, int32_t storageRoot,
                          int32_t zolOptionAvailable) {
+  const ModelRow& row = ModelRowOf(model);
+  const bool ice = row.iceOption && zolOptionAvailable == 1;
   switch (action) {
-    case 1:
-      switch (model) {
-        case kModelRz12:
-        case kModelRz27:
-          if (portrait) return {L"GetSurveySetup12V", SurveySetupDlgProc};
-          return {storageRoot == 1 ? L"GetSurveySetup12H" : L"GetSurveySetup12", SurveySetupDlgProc};
-        case kModelRz27B:
-        case kModelRz45:
-          return {portrait ? L"GetSurveySetup27BV" : L"GetSurveySetup27B", SurveySetupDlgProc};
-        case kModelRz27Dd:
-          return {L"GetSurveySetup27D", SurveySetupDlgProc};
-        case kModelZol12:
-          return {L"GetSurveySetupZOL12", SurveySetupDlgProc};
-        case kModelRz27Mk2:
-          return {L"GetSurveySetup27B", SurveySetupDlgProc};
-        default:
-          return {};  // the RZ89 has no survey setup
-      }
+    case 1: {
+      const DialogNames& setup = row.surveySetup;  // all nullptr on the RZ89: no survey setup
+      const wchar_t* name = portrait ? setup.portrait : storageRoot == 1 ? setup.landscapeStorage : setup.landscapeDrive;
+      if (name == nullptr) return {};
+      return {name, SurveySetupDlgProc};
+    }
     case 2:
-      if (model == kModelRz12) {
-        return {zolOptionAvailable == 1 ? L"GetLoggerSetup12ZOL" : L"GetLoggerSetup12", LoggerSetupDlgProc};
+      if (!KnownModel(model)) return {};
+      switch (row.types) {  // by the instrument type list it holds
+        case TypeChoice::kStandardShort:
+          return {ice ? L"GetLoggerSetup12ZOL" : L"GetLoggerSetup12", LoggerSetupDlgProc};
+        case TypeChoice::kMk2:
+          return {L"GetLoggerSetup27MK2", LoggerSetupDlgProc};
+        case TypeChoice::kNone:
+          return {L"GetLoggerSetup27", LoggerSetupDlgProc};
       }
-      if (model == kModelRz27Mk2) return {L"GetLoggerSetup27MK2", LoggerSetupDlgProc};
-      if (model >= kModelRz27B && model <= kModelZol12) return {L"GetLoggerSetup27", LoggerSetupDlgProc};
       return {};
     case 3:
       return {L"GetGPSPortSetup", GpsPortSetupDlgProc};
     case 4:
-      switch (model) {
-        case kModelRz45:
-          return {L"GetOptions45", DisplayOptionsDlgProc};
-        case kModelZol12:
-          return {L"GetOptionsZOL12", DisplayOptionsDlgProc};
-        case kModelRz27Mk2:
-          return {L"GetOptions27mk2", DisplayOptionsDlgProc};
-        case kModelRz12:
-          return {zolOptionAvailable == 1 ? L"GetOptionsZOLNew" : L"GetOptions", DisplayOptionsDlgProc};
-        case kModelRz27B:
-        case kModelRz27Dd:
-        case kModelRz27:
-        case kModelRz89:
-          return {L"GetOptions", DisplayOptionsDlgProc};
-        default:
-          return {};
-      }
+      if (row.optionsDialog == nullptr) return {};
+      return {ice ? L"GetOptionsZOLNew" : row.optionsDialog, DisplayOptionsDlgProc};
     default:
       return {};
   }

@@ -53,29 +53,22 @@ void PrepareRun() {
   ReleaseThreadHandle(WorkerThreads.gps);
   ReleaseThreadHandle(WorkerThreads.marker);
   SurveyRun.averaging = SurveySettings.surveyMode == 2 && SurveySettings.samplesPerReading >= 2 &&
-                                BuildConfig.modelIndex != kModelZol12
+                                BuildModel().frames != FrameFamily::kZol12  // its reader averages none
                             ? 1
                             : 0;
   SelectTraces();
   if (SurveySettings.surveyMode == 2) LinkState.readingsPerSecond = PlotState.groupsPerStation;
 }
 
-// The reader of the build's model. False when the RZ27's probe found no frame (the port is then
-// closed again).
+// The reader of the build's frames. False when the RZ27's probe of the frame length found no
+// frame (the port is then closed again).
 bool StartInstrumentReader(HWND window) {
-  switch (BuildConfig.modelIndex) {
-    case kModelRz27:
-      if (ProbeRecordLength() != 1) {
-        MessageBoxW(window, L"Instrument OFF or Disconnected", L"Connection", MB_OK);
-        CloseHandle(LinkState.instrumentPort.exchange(INVALID_HANDLE_VALUE));
-        return false;
-      }
-      WorkerThreads.reader = StartReader(InstrumentReaderThread);
-      return true;
-    case kModelZol12:
+  const ModelRow& row = BuildModel();
+  switch (row.frames) {
+    case FrameFamily::kZol12:
       WorkerThreads.reader = StartReader(Zol12ReaderThread);
       return true;
-    case kModelRz27Mk2: {
+    case FrameFamily::kRz27Mk2: {
       if (SurveySettings.mk2Type == 1) {
         for (int i = 4; i < 8; ++i) PlotState.traceShown[i] = 0;  // the 0.5 m channels
       }
@@ -91,13 +84,18 @@ bool StartInstrumentReader(HWND window) {
       return true;
     }
     default:
+      if (row.probedFrameLength && ProbeRecordLength() != 1) {
+        MessageBoxW(window, L"Instrument OFF or Disconnected", L"Connection", MB_OK);
+        CloseHandle(LinkState.instrumentPort.exchange(INVALID_HANDLE_VALUE));
+        return false;
+      }
       WorkerThreads.reader = StartReader(InstrumentReaderThread);
       return true;
   }
 }
 
 void StartWatchdogTimer() {
-  if (BuildConfig.modelIndex != kModelZol12) {
+  if (BuildModel().frames != FrameFamily::kZol12) {
     SetTimer(AppWindows.loggingWnd, kWatchdogTimer, kWatchdogMs, nullptr);
   } else if (SurveySettings.surveyMode != 1) {
     Watchdog.periodMs = kZol12WatchdogMs;
@@ -123,7 +121,7 @@ void StartSurveyRun(HWND window) {
   const int instrumentCom = PortComNumber(PortRole::kInstrument, SurveySettings.instrumentPort);
   const int gpsCom = PortComNumber(PortRole::kGps, SurveySettings.gpsPort);
   const bool gps = SurveySettings.gpsEnabled == 1;
-  if (BuildConfig.modelIndex == kModelRz27Mk2 && gps && MarkerSharesPort(SurveySettings.markerPort, gpsCom)) {
+  if (BuildModel().markerPort && gps && MarkerSharesPort(SurveySettings.markerPort, gpsCom)) {
     RefuseSamePort(window);
     return;
   }

@@ -64,7 +64,10 @@ void ShowModeBoxes(HWND dialog, bool fromSwitch) {
       SetDlgItemTextW(dialog, kRateLabel, L"Readings/s");
       SetDlgItemTextW(dialog, kRateBox, L"Not Available");
       SendMessageW(rateBox, EM_SETREADONLY, TRUE, 0);
-      if (fromSwitch && Model() != kModelZol12) SetDlgItemTextW(dialog, kIncrementLabel, L"Wheel Inc.");
+      // The ZOL12's Wheel is its list's "Manual" and keeps its label.
+      if (fromSwitch && ModelRowOf(Model()).modes != ModeChoice::kTwoSecondWheel) {
+        SetDlgItemTextW(dialog, kIncrementLabel, L"Wheel Inc.");
+      }
       break;
     case kSurveyModeManual:
       SetDlgItemTextW(dialog, kRateLabel, fromSwitch ? L"Samples/Rdg" : L"Sample/Rdg");
@@ -79,7 +82,7 @@ void ShowModeBoxes(HWND dialog, bool fromSwitch) {
 
 // The dipole list of a mode with the dipole kept selected; the RZ45's label follows the mode.
 void FillDipoleList(HWND dialog, int32_t mode) {
-  if (Model() == kModelRz45) {
+  if (ModelRowOf(Model()).dipoles == DipoleChoice::kSeparations) {
     SetDlgItemTextW(dialog, kDipoleLabel, mode == kSurveyModeManual ? L"Configuration" : L"Dipole/Separ.");
   }
   FillAndSelect(dialog, kDipoleList, DipoleList(Model(), mode), Setup.dipole);
@@ -119,12 +122,13 @@ void OnModeList(HWND dialog) {
   const int32_t mode = SurveyModeOfEntry(model, SelectedEntry(dialog, kModeList));
   if (mode < 0) return;  // no entry chosen yet
   if (mode != Setup.shownMode) {
-    if (model == kModelRz27Dd || model == kModelRz27) {
+    const ModelRow& row = ModelRowOf(model);
+    if (row.components == ComponentChoice::kShortOrLong) {
       Setup.componentIndex = ComponentIndexOnSwitch(model, Setup.shownMode, mode, Setup.componentIndex);
       FillAndSelect(dialog, kComponentList, ComponentList(model, mode), Setup.componentIndex);
     }
     Setup.dipole = DipoleOnSwitch(model, mode, Setup.dipole);
-    if (model != kModelRz27Dd) FillDipoleList(dialog, mode);
+    if (row.dipoles != DipoleChoice::kNone) FillDipoleList(dialog, mode);
     if (KnownMode(Setup.shownMode)) Setup.increment[Setup.shownMode] = Setup.current;
     Setup.current = Setup.increment[mode];
   }
@@ -138,8 +142,9 @@ void OnRateBox(HWND dialog) {
   const double value = ReadNumber(dialog, kRateBox);
   if (Setup.shownMode == kSurveyModeAuto) {
     Setup.rate = TypedRate(value);
-    if (Model() == kModelZol12 && Setup.rate > 1.0f) {
-      Setup.rate = 1.0f;
+    const float maxRate = ModelRowOf(Model()).maxReadingRate;
+    if (maxRate > 0.0f && Setup.rate > maxRate) {
+      Setup.rate = maxRate;
       ShowNumber(dialog, kRateBox, "%.2f", Setup.rate);
     }
   } else if (Setup.shownMode == kSurveyModeManual) {
@@ -173,11 +178,12 @@ void OnOk(HWND dialog) {
     s.samplesPerReading = StoredSamples(ReadNumber(dialog, kRateBox));
   }
   SurveyRun.stationHasReading = 0;
-  if (model != kModelRz27B && model != kModelRz45 && model != kModelZol12) {
+  const ModelRow& row = ModelRowOf(model);
+  if (row.components != ComponentChoice::kNone) {
     const int index = SelectedEntry(dialog, kComponentList);
     if (index >= 0) s.component = ComponentOfIndex(model, mode, index);
   }
-  if (model != kModelRz27Dd && model != kModelZol12) StoreSelection(dialog, kDipoleList, &s.dipole);
+  if (row.dipoles != DipoleChoice::kNone) StoreSelection(dialog, kDipoleList, &s.dipole);
   // The name keeps its first 11 characters.
   GetDlgItemTextW(dialog, kLineBox, s.surveyLine, SurveySettingsData::kSurveyLineMax + 1);
   s.lineIncrement = FloatValue(ReadNumber(dialog, kLineIncrementBox));

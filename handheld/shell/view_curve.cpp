@@ -21,28 +21,14 @@ constexpr COLORREF kBarColour = RGB(128, 128, 128);
 // The group a channel is drawn against in the review: the live plot's groups, without the RZ12's
 // ice profile, and nothing on the RZ89.
 int32_t ReviewGroup(int32_t channel) {
-  if (BuildConfig.modelIndex == kModelRz89) return kGroupNone;
+  if (BuildModel().reviewChannels == 0) return kGroupNone;
   const int32_t group = ChannelGroup(channel);
   return group == kGroupIce ? kGroupNone : group;
 }
 
 // The channels whose pieces still open after the last slot are drawn.
 bool ModelHasChannel(int32_t channel) {
-  switch (BuildConfig.modelIndex) {
-    case kModelRz12:
-    case kModelRz27B:
-    case kModelRz27Dd:
-    case kModelRz27:
-      return channel < 4;
-    case kModelRz45:
-      return channel < 6;
-    case kModelZol12:
-      return channel == 0 || channel == 2;
-    case kModelRz27Mk2:
-      return true;
-    default:
-      return false;
-  }
+  return channel >= 0 && channel < 8 && (BuildModel().reviewChannels >> channel & 1) != 0;
 }
 
 CursorSlot SlotAt(int32_t s) {
@@ -86,7 +72,7 @@ LRESULT ViewCurveOnPaint(HWND, UINT, WPARAM, LPARAM) {
 }
 
 void DrawReviewCurves(int32_t firstSlot, int32_t lastSlot) {
-  if (BuildConfig.modelIndex == kModelRz89) return;
+  if (BuildModel().reviewChannels == 0) return;
   POINT points[kReviewChannels][kReviewSlots];
   int count[kReviewChannels] = {};
   const auto draw = [&](int c) {
@@ -175,14 +161,7 @@ void ShowCursorValues(int32_t slot) {
   EraseField(dc, FileReview.stationRect);
   for (int i = 0; i < 4; ++i) EraseField(dc, FileReview.valueRect[i]);
   if (FileReview.headerZolEnabled == 1) EraseField(dc, FileReview.iceRect);
-  if (model == kModelRz45 || model == kModelRz27Mk2) {
-    EraseField(dc, FileReview.valueRect[4]);
-    EraseField(dc, FileReview.valueRect[5]);
-  }
-  if (model == kModelRz27Mk2) {
-    EraseField(dc, FileReview.valueRect[6]);
-    EraseField(dc, FileReview.valueRect[7]);
-  }
+  for (int i = 4; i < ModelRowOf(model).displayChannels && i < 8; ++i) EraseField(dc, FileReview.valueRect[i]);
 
   const CursorTexts t = CursorValueTexts(model, ScreenLayout.portrait, FileReview.headerZolEnabled,
                                          SurveySettings.displayUnits, SlotAt(slot));

@@ -59,9 +59,9 @@ void StoreFields(const ReviewFields& f) {
 
 void DrawScales(HDC dc) {
   const SurveySettingsData& s = SurveySettings;
-  const int32_t model = BuildConfig.modelIndex;
+  const ModelRow& row = BuildModel();
   wchar_t text[96];
-  if (model == kModelRz27Mk2) {
+  if (row.splitReviewScale) {
     EraseField(dc, FileReview.scaleRectC);
     EraseField(dc, FileReview.scaleRectI);
     swprintf(text, 96, L"C:%d/%d", ScaleInt(s.scale1Min), ScaleInt(s.scale1Max));
@@ -71,23 +71,21 @@ void DrawScales(HDC dc) {
     return;
   }
   EraseField(dc, FileReview.scaleRect);
-  switch (model) {
-    case kModelRz12:
-    case kModelRz27B:
-    case kModelRz27Dd:
-    case kModelRz27:
+  if (row.reviewChannels == 0) return;  // the RZ89 shows no scales
+  switch (row.scales) {
+    case ScaleChoice::kConductivityInphase:
       swprintf(text, 96, L"C:%d/%d  I:%d/%d", ScaleInt(s.scale1Min), ScaleInt(s.scale1Max), ScaleInt(s.scale2Min),
                ScaleInt(s.scale2Max));
       break;
-    case kModelRz45:
+    case ScaleChoice::kConductivity:
       swprintf(text, 96, L"C:%d/%d", ScaleInt(s.scale1Min), ScaleInt(s.scale1Max));
       break;
-    case kModelZol12:
+    case ScaleChoice::kThicknessInphase:
       swprintf(text, 96, L"T:%.1f/%.1f  I:%d/%d", static_cast<double>(s.scale1Min), static_cast<double>(s.scale1Max),
                ScaleInt(s.scale2Min), ScaleInt(s.scale2Max));
       break;
     default:
-      return;  // the RZ89 shows no scales
+      return;
   }
   DrawTextAt(dc, FileReview.scaleRect.left + 2, FileReview.bottomY, text);
 }
@@ -208,7 +206,8 @@ void FileAction(HWND window) {
 void ScaleAction(HWND window) {
   ShowSipButton(1);
   SetSipPreference(window, 1);
-  RunDialogByName(window, BuildConfig.modelIndex == kModelRz45 ? L"GetNewProfileScale45" : L"GetNewProfileScale12",
+  const bool single = BuildModel().scales == ScaleChoice::kConductivity;  // the RZ45's one scale
+  RunDialogByName(window, single ? L"GetNewProfileScale45" : L"GetNewProfileScale12",
                   ProfileScaleDlgProc);
   ShowSipButton(0);
   SetSipPreference(window, 0);

@@ -98,6 +98,47 @@ TEST(ModelRows, HoldEachModelsFacts) {
   EXPECT_EQ(Text(kIceVariant.titles.landscapeDrive), L"STATICTIT_RZ12");
 }
 
+// The columns of the logging window, the setup dialogs and the file review.
+TEST(ModelRows, HoldEachModelsScreens) {
+  struct Screens {
+    const wchar_t* setupPortrait;
+    const wchar_t* setupStorage;
+    const wchar_t* setupDrive;
+    const wchar_t* options;
+    uint8_t reviewChannels;
+  };
+  const Screens kScreens[] = {
+      {L"GetSurveySetup12V", L"GetSurveySetup12H", L"GetSurveySetup12", L"GetOptions", 0x0F},
+      {L"GetSurveySetup27BV", L"GetSurveySetup27B", L"GetSurveySetup27B", L"GetOptions", 0x0F},
+      {L"GetSurveySetup27D", L"GetSurveySetup27D", L"GetSurveySetup27D", L"GetOptions", 0x0F},
+      {L"GetSurveySetup12V", L"GetSurveySetup12H", L"GetSurveySetup12", L"GetOptions", 0x0F},
+      {L"GetSurveySetup27BV", L"GetSurveySetup27B", L"GetSurveySetup27B", L"GetOptions45", 0x3F},
+      {nullptr, nullptr, nullptr, L"GetOptions", 0x00},
+      {L"GetSurveySetupZOL12", L"GetSurveySetupZOL12", L"GetSurveySetupZOL12", L"GetOptionsZOL12", 0x05},
+      {L"GetSurveySetup27B", L"GetSurveySetup27B", L"GetSurveySetup27B", L"GetOptions27mk2", 0xFF},
+  };
+  ASSERT_EQ(std::size(kScreens), static_cast<size_t>(kModelCount));
+  for (int32_t model = 0; model < kModelCount; ++model) {
+    SCOPED_TRACE(model);
+    const ModelRow& row = ModelRowOf(model);
+    const Screens& e = kScreens[model];
+    EXPECT_EQ(Text(row.surveySetup.portrait), Text(e.setupPortrait));
+    EXPECT_EQ(Text(row.surveySetup.landscapeStorage), Text(e.setupStorage));
+    EXPECT_EQ(Text(row.surveySetup.landscapeDrive), Text(e.setupDrive));
+    EXPECT_EQ(Text(row.optionsDialog), Text(e.options));
+    EXPECT_EQ(row.reviewChannels, e.reviewChannels);
+    // One model each: the RZ27's frames hold one value field; the RZ27-DD's values are both
+    // dipoles; the RZ27-MK2 has the soft-marker keys and a marker port; the RZ45's lost link
+    // never ends a run; the ZOL12 takes at most one reading a second.
+    EXPECT_EQ(row.secondFrameField, model != kModelRz27);
+    EXPECT_EQ(row.dualDipoleValues, model == kModelRz27Dd);
+    EXPECT_EQ(row.softMarkerKeys, model == kModelRz27Mk2);
+    EXPECT_EQ(row.markerPort, model == kModelRz27Mk2);
+    EXPECT_EQ(row.endlessWatchdog, model == kModelRz45);
+    EXPECT_EQ(row.maxReadingRate, model == kModelZol12 ? 1.0f : 0.0f);
+  }
+}
+
 TEST(ModelRows, BuildAndUnknownModels) {
   for (int32_t model : {-1, kModelCount, 100}) {
     SCOPED_TRACE(model);
