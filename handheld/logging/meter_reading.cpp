@@ -96,6 +96,7 @@ std::wstring ModeText(int32_t model, int32_t dipole, int32_t component, int32_t 
   static const wchar_t kDipoles[] = L"VHB";
   static const wchar_t kComponents[] = L"BIC";
   static const wchar_t* const kRz45[] = {L"M:V10", L"M:V20", L"M:V40", L"M:H10", L"M:H20", L"M:H40"};
+  // By model: each names a different setting in its mode field, in a form of its own.
   switch (model) {
     case kModelRz12:
     case kModelRz27B:
@@ -116,6 +117,7 @@ ReadingTexts ReadingDisplayTexts(const ReadingView& v) {
   ReadingTexts t;
   const bool p = v.portrait;
   const double v1 = v.value1, v2 = v.value2;
+  // By model: each instrument's frame means other quantities, shown in texts of its own.
   switch (v.model) {
     case kModelRz12:
       if (v.battery == 1) {

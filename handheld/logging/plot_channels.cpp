@@ -57,6 +57,7 @@ void GridFollowsComponent(int32_t component) {
 
 int32_t ChannelGroup(int32_t channel) {
   if (channel < 0 || channel >= kChannels) return kGroupNone;
+  // By model: each lays its quantities on the channels in a plan of its own.
   switch (BuildConfig.modelIndex) {
     case kModelRz12:
       if (channel == 4) return SurveySettings.showIceProfile == 1 ? kGroupIce : kGroupNone;
@@ -172,6 +173,8 @@ void SetDefaultSettings() {
     s.component = component;
     s.dipole = dipole;
   };
+  // By model: each starts from its own settings (the ZOL12 and the ice build also from their own
+  // scales).
   switch (BuildConfig.modelIndex) {
     case kModelRz12:
       set(kComponentBoth, kDipoleV);
@@ -214,6 +217,7 @@ void SelectTraces() {
   bool plot[kChannels] = {};
   int32_t perStation = 1;
 
+  // By model: each chooses its traces, readings per station and grid by rules of its own.
   switch (BuildConfig.modelIndex) {
     case kModelRz12:
       if (s.zolEnabled == 1 && s.showIceProfile == 1) {

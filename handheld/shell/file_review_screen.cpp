@@ -182,6 +182,7 @@ CursorTexts CursorValueTexts(int32_t model, int32_t portrait, int32_t zolEnabled
   if (slot.present != 1) return t;
   t.present = true;
   t.station = Format(L"%-11.2f", slot.station);
+  // By model: each labels its channels (or shows bare values) in texts of its own.
   switch (model) {
     case kModelRz12:
     case kModelRz27B:
@@ -246,6 +247,7 @@ ReviewFields ComputeReviewFields(const ReviewScreen& sc, const ReviewTextWidths&
 
   const int under = f.underPlotY;
   const int valueBottom = under + th + 2;
+  // By model: the value fields follow each model's texts above.
   switch (sc.model) {
     case kModelRz45:
     case kModelRz27Mk2: {
