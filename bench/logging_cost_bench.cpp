@@ -31,9 +31,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -182,30 +180,22 @@ struct ThreadUse {
 };
 std::vector<ThreadUse> ThreadUses() {
   std::vector<ThreadUse> out;
-  const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
   if (DIR* d = opendir("/proc/self/task")) {
     while (dirent* e = readdir(d)) {
       if (e->d_name[0] == '.') continue;
       const std::string dir = std::string("/proc/self/task/") + e->d_name;
-      std::ifstream stat(dir + "/stat");
-      std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-      const size_t paren = text.rfind(')');
-      if (paren == std::string::npos) continue;
-      // Fields after the name: state is the 3rd field of the line, utime and stime the 14th and 15th.
-      std::istringstream rest(text.substr(paren + 2));
-      std::string field;
-      double utime = 0, stime = 0;
-      for (int i = 3; i <= 15 && rest >> field; ++i) {
-        if (i == 14) utime = std::atof(field.c_str());
-        if (i == 15) stime = std::atof(field.c_str());
-      }
+      // The time on a CPU in nanoseconds (the clock ticks of stat are too coarse for a thread
+      // that runs a few milliseconds a second).
+      std::ifstream schedstat(dir + "/schedstat");
+      double ranNs = 0;
+      if (!(schedstat >> ranNs)) continue;
       long wakes = 0;
       std::ifstream status(dir + "/status");
       std::string line;
       while (std::getline(status, line)) {
         if (line.rfind("voluntary_ctxt_switches:", 0) == 0) wakes = std::atol(line.c_str() + 24);
       }
-      out.push_back({std::atoi(e->d_name), (utime + stime) / tick, wakes});
+      out.push_back({std::atoi(e->d_name), ranNs * 1e-9, wakes});
     }
     closedir(d);
   }

@@ -1,11 +1,16 @@
 // The SDL2 display backend. The UI thread's message waits call Wait() below instead of blocking on
 // the kernel's condition variable; a Kick from another thread (a send, a post, an invalidation, a
-// worker's drawing) pushes the private wake event, so the wait ends as it would headless. Events
+// worker's drawing) ends that wait as it would headless. With the X11 driver the wait is a poll
+// of the X connection and an eventfd that a Kick writes (one system call, where an SDL event
+// would make a trip through the X server); under other drivers it is SDL_WaitEventTimeout, and a
+// Kick pushes a private SDL event. A frame shows only the bands of the screen that changed. Events
 // are handled in bounded batches and turned into injected input, so sent messages, which the
 // retrieval serves first, are never held up by a storm of them. Window procedures never run here:
 // closing the window queues WM_CLOSE as a send that the retrieval delivers.
 #include "sdl_display.h"
 
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,10 +46,12 @@ struct State {
   // Presenting.
   std::shared_ptr<Surface> shown;  // the screen surface last presented, and its version then
   uint64_t shownVersion = 0;
+  std::vector<uint32_t> shownPixels;  // its pixels then, so a frame shows only what changed
   bool mustPresent = true;  // the window's contents were lost (exposed, shown, resized)
   std::atomic<uint64_t> presents{0};
   std::atomic<int64_t> lastPresentUs{0};
   std::wstring title;
+  std::atomic<int> xFd{-1};  // the X connection the UI thread polls, or -1: it waits in SDL
   // Input.
   bool buttonHeld = false;            // a left button-down inside the screen was delivered
   std::vector<SDL_Keycode> heldKeys;  // keys down, for the codes two keys share
@@ -56,6 +63,9 @@ State& S() {
 }
 
 std::atomic<uint32_t> g_wakeType{0};
+// Written by a Kick while the UI thread polls the X connection. Made once and never closed, so a
+// late wake can never write into a descriptor that has been reused.
+std::atomic<int> g_wakeFd{-1};
 // Raised by a second instance's activation request (from the request listener's thread).
 std::atomic<uint32_t> g_raiseType{0};
 
@@ -123,46 +133,96 @@ bool ResizeWindow(SIZE size) {
   return true;
 }
 
-// Copies the screen into the scaled surface, each pixel as a scale x scale block.
-void Scale(const Surface& screen, SDL_Surface* dst, int scale) {
+// Copies the screen's rectangle r into the scaled surface, each pixel as a scale x scale block.
+void Scale(const Surface& screen, const RECT& r, SDL_Surface* dst, int scale) {
   const int w = screen.WidthLocked();
-  const int h = screen.HeightLocked();
   const uint32_t* src = screen.PixelsLocked();
   auto* base = static_cast<uint8_t*>(dst->pixels);
-  const size_t rowBytes = static_cast<size_t>(w) * static_cast<size_t>(scale) * 4;
-  for (int y = 0; y < h && (y + 1) * scale <= dst->h; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(base + static_cast<size_t>(y * scale) * static_cast<size_t>(dst->pitch));
-    const uint32_t* in = src + static_cast<size_t>(y) * static_cast<size_t>(w);
-    for (int x = 0; x < w; ++x) {
+  const size_t rowBytes = static_cast<size_t>(r.right - r.left) * static_cast<size_t>(scale) * 4;
+  const size_t left = static_cast<size_t>(r.left) * static_cast<size_t>(scale) * 4;
+  for (int y = r.top; y < r.bottom && (y + 1) * scale <= dst->h; ++y) {
+    uint8_t* first = base + static_cast<size_t>(y * scale) * static_cast<size_t>(dst->pitch) + left;
+    auto* row = reinterpret_cast<uint32_t*>(first);
+    const uint32_t* in = src + static_cast<size_t>(y) * static_cast<size_t>(w) + r.left;
+    for (int x = 0; x < r.right - r.left; ++x) {
       for (int k = 0; k < scale; ++k) row[x * scale + k] = in[x];
     }
-    for (int k = 1; k < scale; ++k) {
-      std::memcpy(base + static_cast<size_t>(y * scale + k) * static_cast<size_t>(dst->pitch), row, rowBytes);
-    }
+    for (int k = 1; k < scale; ++k) std::memcpy(first + static_cast<size_t>(k) * static_cast<size_t>(dst->pitch), first, rowBytes);
   }
 }
 
-// Composes the screen and shows it when it changed since the last frame (or the window lost its
-// contents).
+// Rows that changed closer than this are shown as one band.
+constexpr int kBandGap = 8;
+
+// The bands of the screen that differ from `was` (same size), each from its first to its last
+// changed column; `was` takes the new pixels.
+std::vector<RECT> ChangedBands(const Surface& screen, std::vector<uint32_t>& was) {
+  const int w = screen.WidthLocked();
+  const int h = screen.HeightLocked();
+  const uint32_t* now = screen.PixelsLocked();
+  std::vector<RECT> bands;
+  int gap = kBandGap;
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* a = now + static_cast<size_t>(y) * static_cast<size_t>(w);
+    uint32_t* b = was.data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+    if (std::memcmp(a, b, static_cast<size_t>(w) * 4) == 0) {
+      ++gap;
+      continue;
+    }
+    int left = 0;
+    while (a[left] == b[left]) ++left;
+    int right = w;
+    while (a[right - 1] == b[right - 1]) --right;
+    std::memcpy(b + left, a + left, static_cast<size_t>(right - left) * 4);
+    if (gap < kBandGap && !bands.empty()) {
+      RECT& band = bands.back();
+      band.left = std::min<LONG>(band.left, left);
+      band.right = std::max<LONG>(band.right, right);
+      band.bottom = y + 1;
+    } else {
+      bands.push_back(RECT{left, y, right, y + 1});
+    }
+    gap = 0;
+  }
+  return bands;
+}
+
+// Composes the screen and shows what changed since the last frame (all of it when the window lost
+// its contents).
 void PresentIfChanged() {
   State& st = S();
   std::shared_ptr<Surface> screen = ComposeScreen();
   const SIZE size = screen->Size();
   if (size.cx <= 0 || size.cy <= 0 || !ResizeWindow(size)) return;
+  std::vector<RECT> bands;
   {
     SurfaceLocks lock(*screen);
     const uint64_t version = screen->Version();
     if (!st.mustPresent && screen == st.shown && version == st.shownVersion) return;
     if (screen->WidthLocked() != size.cx || screen->HeightLocked() != size.cy) return;  // resized meanwhile
+    const size_t pixels = static_cast<size_t>(size.cx) * static_cast<size_t>(size.cy);
+    if (st.mustPresent || screen != st.shown || st.shownPixels.size() != pixels) {
+      st.shownPixels.assign(screen->PixelsLocked(), screen->PixelsLocked() + pixels);
+      bands.push_back(RECT{0, 0, size.cx, size.cy});
+    } else {
+      bands = ChangedBands(*screen, st.shownPixels);
+    }
     st.shown = screen;
     st.shownVersion = version;
-    Scale(*screen, st.scaled, st.scale);
+    for (const RECT& r : bands) Scale(*screen, r, st.scaled, st.scale);
   }
   st.mustPresent = false;
+  if (bands.empty()) return;  // drawn again as it was
   SDL_Surface* win = SDL_GetWindowSurface(st.window);
   if (!win) return;
-  SDL_BlitSurface(st.scaled, nullptr, win, nullptr);
-  SDL_UpdateWindowSurface(st.window);
+  std::vector<SDL_Rect> rects;
+  for (const RECT& r : bands) {
+    SDL_Rect rect{r.left * st.scale, r.top * st.scale, (r.right - r.left) * st.scale, (r.bottom - r.top) * st.scale};
+    SDL_Rect to = rect;
+    SDL_BlitSurface(st.scaled, &rect, win, &to);
+    rects.push_back(rect);
+  }
+  SDL_UpdateWindowSurfaceRects(st.window, rects.data(), static_cast<int>(rects.size()));
   st.presents.fetch_add(1, std::memory_order_relaxed);
   st.lastPresentUs.store(NowUs(), std::memory_order_relaxed);
 }
@@ -355,11 +415,31 @@ void Wait(int timeoutMs) {
   }
   UpdateTitle();
   SDL_Event e;
-  if (SDL_WaitEventTimeout(&e, timeout)) HandleBatch(e);
+  if (st.xFd < 0) {
+    if (SDL_WaitEventTimeout(&e, timeout)) HandleBatch(e);
+    return;
+  }
+  // Polling for an event reads all the X connection holds (and sends what is queued for it), so
+  // the poll below sees whatever comes next.
+  if (SDL_PollEvent(&e)) {
+    HandleBatch(e);
+    return;
+  }
+  const int wakeFd = g_wakeFd.load(std::memory_order_relaxed);
+  pollfd f[2] = {{wakeFd, POLLIN, 0}, {st.xFd.load(), POLLIN, 0}};
+  if (::poll(f, 2, timeout) > 0 && (f[0].revents & POLLIN)) {
+    eventfd_t drained;
+    eventfd_read(wakeFd, &drained);
+  }
+  if (SDL_PollEvent(&e)) HandleBatch(e);
 }
 
-// Any thread, KernelMutex held: ends the UI thread's Wait.
+// Any thread: ends the UI thread's Wait.
 void Wake() {
+  if (S().xFd >= 0) {
+    eventfd_write(g_wakeFd.load(std::memory_order_relaxed), 1);
+    return;
+  }
   SDL_Event e{};
   e.type = g_wakeType.load(std::memory_order_relaxed);
   SDL_PushEvent(&e);
@@ -400,11 +480,14 @@ bool Start(int scale) {
   SDL_StopTextInput();  // characters come from TranslateMessage, as headless
   g_wakeType.store(wake, std::memory_order_relaxed);
   g_raiseType.store(wake + 1, std::memory_order_relaxed);
+  if (g_wakeFd.load() < 0) g_wakeFd.store(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  st.xFd.store(g_wakeFd.load() >= 0 ? X11ConnectionFd(st.window) : -1);
   // A second instance asks this one to come to the front: raise the window on the UI thread.
   SetActivateRequestHook([](const std::wstring&) {
     SDL_Event e{};
     e.type = g_raiseType.load(std::memory_order_relaxed);
     SDL_PushEvent(&e);
+    Wake();
   });
   st.size = size;
   st.mustPresent = true;
@@ -428,7 +511,9 @@ void Stop() {
   st.scaled = nullptr;
   SDL_DestroyWindow(st.window);
   st.window = nullptr;
+  st.xFd.store(-1);
   st.shown.reset();
+  st.shownPixels.clear();
   SDL_Quit();
 }
 

@@ -1,7 +1,6 @@
 // The SDL2 display backend: the virtual screen in one window, scaled nearest-neighbour, with the
 // left mouse button as stylus input and the keyboard mapped onto virtual keys. Every SDL call is
-// made on the UI thread, whose message waits wait in SDL_WaitEventTimeout; other threads wake it
-// with a private SDL event.
+// made on the UI thread, whose message waits wait for SDL events; other threads wake it.
 #pragma once
 
 #include <SDL.h>
@@ -32,5 +31,7 @@ uint64_t PresentCount();
 int64_t LastPresentUs();
 // The folder PrintScreen writes to: PLAT_SHOTS, else <drive root>/shots.
 std::string ShotsFolder();
+// The descriptor of the X connection the window is on, or -1 under another video driver.
+int X11ConnectionFd(SDL_Window* window);
 
 }  // namespace plat::detail::sdl

@@ -35,7 +35,6 @@ constexpr int64_t kMsPerDay = 86400000;
 
 struct Kernel {
   std::mutex m;
-  std::condition_variable cv;      // waiters in KernelWait
   std::condition_variable idleCv;  // harness waits: quiescence, thread ends
   std::vector<ThreadCtx*> platform;
   std::vector<ThreadCtx*> waiting;
@@ -145,9 +144,11 @@ void WaitQuiescentLocked(std::unique_lock<std::mutex>& lk) {
   }
 }
 
+void SleepLocked(std::unique_lock<std::mutex>& lk, uint64_t deadline);
+
 void WaitVirtualMs(uint64_t ms) {
   std::unique_lock<std::mutex> lk(K().m);
-  KernelWait(lk, NowMs() + ms, [] { return false; });
+  SleepLocked(lk, NowMs() + ms);
 }
 
 // ---- Calendar helpers (proleptic Gregorian) ----
@@ -219,12 +220,19 @@ std::mutex& KernelMutex() { return K().m; }
 
 void Kick() {
   Kernel& k = K();
+  const bool real = !Virtual();
   for (ThreadCtx* w : k.waiting) {
-    // A thread waiting through its display is woken through it, once until it re-checks.
-    if (w->display && !w->pending && w != t_self) w->display->wake();
+    // Woken once until it re-checks; a sleep on the real clock has nothing to re-check.
+    if (w->pending || (real && w->sleeping)) continue;
     w->pending = true;
+    if (w == t_self) continue;
+    // A thread waiting through its display is woken through it.
+    if (w->display) {
+      w->display->wake();
+    } else {
+      w->wake.notify_one();
+    }
   }
-  k.cv.notify_all();
   k.idleCv.notify_all();
 }
 
@@ -236,9 +244,10 @@ namespace {
 
 thread_local const DisplayWaiter* t_displayWaiter = nullptr;
 
-// KernelWait, through the display waiter dw when given.
+// KernelWait, through the display waiter dw when given. A sleep (ready() is always false) is not
+// woken by Kicks on the real clock: nothing but its deadline, or a switch of the clock, can end it.
 bool WaitCore(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::function<bool()>& ready,
-              const DisplayWaiter* dw) {
+              const DisplayWaiter* dw, bool sleep = false) {
   Kernel& k = K();
   if (lk.mutex() != &k.m || !lk.owns_lock()) {
     std::fprintf(stderr, "plat: KernelWait called without the kernel lock\n");
@@ -276,12 +285,16 @@ bool WaitCore(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::fu
       lk.lock();
     } else if (Virtual()) {
       MaybeAutoStepLocked();
-      k.cv.wait(lk, rechecks);
-    } else if (deadline == kNoDeadline) {
-      k.cv.wait(lk, rechecks);
+      me->wake.wait(lk, rechecks);
     } else {
-      const uint64_t ms = std::min(deadline - now, kRealWaitCapMs);
-      k.cv.wait_for(lk, std::chrono::milliseconds(ms), rechecks);
+      me->sleeping = sleep;
+      if (deadline == kNoDeadline) {
+        me->wake.wait(lk, rechecks);
+      } else {
+        const uint64_t ms = std::min(deadline - now, kRealWaitCapMs);
+        me->wake.wait_for(lk, std::chrono::milliseconds(ms), rechecks);
+      }
+      me->sleeping = false;
     }
   }
   Erase(k.waiting, me);
@@ -291,6 +304,10 @@ bool WaitCore(std::unique_lock<std::mutex>& lk, uint64_t deadline, const std::fu
   me->display = nullptr;
   t_inWait = false;
   return ok;
+}
+
+void SleepLocked(std::unique_lock<std::mutex>& lk, uint64_t deadline) {
+  WaitCore(lk, deadline, [] { return false; }, nullptr, true);
 }
 
 }  // namespace
@@ -484,7 +501,7 @@ void Sleep(DWORD ms) {
     std::this_thread::yield();
   } else {
     std::unique_lock<std::mutex> lk(K().m);
-    KernelWait(lk, ms == INFINITE ? kNoDeadline : NowMs() + ms, [] { return false; });
+    SleepLocked(lk, ms == INFINITE ? kNoDeadline : NowMs() + ms);
   }
   ParkPoint();
 }

@@ -14,12 +14,14 @@ struct ThreadCtx {
   bool platform = false;  // counted by the virtual clock
   bool inWait = false;    // inside KernelWait
   bool pending = false;   // woken (Kick or a clock step) and has not re-checked yet
+  bool sleeping = false;  // in a real-clock sleep, which only its deadline or a clock switch ends
   int idle = 0;           // > 0: waiting in the harness (Advance, thread-end wait); counts as blocked
   uint64_t deadline = kNoDeadline;
   bool ended = false;
   DWORD exitCode = STILL_ACTIVE;
   DWORD suspendCount = 0;
   const DisplayWaiter* display = nullptr;  // set while the thread waits through its display
+  std::condition_variable wake;            // this thread's own wait, so a Kick wakes only waiters
 };
 
 // The calling thread's record; made on first use for threads the layer did not start.

@@ -130,9 +130,12 @@ BOOL ReadPort(CommPort& port, unsigned char* buf, DWORD n, DWORD* got) {
     interval = t.ReadIntervalTimeout;
   }
   uint64_t lastByte = start;
+  // A read that finds the device drained (a byte-at-a-time reader between two bytes) skips the
+  // read that would find nothing and waits at once; it still reads before a time-out ends it.
+  bool waitFirst = n > 0 && total > start && port.InputDrained();
   for (;;) {
     if (port.Closed()) return Fail(ERROR_OPERATION_ABORTED);
-    if (!port.HungUp()) {
+    if (!port.HungUp() && !waitFirst) {
       const size_t k = port.ReadNow(buf + *got, n - *got);
       if (k > 0) {
         *got += static_cast<DWORD>(k);
@@ -142,7 +145,12 @@ BOOL ReadPort(CommPort& port, unsigned char* buf, DWORD n, DWORD* got) {
     if (*got == n || (firstBytes && *got > 0)) return TRUE;
     uint64_t deadline = total;
     if (interval > 0 && *got > 0) deadline = std::min(deadline, DeadlineAfter(lastByte, interval));
-    if (NowMs() >= deadline) return TRUE;
+    const bool skipped = waitFirst;
+    waitFirst = false;
+    if (NowMs() >= deadline) {
+      if (skipped) continue;
+      return TRUE;
+    }
     // A hung-up device is silent: the call waits out its time-out (or the close) like any other.
     const Wake w = port.HungUp() ? port.WaitClosed(deadline) : port.WaitInput(deadline);
     if (w == Wake::Closed) return Fail(ERROR_OPERATION_ABORTED);

@@ -49,6 +49,9 @@ class CommPort : public Object {
   virtual void TimeoutsApplied(const COMMTIMEOUTS& /*t*/) {}
   // Takes up to n bytes that are there now; never waits.
   virtual size_t ReadNow(unsigned char* p, size_t n) = 0;
+  // True when nothing is held for ReadNow and the device had nothing more at the last look: a
+  // read that may wait then waits first, since the wait returns at once when bytes have come.
+  virtual bool InputDrained() { return false; }
   // Waits until input may be there, the port is closed, or the platform clock reaches deadline.
   virtual Wake WaitInput(uint64_t deadline) = 0;
   // Waits only for the close (a hung-up device is silent until then).

@@ -160,6 +160,8 @@ class TermiosPort final : public CommPort {
     size_t k = TakeAheadLocked(p, n);
     if (k < n) {
       const ssize_t r = ::read(fd_, ahead_, sizeof ahead_);
+      // A read that did not fill the buffer took all the driver held.
+      drained_ = r < static_cast<ssize_t>(sizeof ahead_);
       if (r > 0) {
         aheadEnd_ = static_cast<size_t>(r);
         k += TakeAheadLocked(p + k, n - k);
@@ -169,6 +171,11 @@ class TermiosPort final : public CommPort {
       }
     }
     return k;
+  }
+
+  bool InputDrained() override {
+    std::lock_guard<std::mutex> lock(inMu_);
+    return drained_ && aheadStart_ == aheadEnd_;
   }
 
   Wake WaitInput(uint64_t deadline) override {
@@ -348,6 +355,7 @@ class TermiosPort final : public CommPort {
   unsigned char ahead_[kReadAhead];
   size_t aheadStart_ = 0;
   size_t aheadEnd_ = 0;
+  bool drained_ = false;  // the last read of the device took all it held
 };
 
 // Where COM n lives: the device-folder entry (a symlink, a device node, or a regular file holding

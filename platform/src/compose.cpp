@@ -70,10 +70,10 @@ void Outline(Surface& dst, const RECT& r, const RECT& clip, COLORREF c) {
   Fill(dst, RECT{r.right - 1, r.top, r.right, r.bottom}, clip, c);
 }
 
-// The frame, caption bar, caption text and caption box, offset by -origin into dst.
-void DrawFrame(const std::shared_ptr<Surface>& dst, const Layer& l, POINT origin) {
+// The frame, caption bar, caption text and caption box, offset by -origin into dst, inside limit.
+void DrawFrame(const std::shared_ptr<Surface>& dst, const Layer& l, POINT origin, const RECT& limit) {
   const RECT win = Offset(l.window, -origin.x, -origin.y);
-  const RECT clip = Offset(l.clip, -origin.x, -origin.y);
+  const RECT clip = Intersect(Offset(l.clip, -origin.x, -origin.y), limit);
   const bool handheld = CurrentProfile() == Profile::Handheld;
   const bool caption = (l.style & WS_CAPTION) == WS_CAPTION;
   if (!caption && !(l.style & (WS_BORDER | WS_DLGFRAME))) return;
@@ -119,13 +119,20 @@ void DrawFrame(const std::shared_ptr<Surface>& dst, const Layer& l, POINT origin
   ReleaseSurfaceDc(hdc);
 }
 
-void ComposeLayers(const std::shared_ptr<Surface>& dst, const std::vector<Layer>& layers, POINT origin) {
-  const SIZE size = dst->Size();
-  FillSurface(*dst, RECT{0, 0, size.cx, size.cy}, kBlackPixel);
+// Where a layer's client surface shows, in dst (offset by -origin).
+RECT ShownClient(const Layer& l, POINT origin) {
+  return Intersect(Offset(l.clip, -origin.x, -origin.y), Offset(l.client, -origin.x, -origin.y));
+}
+
+// Composes the layers into dst, only inside limit (dst coordinates): what a whole composition
+// leaves there.
+void ComposeLayers(const std::shared_ptr<Surface>& dst, const std::vector<Layer>& layers, POINT origin,
+                   const RECT& limit) {
+  FillSurface(*dst, limit, kBlackPixel);
   for (const Layer& l : layers) {
-    DrawFrame(dst, l, origin);
+    DrawFrame(dst, l, origin, limit);
     const RECT client = Offset(l.client, -origin.x, -origin.y);
-    const RECT clip = Intersect(Offset(l.clip, -origin.x, -origin.y), client);
+    const RECT clip = Intersect(ShownClient(l, origin), limit);
     if (RectEmpty(clip)) continue;
     const SIZE s = l.surface->Size();
     CopySurface(*dst, POINT{client.left, client.top}, *l.surface, RECT{0, 0, s.cx, s.cy}, clip);
@@ -187,8 +194,20 @@ std::shared_ptr<Surface> ComposeScreen() {
   for (const Layer& l : layers) versions.emplace_back(l.surface->Id(), l.surface->Version());
   const bool sameSize = st.screen && st.screen->Size().cx == size.cx && st.screen->Size().cy == size.cy;
   if (sameSize && layout == st.composedLayout && versions == st.composedSurfaces) return st.screen;
-  if (!sameSize) st.screen = std::make_shared<Surface>(size.cx, size.cy, kBlackPixel);
-  ComposeLayers(st.screen, layers, POINT{0, 0});
+  const RECT screen{0, 0, size.cx, size.cy};
+  bool sameLayers = sameSize && layout == st.composedLayout && versions.size() == st.composedSurfaces.size();
+  for (size_t i = 0; sameLayers && i < versions.size(); ++i) sameLayers = versions[i].first == st.composedSurfaces[i].first;
+  if (sameLayers) {
+    // Only drawing changed: compose again where the changed surfaces show.
+    for (size_t i = 0; i < layers.size(); ++i) {
+      if (versions[i].second == st.composedSurfaces[i].second) continue;
+      const RECT part = Intersect(ShownClient(layers[i], POINT{0, 0}), screen);
+      if (!RectEmpty(part)) ComposeLayers(st.screen, layers, POINT{0, 0}, part);
+    }
+  } else {
+    if (!sameSize) st.screen = std::make_shared<Surface>(size.cx, size.cy, kBlackPixel);
+    ComposeLayers(st.screen, layers, POINT{0, 0}, screen);
+  }
   st.composedLayout = layout;
   st.composedSurfaces = std::move(versions);
   return st.screen;
@@ -213,7 +232,7 @@ std::shared_ptr<Surface> ComposeWindow(HWND h, bool withFrame) {
     w->visible = visible;
   }
   auto dst = std::make_shared<Surface>(area.right - area.left, area.bottom - area.top, kBlackPixel);
-  ComposeLayers(dst, layers, POINT{area.left, area.top});
+  ComposeLayers(dst, layers, POINT{area.left, area.top}, RECT{0, 0, area.right - area.left, area.bottom - area.top});
   return dst;
 }
 

@@ -27,10 +27,22 @@ void RunSendHook(HWND hwnd, UINT msg) {
 
 void EndQueue(const std::shared_ptr<Queue>& q);
 
-// On the real clock a hand-over usually completes within microseconds, far sooner than a sleeping
-// thread wakes up: a waiter spins this long (lock released) before it blocks. Never on the virtual
-// clock, whose stepping needs the waiter blocked.
+// On the real clock a hand-over between busy threads usually completes within microseconds, far
+// sooner than a sleeping thread wakes up: a waiter spins this long (lock released) before it
+// blocks. Never on the virtual clock, whose stepping needs the waiter blocked.
 constexpr auto kSpin = std::chrono::microseconds(50);
+// A spin that keeps failing only burns the CPU (a UI thread waiting for the next reading, a
+// reader waiting for a handler that writes a file): after n misses in a row the next 2^n - 1
+// waits block at once, up to 2^kMaxSpinMisses - 1, and a hit starts over.
+constexpr int kMaxSpinMisses = 8;
+
+// One per thread and kind of wait.
+struct SpinGauge {
+  int misses = 0;
+  int skip = 0;
+};
+thread_local SpinGauge t_messageSpin;
+thread_local SpinGauge t_replySpin;
 
 inline void CpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -39,15 +51,29 @@ inline void CpuRelax() {
 }
 
 template <class Pred>
-void SpinUnlocked(std::unique_lock<std::mutex>& lk, Pred done) {
+void SpinUnlocked(std::unique_lock<std::mutex>& lk, SpinGauge& gauge, Pred done) {
   if (ClockIsVirtual()) return;
+  if (gauge.skip > 0) {
+    --gauge.skip;
+    return;
+  }
   lk.unlock();
   const auto until = std::chrono::steady_clock::now() + kSpin;
+  bool hit = true;
   for (int i = 0; !done(); ++i) {
     CpuRelax();
-    if ((i & 63) == 63 && std::chrono::steady_clock::now() >= until) break;
+    if ((i & 63) == 63 && std::chrono::steady_clock::now() >= until) {
+      hit = done();
+      break;
+    }
   }
   lk.lock();
+  if (hit) {
+    gauge.misses = 0;
+  } else {
+    gauge.misses = std::min(gauge.misses + 1, kMaxSpinMisses);
+    gauge.skip = (1 << gauge.misses) - 1;
+  }
 }
 
 // Ends the thread's queue when the thread ends: senders waiting on it are released with 0.
@@ -305,7 +331,7 @@ LRESULT SendAndWaitLocked(std::unique_lock<std::mutex>& lk, Queue* q, const std:
   ++q->arrivals;
   Kick();
   Queue* mine = CurrentQueueIfAny();
-  SpinUnlocked(lk, [&] { return item->done.load(std::memory_order_acquire); });
+  SpinUnlocked(lk, t_replySpin, [&] { return item->done.load(std::memory_order_acquire); });
   while (!item->done) {
     // A thread blocked in its own send still handles the sends that reach it.
     if (mine && mine != q && ServiceOneSendLocked(lk, mine)) continue;
@@ -347,7 +373,7 @@ void GetCoreLocked(std::unique_lock<std::mutex>& lk, Queue* q, MSG* msg) {
   for (;;) {
     if (PeekCoreLocked(lk, q, msg, true)) return;
     const uint64_t seen = q->arrivals.load();
-    SpinUnlocked(lk, [&] { return q->arrivals.load(std::memory_order_acquire) != seen; });
+    SpinUnlocked(lk, t_messageSpin, [&] { return q->arrivals.load(std::memory_order_acquire) != seen; });
     if (q->arrivals.load() != seen) continue;
     WaitForWorkLocked(lk, q);
   }

@@ -502,6 +502,66 @@ TEST_F(PtyPort, CloseWakesBlockedCallsAndTheNumberReopens) {
 
 // A one-byte read takes what the driver holds in one go; the bytes it took ahead of the program
 // stay its input queue in every respect, and come next, before anything that arrives later.
+// A one-byte reader that has emptied the device waits before it reads again: whatever came in
+// between, and whatever comes during the wait, still arrives, in order, under every time-out.
+TEST_F(PtyPort, AReaderBetweenBytesMissesNoneOfThem) {
+  struct Case {
+    const char* name;
+    COMMTIMEOUTS timeouts;
+    const char* sent;  // after the first byte was read; the one-byte reads bring it back
+    int gapMs;         // between the bytes sent (0: all at once, before the reads)
+  };
+  const Case cases[] = {
+      {"already waiting, read with no time-out", {MAXDWORD, 0, 0, 0, 0}, "bc", 0},
+      {"already waiting, read within 1 ms", {0, 0, 1, 0, 0}, "bc", 0},
+      {"arriving during the instrument's wait", {65535, 1000, 1000, 0, 0}, "bc", 20},
+      {"a frame's bytes each alone", {65535, 1000, 1000, 0, 0}, "0123456789\r\n", 1},
+      {"a sentence at the GPS port's time-outs", {100, 100, 100, 100, 100}, "$GPGGA*00\r\n", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    master_ = plat::test::CreatePtyPort(3);
+    ASSERT_GE(master_, 0);
+    HANDLE h = Open();
+    SetTimeouts(h, 65535, 1000, 1000);
+    WriteMaster(master_, "a");
+    char b = 0;
+    DWORD got = 0;
+    ASSERT_TRUE(ReadPort(h, &b, 1, &got));
+    ASSERT_EQ(got, 1u);
+    ASSERT_EQ(b, 'a');
+    COMMTIMEOUTS t = c.timeouts;
+    ASSERT_TRUE(SetCommTimeouts(h, &t));
+    const std::string sent = c.sent;
+    std::thread writer;
+    if (c.gapMs == 0) {
+      WriteMaster(master_, sent);
+      COMSTAT stat{};
+      const auto start = Clock::now();
+      while (ClearCommError(h, nullptr, &stat) && stat.cbInQue < sent.size() && MsSince(start) < 1000) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      ASSERT_EQ(stat.cbInQue, sent.size());
+    } else {
+      writer = std::thread([&] {
+        for (char ch : sent) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(c.gapMs));
+          WriteMaster(master_, std::string(1, ch));
+        }
+      });
+    }
+    std::string read;
+    for (size_t i = 0; i < sent.size(); ++i) {
+      got = 0;
+      EXPECT_TRUE(ReadPort(h, &b, 1, &got));
+      if (got == 1) read += b;
+    }
+    if (writer.joinable()) writer.join();
+    EXPECT_EQ(read, sent);
+    EXPECT_TRUE(CloseHandle(h));
+  }
+}
+
 TEST_F(PtyPort, BytesTakenAheadOfTheReaderStayItsInputQueue) {
   struct Case {
     const char* name;

@@ -11,9 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "../../platform/sdl/sdl_display.h"
 #include "../../platform/src/core.h"
+#include "../../platform/src/surface.h"
 #include "../../platform/src/window_internal.h"
 #include "plat/display.h"
 #include "window_test_util.h"
@@ -435,6 +437,61 @@ TEST_F(SdlDisplay, TheScreenIsShownScaledNearestNeighbour) {
       {478, 638, RGB(0, 0, 255)},  {477, 639, RGB(255, 255, 255)},
   };
   for (const auto& c : cases) EXPECT_EQ(rgb(c.x, c.y), c.want) << c.x << "," << c.y;
+}
+
+// A frame copies only the bands that changed: after changes at the edges, in the middle, in rows
+// far apart and in rows close together, the window still shows the whole screen, scaled.
+TEST_F(SdlDisplay, AFrameShowsWhatChangedAndKeepsTheRest) {
+  HWND h = Top(WS_VISIBLE, {0, 0, 240, 320}, L"Main");
+  Drain();
+  SDL_Surface* s = SDL_GetWindowSurface(SDL_GetWindowFromID(sdl::WindowId()));
+  ASSERT_NE(s, nullptr);
+  auto fill = [h](RECT r, COLORREF c) {
+    HDC dc = GetDC(h);
+    HBRUSH b = CreateSolidBrush(c);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+    ReleaseDC(h, dc);
+  };
+  const struct {
+    const char* name;
+    std::vector<RECT> rects;
+  } cases[] = {
+      {"a corner pixel", {{0, 0, 1, 1}}},
+      {"the last column and row", {{239, 0, 240, 320}, {0, 319, 240, 320}}},
+      {"a block in the middle", {{100, 150, 140, 170}}},
+      {"rows far apart", {{10, 20, 30, 22}, {200, 300, 220, 301}}},
+      {"rows a few apart, columns apart", {{5, 100, 8, 101}, {230, 103, 235, 104}}},
+  };
+  COLORREF colour = RGB(200, 0, 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    colour = RGB(GetRValue(colour) ^ 0x55, 40, 90);
+    const uint64_t frames = sdl::PresentCount();
+    for (const RECT& r : c.rects) fill(r, colour);
+    for (int i = 0; i < 100 && sdl::PresentCount() == frames; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      Drain();
+    }
+    ASSERT_GT(sdl::PresentCount(), frames);
+    int width = 0;
+    int height = 0;
+    const std::vector<uint32_t> screen = plat::detail::ComposeScreen()->Snapshot(&width, &height);
+    int wrong = 0;
+    for (int y = 0; y < s->h; ++y) {
+      for (int x = 0; x < s->w; ++x) {
+        uint32_t p;
+        std::memcpy(&p, static_cast<uint8_t*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel, sizeof p);
+        uint8_t r, g, b;
+        SDL_GetRGB(p, s->format, &r, &g, &b);
+        const uint32_t want = screen[static_cast<size_t>(y / 2) * static_cast<size_t>(width) + static_cast<size_t>(x / 2)];
+        if (plat::detail::PixelFromColor(RGB(r, g, b)) != want && ++wrong <= 3) {
+          ADD_FAILURE() << "window pixel " << x << "," << y << " is not the screen's";
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+  }
 }
 
 // The desktop profile's default screen: the SDL window shows 800x574 pixels at zoom 1.

@@ -2,6 +2,7 @@
 // test-labels: threads
 #include <gtest/gtest.h>
 #include <plat/testing.h>
+#include <sys/resource.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -441,6 +442,40 @@ TEST_F(ThreadsTest, KernelWaitEndsOnItsConditionOrItsDeadline) {
   plat::test::Advance(1);
   EXPECT_EQ(result.load(), 0);
   EXPECT_EQ(at.load(), 600u);
+}
+
+// Real mode: a sleep ends at its deadline and nothing else wakes it, however busy the other
+// threads are (each of their state changes would otherwise cost the sleeper a wake-up).
+TEST_F(ThreadsTest, RealModeSleepIsNotWokenByOtherThreadsWork) {
+  std::atomic<long> wakeups{-1};
+  std::atomic<long> sleptMs{-1};
+  std::atomic<bool> done{false};
+  HANDLE sleeper = Start([&] {
+    rusage before{};
+    getrusage(RUSAGE_THREAD, &before);
+    const auto start = std::chrono::steady_clock::now();
+    Sleep(300);
+    sleptMs = static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+    rusage after{};
+    getrusage(RUSAGE_THREAD, &after);
+    wakeups = after.ru_nvcsw - before.ru_nvcsw;
+    done = true;
+    return DWORD{0};
+  });
+  HANDLE busy = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  int changes = 0;
+  while (!done) {
+    SetEvent(busy);
+    ResetEvent(busy);
+    ++changes;
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  }
+  EXPECT_EQ(WaitForSingleObject(sleeper, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_GE(sleptMs.load(), 299);
+  EXPECT_LT(wakeups.load(), 20) << changes << " event changes meanwhile";
+  CloseHandle(busy);
+  CloseHandle(sleeper);
 }
 
 // Real mode: two threads hand a token back and forth through auto-reset events.

@@ -2,6 +2,10 @@
 // exposure, BeginPaint, the layer's validation, persistent surfaces under GetDC drawing, frames,
 // clipping and screenshots.
 #include <fstream>
+#include <vector>
+
+#include "../../platform/src/surface.h"
+#include "../../platform/src/window_internal.h"
 
 #include "window_test_util.h"
 
@@ -229,6 +233,43 @@ TEST_F(PaintTest, CompositionDrawsFramesAndClipsChildrenToTheirParent) {
   EXPECT_EQ(ScreenPixel(-1, 0), CLR_INVALID);
   ShowWindow(main, SW_HIDE);
   EXPECT_EQ(ScreenPixel(70, 90), kBlack);
+}
+
+// After drawing, the screen is composed again only where changed surfaces show; it must read as a
+// whole composition does, with windows above, below and around the change.
+TEST_F(PaintTest, ComposingWhatChangedGivesTheWholeComposition) {
+  HWND main = Make(L"Gray", WS_VISIBLE | WS_CAPTION, {10, 10, 200, 150});
+  HWND low = Make(L"Bare", WS_CHILD | WS_VISIBLE, {5, 5, 110, 70}, main, 1);
+  HWND high = Make(L"Bare", WS_CHILD | WS_VISIBLE, {60, 40, 170, 110}, main, 2);  // over part of low
+  HWND popup = Make(L"Gray", WS_POPUP | WS_VISIBLE | WS_CAPTION, {150, 90, 230, 170});
+  SetWindowTextW(popup, L"Over");
+  PumpUntilIdle();
+  auto screen = [] {
+    int w = 0;
+    int h = 0;
+    return plat::detail::ComposeScreen()->Snapshot(&w, &h);
+  };
+  screen();
+  const struct {
+    const char* name;
+    HWND window;
+    RECT rect;
+    COLORREF colour;
+  } cases[] = {
+      {"a window partly covered by a sibling", low, {0, 0, 105, 65}, kRed},
+      {"the sibling over it", high, {20, 20, 110, 70}, kBlue},
+      {"a popup over both", popup, {0, 0, 78, 58}, kWhite},
+      {"the parent around them", main, {0, 0, 188, 128}, kBlack},
+      {"a child beyond its parent's client", high, {100, 60, 110, 70}, kRed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Draw(c.window, c.rect, c.colour);
+    Draw(low, {1, 1, 3, 3}, kGray);  // two surfaces changed at once
+    const std::vector<uint32_t> composed = screen();
+    plat::detail::ResetCompose();
+    EXPECT_TRUE(composed == screen());
+  }
 }
 
 TEST_F(PaintTest, RedrawWindowWithAllChildrenPaintsThemNow) {
