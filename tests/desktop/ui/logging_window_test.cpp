@@ -9,6 +9,8 @@
 
 #include "app_fixture.h"
 #include "desktop_test_support.h"
+#include "sim/instrument.h"
+#include "sim/virtual_sink.h"
 #include "engine/state.h"
 #include "ui/logging.h"
 #include "ui/logging_commands.h"
@@ -273,19 +275,28 @@ TEST_F(LoggingWindowTest, GoThenPauseWithNoReadingKeepsTheTimesOfTheStandBy) {
   EXPECT_EQ(time->text, L"00:00:00");
 }
 
-// A whole rz12xp run with GPS off on 5 March at 14:20: Data File, GO, PAUSE twice, Exit with Yes.
-// The file holds 24-byte records, each ending in LF, in the run's order, and is whole at the end.
+// A whole rz12xp run with GPS off and frames streaming, on 5 March at 14:20: Data File, GO, PAUSE
+// twice, Exit with Yes. The file holds 24-byte records, each ending in LF, in the run's order (no
+// readings yet, and no connection breaks while the frames come), and is whole at the end.
 TEST_F(LoggingWindowTest, AScriptedRunWritesItsRecordsInOrder) {
-  StartRun(Switches(kModelRz12));
+  Start(Switches(kModelRz12));
   OnUi([] { SurveySettings.gpsEnabled = 0; });
+  sim::InstrumentOptions frames;
+  frames.model = kModelRz12;
+  frames.count = 200;  // 18 s of frames
+  sim::InstrumentStream stream(frames);
+  sim::FeedVirtualPort(*com1_, stream, GetTickCount());
+  Key('L');
   EnterStandBy(L"");  // the proposal: month, day, hour and the first free letter
   for (int i = 0; i < 2; ++i) {
     Key('G');
     EXPECT_EQ(SurveyRun.state.load(), kRunLogging);
+    ASSERT_TRUE(pt::RunFor(1000));  // ticks of timer 1 while the frames come
     Key(VK_SPACE);  // pause key 0: any key
     EXPECT_EQ(SurveyRun.state.load(), kRunStandBy);
     EXPECT_TRUE(SurveyRun.dataFile.IsOpen());
   }
+  EXPECT_LT(GetTickCount() - LinkState.lastFrameTick.load(), 300u);  // the reader took the frames
   pt::ExpectMessageBox({L"Confirm Exit", L"Exit Logging?", IDYES});
   Key('X');
   EXPECT_FALSE(SurveyRun.dataFile.IsOpen());
