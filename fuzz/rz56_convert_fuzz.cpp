@@ -107,5 +107,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     x.nullOffset[3], tag);
   for (float c : ch) FUZZ_CHECK(std::isfinite(c));
   FUZZ_CHECK(tag == record[0]);
+
+  // Rows and compression of any floats, on any scale.
+  SurveySettings.scale1Max = in.Float(false);
+  PlotState.pxPerUnit0 = in.Float(false);
+  SurveySettings.rz56ScaleMode = in.Take<uint8_t>() & 1;
+  int32_t rows[kRz56Channels];
+  Rz56ValuesToRows(any[0], any[1], any[2], any[3], rows);
+  for (int32_t r : rows) FUZZ_CHECK(r >= -32768 && r <= 32767);
+  CompressRz56Values(any[0], any[1], any[2], any[3], out[0], out[1], out[2], out[3]);
+  Rz56ValuesToRows(out[0], out[1], out[2], out[3], rows);
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 
+#include "engine/plot_scale.h"
 #include "engine/rz56_frames.h"
 #include "engine/state.h"
 
@@ -238,6 +239,11 @@ void SetQcLimits() { SetRz56QcLimits(Rz56Calibration); }
 int32_t CheckQcReading(float ch1, float ch2, float ch3, float ch4, int32_t modeD) {
   const float ch[kRz56Channels] = {ch1, ch2, ch3, ch4};
   return static_cast<int32_t>(CheckRz56QcReading(Rz56Calibration, ch, modeD == 1));
+}
+
+void Rz56ValuesToRows(float value1, float value2, float value3, float value4, int32_t rows[kRz56Channels]) {
+  const float values[kRz56Channels] = {value1, value2, value3, value4};
+  for (int k = 0; k < kRz56Channels; ++k) rows[k] = ValueToRow(SurveySettings.scale1Max, values[k], PlotState.pxPerUnit0);
 }
 
 void CompressRz56Values(float value1, float value2, float value3, float value4, float& out1, float& out2,

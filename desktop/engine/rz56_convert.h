@@ -99,14 +99,14 @@ void ConvertRz56Record(const unsigned char* record, float& ch1, float& ch2, floa
 // reading after it (0 go on, 1 passed, 2 failed).
 void SetQcLimits();
 int32_t CheckQcReading(float ch1, float ch2, float ch3, float ch4, int32_t modeD);
+// The profile rows of the four channels, all on scale 1: (SurveySettings.scale1Max - value) x
+// PlotState.pxPerUnit0, truncated and clamped like every plot row.
+void Rz56ValuesToRows(float value1, float value2, float value3, float value4, int32_t rows[kRz56Channels]);
 // The square-root compression when SurveySettings.rz56ScaleMode is 1, else the values unchanged.
 void CompressRz56Values(float value1, float value2, float value3, float value4, float& out1, float& out2,
                         float& out3, float& out4);
 
 // ---- The profile -------------------------------------------------------------------------------
-struct Rz56Rows {
-  int32_t row[kRz56Channels] = {};
-};
 // Square root of the magnitude with the value's sign, when compressed; else the values as they are.
 void CompressRz56Core(const float in[kRz56Channels], bool compressed, float out[kRz56Channels]);
 

@@ -435,6 +435,27 @@ TEST_F(Rz56LiveConvert, Variant2RecordsScaleAndDivideByTheMean) {
   ExpectRelative(Record(below, none)[0], 415.6638 * 920 / 1349.99);
 }
 
+// All four channels on scale 1, clamped: at H 384 on 0..2000, 1000 is row 192, 0 row 384, 1e9
+// (and any huge value) -32768, NaN 32767.
+TEST_F(Rz56LiveConvert, RowsOnScaleOne) {
+  SurveySettings.scale1Min = 0;
+  SurveySettings.scale1Max = 2000;
+  SurveySettings.scale2Max = 25;
+  PlotState.pxPerUnit0 = 384.0f / 2000;
+  PlotState.pxPerUnit1 = 7.68f;
+  int32_t rows[4] = {};
+  Rz56ValuesToRows(1000, 0, 1e9f, -1e9f, rows);
+  EXPECT_EQ(rows[0], 192);
+  EXPECT_EQ(rows[1], 384);
+  EXPECT_EQ(rows[2], -32768);
+  EXPECT_EQ(rows[3], 32767);
+  Rz56ValuesToRows(std::nanf(""), 2000, 1999.99f, -0.001f, rows);
+  EXPECT_EQ(rows[0], 32767);
+  EXPECT_EQ(rows[1], 0);
+  EXPECT_EQ(rows[2], 0);
+  EXPECT_EQ(rows[3], 384);
+}
+
 TEST_F(Rz56LiveConvert, QcAndCompressionOnTheState) {
   Rz56Calibration.qcArmed = 1;
   SetQcLimits();
