@@ -318,6 +318,19 @@ void UnplugChild() {
   EXPECT_EQ(recs.back()[23], '\n');
 }
 
+// The driver names the file the layer wrote, whether the program's path starts at the root's
+// separator or not (the RZ89's data folder has none).
+TEST(DriverHostPath, IsTheFileTheLayerWrote) {
+  plat::test::UseTempRoot();
+  for (const wchar_t* path : {L"\\Storage\\A.R12", L"Storage\\B.R89"}) {
+    HANDLE h = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_TRUE(std::ifstream(survey::HostPath(path)).good()) << survey::HostPath(path);
+  }
+  plat::test::Reset();
+}
+
 TEST(Unplugging, Child) {
   if (!std::getenv(kChildEnv)) GTEST_SKIP() << "runs only as the child of the test below";
   UnplugChild();

@@ -304,7 +304,9 @@ int ExitProgram(HANDLE program, DWORD limitMs) {
 }
 
 std::string HostPath(const std::wstring& path) {
+  // A path without a leading separator (C_DRIVE\DATA89\X.R89) lies under the root all the same.
   std::string out = plat::DriveRoot();
+  if (path.empty() || path[0] != L'\\') out += '/';
   for (wchar_t c : path) out += c == L'\\' ? '/' : static_cast<char>(c);
   return out;
 }

@@ -11,13 +11,25 @@
 
 #include "icecurves/table.h"
 
+namespace {
+
+const char kUsage[] =
+    "usage: icecurves [--csv]\n"
+    "  (none)   print the C++ source of the committed table (handheld/engine/ice_curves.cpp)\n"
+    "  --csv    print every value the model computes, unrounded, as \"type,k,i,value\" lines\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
   bool csv = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--csv") == 0) {
       csv = true;
+    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
     } else {
-      std::fprintf(stderr, "usage: icecurves [--csv]\n");
+      std::fprintf(stderr, "icecurves: unknown option %s\n%s", argv[i], kUsage);
       return 2;
     }
   }

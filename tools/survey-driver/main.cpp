@@ -38,19 +38,22 @@ std::string AppNames() {
   return text;
 }
 
-void Usage() {
-  std::fprintf(stderr,
-               "usage: survey-driver [options]\n"
-               "  --model NAME      handheld app: %s\n"
-               "  --readings N      readings in the first logging stretch (default 100)\n"
-               "  --second N        readings after the new station (default half of the first)\n"
-               "  --station VALUE   the new station typed into its dialog (default 125)\n"
-               "  --gps             GPS input on COM2, saved in the settings as the GPS port setup would\n"
-               "  --settings-only   start the program, save the settings (with --gps) and end it, for a\n"
-               "                    program started afterwards\n"
-               "  --shot PATH       PNG of the screen at the last pause (default: none)\n",
-               AppNames().c_str());
+std::string UsageText() {
+  return "usage: survey-driver [options]\n"
+         "  --model NAME      handheld app: " +
+         AppNames() +
+         "\n"
+         "  --readings N      readings in the first logging stretch (default 100)\n"
+         "  --second N        readings after the new station (default half of the first)\n"
+         "  --station VALUE   the new station typed into its dialog (default 125)\n"
+         "  --gps             GPS input on COM2, saved in the settings as the GPS port setup would\n"
+         "  --settings-only   start the program, save the settings (with --gps) and end it, for a\n"
+         "                    program started afterwards\n"
+         "  --shot PATH       PNG of the screen at the last pause (default: none)\n";
 }
+
+// A usage error: "survey-driver: problem", then the usage, on standard error; exit code 2.
+int Usage(const std::string& problem) { return sim::cli::Usage("survey-driver", UsageText().c_str(), problem.c_str()); }
 
 // The layer's automation reports what no step expected as test failures, with their source lines;
 // the driver says what went wrong in its own line instead.
@@ -82,10 +85,8 @@ int main(int argc, char** argv) {
       (name == "gps" ? gps : settingsOnly) = true;
       continue;
     }
-    if (name == "help" || !args.Value(&value)) {
-      Usage();
-      return name == "help" ? 0 : 2;
-    }
+    if (name == "help") return sim::cli::Help(UsageText().c_str());
+    if (!args.Value(&value)) return Usage("--" + name + " needs a value");
     if (name == "model") {
       model = value;
     } else if ((name == "readings" || name == "second") && sim::cli::ParseLong(value, &n) && n > 0 && n <= 100000) {
@@ -96,16 +97,13 @@ int main(int argc, char** argv) {
     } else if (name == "shot") {
       o.screenshot = value;
     } else {
-      std::fprintf(stderr, "survey-driver: bad option --%s %s\n", name.c_str(), value.c_str());
-      Usage();
-      return 2;
+      return Usage("bad option --" + name + " " + value);
     }
   }
   if (!secondGiven) o.secondReadings = o.firstReadings / 2 > 0 ? o.firstReadings / 2 : 1;
   handheld::BuildSwitches build;
   if (!survey::AppSwitches(model, &build)) {
-    std::fprintf(stderr, "survey-driver: no handheld app is called %s\n", model.c_str());
-    return 2;
+    return Usage("no handheld app is called " + model);
   }
 
   SilenceTestReports();

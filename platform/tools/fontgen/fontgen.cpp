@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -158,8 +159,13 @@ Glyph Render(FT_Face face, uint32_t cp, const Cell& cell, int* clippedRows) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const char* usage = "usage: fontgen REGULAR.ttf BOLD.ttf > font_data.cpp\n";
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(usage, stdout);
+    return 0;
+  }
   if (argc != 3) {
-    std::fprintf(stderr, "usage: fontgen REGULAR.ttf BOLD.ttf > font_data.cpp\n");
+    std::fprintf(stderr, "fontgen: give the regular and the bold font file\n%s", usage);
     return 2;
   }
   FT_Library lib;
