@@ -22,6 +22,9 @@ const HINSTANCE kInstance = reinterpret_cast<HINSTANCE>(uintptr_t{0x0800});
 constexpr int kShowNormal = 1;  // SW_SHOWNORMAL
 
 StartConfig g_config;
+// Why a program that did not ask for it runs headless, for the line that tells so; nullptr when
+// PLAT_DISPLAY=headless asked for it (as every test does).
+const char* g_headlessReason = nullptr;
 std::atomic<ExitHook> g_exitHook{nullptr};
 std::atomic<const DisplayBackend*> g_backend{nullptr};  // the build's window backend, if any
 
@@ -75,13 +78,12 @@ void ReadConfiguration(Profile profile) {
   }
   const char* display = std::getenv("PLAT_DISPLAY");
   const bool haveSdl = g_backend.load() != nullptr;
+  g_headlessReason = haveSdl ? "no display" : "this build has no SDL display";
   if (display && std::strcmp(display, "sdl") == 0) {
-    if (haveSdl) {
-      c.display = DisplayMode::Sdl;
-    } else {
-      std::fprintf(stderr, "platform: this build has no SDL display; running headless\n");
-    }
-  } else if (display && std::strcmp(display, "headless") != 0) {
+    if (haveSdl) c.display = DisplayMode::Sdl;
+  } else if (display && std::strcmp(display, "headless") == 0) {
+    g_headlessReason = nullptr;  // asked for: nothing to tell
+  } else if (display) {
     Ignored("PLAT_DISPLAY", display);
     display = nullptr;
   }
@@ -107,11 +109,18 @@ bool g_displayStarted = false;
 
 void StartDisplay(StartConfig& config) {
   const DisplayBackend* b = g_backend.load();
-  if (config.display != DisplayMode::Sdl || !b) return;
-  g_displayStarted = b->start(config.scale);
-  if (!g_displayStarted) {
-    std::fprintf(stderr, "platform: running headless\n");
+  if (config.display == DisplayMode::Sdl && b) {
+    g_displayStarted = b->start(config.scale);
+    if (g_displayStarted) return;
     config.display = DisplayMode::Headless;
+    g_headlessReason = "the display did not open";
+  }
+  // Started from a terminal without a display, a program would otherwise run on unseen.
+  if (g_headlessReason) {
+    std::fprintf(stderr,
+                 "platform: running headless (%s); drive root %s; a display or ./scripts/demo shows the "
+                 "program\n",
+                 g_headlessReason, DriveRoot());
   }
 }
 

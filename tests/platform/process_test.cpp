@@ -1,5 +1,6 @@
 // Process entry and exit, and the recorded stand-ins (battery, beeps, idle timer).
 // test-labels: threads
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <plat/testing.h>
 #include <stdlib.h>
@@ -122,6 +123,37 @@ TEST_F(Process, ConfigurationFromTheEnvironment) {
         },
         ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(ReadFile(out), std::string(c.shown) + "\n") << c.screen << " " << c.scale;
+  }
+}
+
+int EndAtOnceMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return 0; }
+
+// Without a display, a program that did not ask to run headless says so in one line on standard
+// error, with its drive root; asked for (as by every test), headless is quiet.
+TEST_F(Process, UnaskedHeadlessIsToldOnceWithTheDriveRoot) {
+  const std::string told = "platform: running headless \\(.+\\); drive root " + g_root +
+                           "; a display or \\./scripts/demo shows the program\n";
+  const struct {
+    const char* display;  // PLAT_DISPLAY, nullptr: unset
+    const char* x;        // DISPLAY, nullptr: unset
+    bool told;
+  } cases[] = {
+      {nullptr, nullptr, true},
+      {nullptr, ":99", true},  // this program has no SDL display
+      {"sdl", nullptr, true},
+      {"headless", ":99", false},
+      {"headless", nullptr, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.display ? c.display : "-") << " " << (c.x ? c.x : "-"));
+    EXPECT_EXIT(
+        {
+          c.display ? setenv("PLAT_DISPLAY", c.display, 1) : unsetenv("PLAT_DISPLAY");
+          c.x ? setenv("DISPLAY", c.x, 1) : unsetenv("DISPLAY");
+          unsetenv("WAYLAND_DISPLAY");
+          plat::RunMain({plat::Profile::Handheld, EndAtOnceMain, nullptr});
+        },
+        ::testing::ExitedWithCode(0), c.told ? ::testing::MatchesRegex(told) : ::testing::MatchesRegex(""));
   }
 }
 
