@@ -169,9 +169,9 @@ int32_t LabelColumnMin() { return ScreenLayout.portrait ? 202 : 272; }
 
 void SetDefaultSettings() {
   SurveySettingsData& s = SurveySettings;
-  const auto set = [&s](int32_t component, int32_t dipole) {
-    s.component = component;
-    s.dipole = dipole;
+  const auto set = [](int32_t component, int32_t dipole) {
+    SurveySettings.component = component;
+    SurveySettings.dipole = dipole;
   };
   // By model: each starts from its own settings (the ZOL12 and the ice build also from their own
   // scales).

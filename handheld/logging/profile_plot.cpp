@@ -64,8 +64,8 @@ void DrawScaleLabels(HDC dc) {
   const SurveySettingsData& s = SurveySettings;
   const int h = ScreenLayout.plotHeight;
   const int t = ScreenLayout.textHeight;
-  const auto fontFor = [&s](int32_t group) {
-    return s.gridScale == group ? AppWindows.fontBold : AppWindows.fontNormal;
+  const auto fontFor = [](int32_t group) {
+    return SurveySettings.gridScale == group ? AppWindows.fontBold : AppWindows.fontNormal;
   };
   HGDIOBJ oldFont = SelectObject(dc, AppWindows.fontNormal);
   int n = 1;

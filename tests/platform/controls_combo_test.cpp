@@ -217,6 +217,8 @@ struct Sequence {
   std::vector<WORD> codes;
   LRESULT sel;  // afterwards, from 1 before
 };
+// Test names and failures show the case's name, not its bytes.
+void PrintTo(const Sequence& s, std::ostream* os) { *os << s.name; }
 
 class ComboSequenceTest : public ComboTest, public ::testing::WithParamInterface<Sequence> {};
 
