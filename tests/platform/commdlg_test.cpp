@@ -64,6 +64,8 @@ struct SaveCase {
   WORD offset;
   WORD extension;
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
 
 class SaveResultTest : public CommdlgTest, public ::testing::WithParamInterface<SaveCase> {
  protected:

@@ -92,6 +92,8 @@ struct CheckCase {
   DWORD style;
   bool boxAtRight;
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << "style 0x" << std::hex << c.style; }
 
 class CheckBoxTest : public ControlTest, public ::testing::WithParamInterface<CheckCase> {};
 

@@ -166,6 +166,8 @@ struct CharCase {
   int modifier;  // 0, VK_SHIFT, VK_CONTROL or VK_CAPITAL (toggled on first)
   wchar_t expected;
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const CharCase& c, std::ostream* os) { *os << "vk " << c.vk << " with " << c.modifier; }
 
 class TranslateTest : public WindowTest, public ::testing::WithParamInterface<CharCase> {};
 

@@ -123,6 +123,10 @@ struct ChildRuleCase {
   DWORD parentStyle;
   bool childRepaints;
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const ChildRuleCase& c, std::ostream* os) {
+  *os << (c.profile == Profile::Handheld ? "handheld" : "desktop") << " style 0x" << std::hex << c.parentStyle;
+}
 
 class ChildRuleTest : public PaintTest, public ::testing::WithParamInterface<ChildRuleCase> {};
 

@@ -140,6 +140,10 @@ struct FrameCase {
   RECT client;  // GetClientRect
   POINT origin;  // client origin on the screen
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const FrameCase& c, std::ostream* os) {
+  *os << (c.profile == Profile::Handheld ? "handheld" : "desktop") << " style 0x" << std::hex << c.style;
+}
 
 class FrameTest : public WindowTest, public ::testing::WithParamInterface<FrameCase> {};
 

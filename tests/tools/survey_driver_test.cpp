@@ -76,6 +76,8 @@ struct Loss {
   const char* saw;
   const char* lastRecord;
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const Loss& c, std::ostream* os) { *os << c.name; }
 constexpr Loss kLosses[] = {
     {"unplugged", "rz12wm", "RZ12", SIGKILL, "Logging ended after ", "X$CONN END  "},
     {"silent", "rz45wm", "RZ45", SIGSTOP, "no new reading on COM1 after ", "X$PAUSED"},

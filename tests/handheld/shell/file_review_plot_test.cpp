@@ -251,6 +251,10 @@ struct DamagedCase {
   const char* kind;
   int32_t model;
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const DamagedCase& c, std::ostream* os) {
+  *os << c.kind << (c.model == kModelRz27Mk2 ? " (RZ27-MK2)" : " (RZ12)");
+}
 
 class ReviewDamaged : public ReviewFixture, public ::testing::WithParamInterface<DamagedCase> {};
 

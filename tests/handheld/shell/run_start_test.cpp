@@ -89,6 +89,8 @@ struct ModelRun {
   uint32_t timerMs;  // 0: no watchdog timer
   uint32_t startMs;  // what the start takes
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const ModelRun& c, std::ostream* os) { *os << c.name; }
 
 class EachModel : public RunStart, public ::testing::WithParamInterface<ModelRun> {};
 
@@ -241,6 +243,8 @@ struct MarkerCase {
   bool missing;      // the marker's device is not there
   bool watcher;      // the marker watcher runs (or ran)
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const MarkerCase& c, std::ostream* os) { *os << c.name; }
 
 class Mk2Marker : public RunStart, public ::testing::WithParamInterface<MarkerCase> {};
 
@@ -298,6 +302,8 @@ struct Refusal {
   const wchar_t* caption;
   const wchar_t* text;
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
 
 class Refusals : public RunStart, public ::testing::WithParamInterface<Refusal> {};
 

@@ -37,6 +37,8 @@ struct Build {
   int zolOption;
   const char* version;
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const Build& b, std::ostream* os) { *os << b.app; }
 
 class EveryBuild : public AppTest, public ::testing::WithParamInterface<Build> {};
 
@@ -76,6 +78,11 @@ struct Fault {
   const wchar_t* cls;
   int exitCode;
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const Fault& f, std::ostream* os) {
+  *os << (f.registration ? "Register" : "Create");
+  for (const wchar_t* c = f.cls; *c; ++c) *os << static_cast<char>(*c);
+}
 
 class StartUpFaults : public AppTest, public ::testing::WithParamInterface<Fault> {};
 
@@ -102,11 +109,7 @@ INSTANTIATE_TEST_SUITE_P(Classes, StartUpFaults,
                                            Fault{true, L"LoggingWnd", 2}, Fault{true, L"CurveWnd", 2},
                                            Fault{true, L"ViewCurveWnd", 2}, Fault{false, L"RZ56", 16},
                                            Fault{false, L"LoggingWnd", 0}, Fault{false, L"ViewFilesWnd", 0}),
-                         [](const ::testing::TestParamInfo<Fault>& info) {
-                           std::string name = info.param.registration ? "Register" : "Create";
-                           for (const wchar_t* c = info.param.cls; *c; ++c) name.push_back(static_cast<char>(*c));
-                           return name;
-                         });
+                         [](const ::testing::TestParamInfo<Fault>& info) { return testing::PrintToString(info.param); });
 
 TEST_F(AppTest, AMissingColourChooserIsLeftNull) {
   plat::test::RemoveModuleExport(L"COMMDLG.DLL", "ChooseColor");
@@ -122,6 +125,8 @@ struct Screen {
   int cx, cy;
   int portrait;
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const Screen& s, std::ostream* os) { *os << s.cx << "x" << s.cy; }
 
 class Layout : public AppTest, public ::testing::WithParamInterface<Screen> {};
 
@@ -189,9 +194,7 @@ TEST_P(Layout, FollowsTheOrientationAndTheFont) {
 INSTANTIATE_TEST_SUITE_P(Screens, Layout,
                          ::testing::Values(Screen{320, 240, 0}, Screen{240, 320, 1}, Screen{240, 240, 1},
                                            Screen{480, 640, 1}),
-                         [](const ::testing::TestParamInfo<Screen>& info) {
-                           return std::to_string(info.param.cx) + "x" + std::to_string(info.param.cy);
-                         });
+                         [](const ::testing::TestParamInfo<Screen>& info) { return testing::PrintToString(info.param); });
 
 // ---- The uptime --------------------------------------------------------------------------------
 
@@ -213,6 +216,8 @@ struct Uptime {
   uint32_t tick;
   int exceeded;
 };
+// Test names and failures show the case, not its bytes.
+void PrintTo(const Uptime& u, std::ostream* os) { *os << "Tick" << u.tick; }
 
 class UptimeAtStart : public AppTest, public ::testing::WithParamInterface<Uptime> {};
 
@@ -244,7 +249,7 @@ TEST_P(UptimeAtStart, SetsTheFlagOnlyAboveTwentyDays) {
 INSTANTIATE_TEST_SUITE_P(Ticks, UptimeAtStart,
                          ::testing::Values(Uptime{1728000000u, 0}, Uptime{1728000001u, 1}, Uptime{0x80000000u, 1},
                                            Uptime{0xFFFFFF00u, 1}),
-                         [](const ::testing::TestParamInfo<Uptime>& info) { return "Tick" + std::to_string(info.param.tick); });
+                         [](const ::testing::TestParamInfo<Uptime>& info) { return testing::PrintToString(info.param); });
 
 // Monitor/Log looks at the tick itself: a program started in time stops there, before any port.
 TEST_F(AppTest, MonitorLogStopsTheProgramAfterTwentyDays) {
