@@ -4,6 +4,8 @@ namespace desktop {
 
 AppWindowsData AppWindows;
 BuildConfigData BuildConfig;
+GpsBoxFieldsData GpsBoxFields;
+GpsMonitorData GpsMonitor;
 GpsStateData GpsState;
 LinkStateData LinkState;
 MainMenuData MainMenu;
@@ -15,10 +17,13 @@ SurveyRunData SurveyRun;
 SurveySettingsData SurveySettings;
 TraceSetData TraceSet;
 WatchdogData Watchdog;
+WorkerThreadsData WorkerThreads;
 
 void ResetEngineState() {
   ResetObject(AppWindows);
   ResetObject(BuildConfig);
+  ResetObject(GpsBoxFields);
+  ResetObject(GpsMonitor);
   ResetObject(GpsState);
   ResetObject(LinkState);
   ResetObject(MainMenu);
@@ -30,6 +35,7 @@ void ResetEngineState() {
   ResetObject(SurveySettings);
   ResetObject(TraceSet);
   ResetObject(Watchdog);
+  ResetObject(WorkerThreads);
 }
 
 }  // namespace desktop

@@ -132,8 +132,47 @@ struct GpsStateData {
   int32_t ggaItemCount = 6;
   int32_t ggaItemOrder[6] = {0, 1, 2, 3, 4, 5};
   int32_t ggaFieldNumber[6] = {8, 7, 4, 3, 6, 5};  // fields of the GGA sentence, its name field 1
+  // The latest line, set by a GPS reader or the simulator before it announces the line (a
+  // synchronous send or repaint): its first 127 characters and a NUL.
+  static constexpr int kSentenceMax = 127;
+  char sentence[kSentenceMax + 1] = {};
+  // GpsReaderThread: 1 checksum good, 0 bad; the monitor reader and the simulator: 1 a new line
+  // is there (the GPS monitor's paint takes it and sets 0).
+  std::atomic<int32_t> sentenceValid{0};
+  // 0 port closed, 1 port open or GPS reader ended, 2 GPS reader running.
+  std::atomic<int32_t> readerState{0};
+  std::atomic<uint32_t> sentenceTick{0};  // tick of the latest '$' (or the simulator's latest sentence)
 };
 extern GpsStateData GpsState;
+
+// The GPS monitor's reader side (owner: the GPS monitor window, which adds its own fields here;
+// GpsMonitorThread writes the line).
+struct GpsMonitorData {
+  // The line to show: the latest line's first 127 characters and a NUL, or "NO DATA".
+  char line[GpsStateData::kSentenceMax + 1] = {};
+  std::atomic<int32_t> paused{0};  // 1: GpsMonitorThread reads nothing
+};
+extern GpsMonitorData GpsMonitor;
+
+// The six fields of the logging window's GPS box that GpsReaderThread fills red while the receiver
+// is silent, in the logging window's client coordinates: the two activity marks, latitude,
+// longitude, PDOP and satellites (owner: the logging window, which sets them with its layout).
+struct GpsBoxFieldsData {
+  static constexpr int kFields = 6;
+  RECT field[kFields] = {};
+};
+extern GpsBoxFieldsData GpsBoxFields;
+
+// Thread handles of a run and of the GPS monitor (owner: the start-up module; the GPS simulator
+// reads gpsRun).
+struct WorkerThreadsData {
+  HANDLE reader = INVALID_HANDLE_VALUE;       // the instrument reader of the run
+  HANDLE marker = INVALID_HANDLE_VALUE;       // the RZ27-MK2 marker watcher
+  HANDLE gps = INVALID_HANDLE_VALUE;          // the run's GPS reader or simulator, or the GPS monitor's
+  HANDLE wheelReader = INVALID_HANDLE_VALUE;  // the RZ56-MK2 wheel reader
+  std::atomic<int32_t> gpsRun{0};             // 1 while the run's GPS thread is to run
+};
+extern WorkerThreadsData WorkerThreads;
 
 // Survey run states (SurveyRun.state).
 enum RunState : int32_t { kRunMonitor = 0, kRunStandBy = -1, kRunLogging = 1 };

@@ -172,6 +172,8 @@ void ComputeLoggingLayout(HWND loggingWnd) {
   ReleaseDC(loggingWnd, dc);
   LoggingLayout = ComputeLoggingLayout(
       {ScreenLayout.windowWidth, ScreenLayout.windowHeight, ScreenLayout.lineHeight, ThisModel().logging}, widths);
+  const LoggingLayoutData& l = LoggingLayout;
+  GpsBoxFields = {{l.gpsMarkRect[0], l.gpsMarkRect[1], l.gpsLatRect, l.gpsLonRect, l.gpsPdopRect, l.gpsSatRect}};
 }
 
 void ShowPlotWindows() {

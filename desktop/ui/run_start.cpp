@@ -14,7 +14,6 @@
 
 namespace desktop {
 
-WorkerThreadsData WorkerThreads;
 void ResetWorkerThreads() { ResetObject(WorkerThreads); }
 
 std::optional<std::string> PortConflict(int32_t model, int32_t gpsEnabled, int32_t instrumentPort, int32_t gpsPort,

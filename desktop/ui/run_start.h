@@ -3,24 +3,16 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "engine/state.h"
+
 namespace desktop {
 
-// Thread handles of a run and of the GPS monitor (owner: the start-up module; the GPS simulator
-// reads gpsRun).
-struct WorkerThreadsData {
-  HANDLE reader = INVALID_HANDLE_VALUE;       // the instrument reader of the run
-  HANDLE marker = INVALID_HANDLE_VALUE;       // the RZ27-MK2 marker watcher
-  HANDLE gps = INVALID_HANDLE_VALUE;          // the run's GPS reader or simulator, or the GPS monitor's
-  HANDLE wheelReader = INVALID_HANDLE_VALUE;  // the RZ56-MK2 wheel reader
-  std::atomic<int32_t> gpsRun{0};             // 1 while the run's GPS thread is to run
-};
-extern WorkerThreadsData WorkerThreads;
-void ResetWorkerThreads();  // tests
+// WorkerThreads back to its initial values (engine/state.h; ResetEngineState does the same). Tests.
+void ResetWorkerThreads();
 
 // The port refusal of a run start, or none: instrument and GPS on one port, or (RZ27-MK2) the
 // hard marker and GPS on one port. The text names the GPS port.

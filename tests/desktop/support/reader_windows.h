@@ -64,17 +64,7 @@ class ReaderWindow {
   // Retrieves and dispatches messages (so the readers' sends are served) until pred holds or
   // limitMs have passed on the platform clock. Returns pred().
   bool PumpUntil(const std::function<bool()>& pred, DWORD limitMs) {
-    const DWORD start = GetTickCount();
-    SetTimer(hwnd_, kPumpTimer, 10, nullptr);
-    if (onTimer) SetTimer(hwnd_, kUserTimer, timerMs, nullptr);
-    MSG m;
-    while (!pred() && GetTickCount() - start < limitMs) {
-      if (GetMessageA(&m, nullptr, 0, 0) <= 0) break;
-      DispatchMessageA(&m);
-    }
-    KillTimer(hwnd_, kPumpTimer);
-    KillTimer(hwnd_, kUserTimer);
-    return pred();
+    return test_support::PumpUntil(hwnd_, pred, limitMs, onTimer ? timerMs : 0);
   }
   void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
@@ -84,8 +74,6 @@ class ReaderWindow {
   }
 
  private:
-  static constexpr UINT_PTR kPumpTimer = 77;
-  static constexpr UINT_PTR kUserTimer = 78;
   static ReaderWindow*& Current() {
     static ReaderWindow* current = nullptr;
     return current;
@@ -93,7 +81,7 @@ class ReaderWindow {
   static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     ReaderWindow* self = Current();
     if (self && msg == WM_TIMER) {
-      if (w == kUserTimer && self->onTimer) self->onTimer();
+      if (w == test_support::kUserTimer && self->onTimer) self->onTimer();
       return 0;
     }
     if (self && (msg == WM_READING || msg == WM_ZOL12_READING || msg == WM_RZ27MK2_READING)) {

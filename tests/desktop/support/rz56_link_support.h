@@ -53,25 +53,13 @@ class Rz56Window {
   // Retrieves and dispatches messages until pred holds or limitMs have passed on the platform
   // clock. Returns pred().
   bool PumpUntil(const std::function<bool()>& pred, DWORD limitMs) {
-    const DWORD start = GetTickCount();
-    SetTimer(hwnd_, kPumpTimer, 10, nullptr);
-    if (onTimer) SetTimer(hwnd_, kUserTimer, timerMs, nullptr);
-    MSG m;
-    while (!pred() && GetTickCount() - start < limitMs) {
-      if (GetMessageA(&m, nullptr, 0, 0) <= 0) break;
-      DispatchMessageA(&m);
-    }
-    KillTimer(hwnd_, kPumpTimer);
-    KillTimer(hwnd_, kUserTimer);
-    return pred();
+    return test_support::PumpUntil(hwnd_, pred, limitMs, onTimer ? timerMs : 0);
   }
   void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
   }
 
  private:
-  static constexpr UINT_PTR kPumpTimer = 77;
-  static constexpr UINT_PTR kUserTimer = 78;
   static Rz56Window*& Current() {
     static Rz56Window* current = nullptr;
     return current;
@@ -79,7 +67,7 @@ class Rz56Window {
   static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     Rz56Window* self = Current();
     if (self && msg == WM_TIMER) {
-      if (w == kUserTimer && self->onTimer) self->onTimer();
+      if (w == test_support::kUserTimer && self->onTimer) self->onTimer();
       return 0;
     }
     if (self && msg == WM_RZ56_READING) {

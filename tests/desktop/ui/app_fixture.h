@@ -27,7 +27,6 @@ constexpr uint32_t kAppStartTick = 100000;
 inline void ResetAppState() {
   ResetEngineState();
   ResetLoggingState();
-  ResetWorkerThreads();
 }
 
 inline BuildSwitches Switches(int32_t model, int32_t gpsSimulator = 0, int32_t smallLayout = 0,

@@ -7,11 +7,13 @@
 
 #include "app_fixture.h"
 #include "engine/state.h"
+#include "ui/logging.h"
 
 namespace desktop {
 namespace {
 
 using test::DesktopAppTest;
+using test::Show;
 using test::Switches;
 namespace pt = plat::test;
 
@@ -64,6 +66,13 @@ TEST_F(DesktopAppTest, AStartShowsTheMonitorSetInMonitoring) {
   EXPECT_EQ(SurveyRun.modeAtStart, kModeManual);
   EXPECT_TRUE(pt::IsVisible(LoggingButtons.monitor[0]));
   EXPECT_EQ(pt::Style(LoggingButtons.monitor[0]) & 0x0F, DWORD{BS_DEFPUSHBUTTON});
+  // The six fields the GPS reader turns red are the layout's.
+  const LoggingLayoutData& l = LoggingLayout;
+  const RECT fields[] = {l.gpsMarkRect[0], l.gpsMarkRect[1], l.gpsLatRect, l.gpsLonRect, l.gpsPdopRect, l.gpsSatRect};
+  for (int i = 0; i < GpsBoxFieldsData::kFields; ++i) {
+    EXPECT_NE(fields[i].right, 0) << i;
+    EXPECT_EQ(Show(GpsBoxFields.field[i]), Show(fields[i])) << i;
+  }
 }
 
 }  // namespace

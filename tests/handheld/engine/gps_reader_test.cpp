@@ -18,6 +18,7 @@
 #include "engine/records.h"
 #include "engine/state.h"
 #include "engine_test_support.h"
+#include "gps_line_cases.h"
 #include "link_test_support.h"
 #include "sim/gps.h"
 
@@ -29,7 +30,9 @@ using test::JoinThread;
 using test::LinkWindows;
 using test::StartThread;
 
-const std::string kGga = "$GPGGA,101530.00,5130.0000,N,00010.0000,W,1,08,1.0,50.0,M,45.0,M,,*43";
+using test_support::GpsLine;
+using test_support::kGgaSentence;
+const std::string& kGga = kGgaSentence;
 
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
@@ -77,17 +80,12 @@ class GpsTest : public ::testing::Test {
 
 // ---- GpsReaderThread -------------------------------------------------------------------------
 
-struct Line {
-  std::string text;
-  int verdict;
-};
-
 struct LineCase {
   const char* name;
   std::string bytes;  // all arriving at one tick
   int32_t runState;
   int32_t calibration;
-  std::vector<Line> lines;
+  std::vector<GpsLine> lines;
 };
 void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
 
@@ -120,7 +118,7 @@ TEST_P(GpsLines, StoresAnnouncesAndRecordsEachLine) {
   // Recorded whole, with the tick of the line's start and the tags of its verdict, only while
   // logging.
   std::string expected;
-  for (const Line& l : c.lines) {
+  for (const GpsLine& l : c.lines) {
     std::string records(GpsRecordsBytes(l.text.size()), '\0');
     records.resize(FormatGpsRecords(records.data(), records.size(), l.text.c_str(), tick, GpsFirstTag(l.verdict),
                                     GpsNextTag(l.verdict)));
@@ -133,33 +131,23 @@ TEST_P(GpsLines, StoresAnnouncesAndRecordsEachLine) {
   }
 }
 
-std::string Spoilt() {
-  std::string s = kGga;
-  s[20] = '1';  // 5130 -> 5131
-  return s;
-}
-// A good sentence of 200 characters.
-const std::string kLong = sim::NmeaSentence("GPTXT," + std::string(190, 'B')).substr(0, 200);
+std::string Spoilt() { return test_support::SpoiltGga(); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, GpsLines,
-    ::testing::Values(
-        LineCase{"GoodChecksum", kGga + "\r\n", kRunLogging, 0, {{kGga, 1}}},
-        LineCase{"OneBodyCharacterChanged", Spoilt() + "\r\n", kRunLogging, 0, {{Spoilt(), 0}}},
-        // The byte before the LF is dropped as the CR: here the last checksum digit.
-        LineCase{"EndedByLfAlone", kGga + "\n", kRunLogging, 0, {{kGga.substr(0, kGga.size() - 1), 0}}},
-        LineCase{"BytesBeforeTheFirstDollar", ",M,,*43\r\n" + kGga + "\r\n", kRunLogging, 0, {{",M,,*43", 0}, {kGga, 1}}},
-        // 250 bytes without LF: the first 201 are lost when the line restarts.
-        LineCase{"TwoHundredFiftyBytesWithoutLf", "$" + std::string(249, 'A') + "\r\n", kRunLogging, 0,
-                 {{std::string(49, 'A'), 0}}},
-        LineCase{"NotRecordedOutsideLogging", kGga + "\r\n", kRunMonitor, 0, {{kGga, 1}}},
-        LineCase{"NotRecordedInStandBy", kGga + "\r\n", kRunStandBy, 0, {{kGga, 1}}},
-        LineCase{"CalibrationStoresAndRecordsButDoesNotSend", kGga + "\r\n" + Spoilt() + "\r\n", kRunLogging, 1,
-                 {{kGga, 1}, {Spoilt(), 0}}},
-        LineCase{"LongLineCutInGpsStateWholeInTheFile", kLong + "\r\n", kRunLogging, 0, {{kLong, 1}}},
-        LineCase{"EmptyLinesAreIgnored", "\n\r\n" + kGga + "\r\n\n", kRunLogging, 0, {{kGga, 1}}},
-        LineCase{"NulInsideALine", std::string("$GP\0GGA*00\r\n", 12), kRunLogging, 0, {{"$GP", 0}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+// The shared lines while logging, then the run states and the calibration.
+std::vector<LineCase> LineCases() {
+  std::vector<LineCase> cases;
+  for (const test_support::GpsLineCase& c : test_support::GpsLineCases()) {
+    cases.push_back({c.name, c.bytes, kRunLogging, 0, c.lines});
+  }
+  cases.push_back({"NotRecordedOutsideLogging", kGga + "\r\n", kRunMonitor, 0, {{kGga, 1}}});
+  cases.push_back({"NotRecordedInStandBy", kGga + "\r\n", kRunStandBy, 0, {{kGga, 1}}});
+  cases.push_back({"CalibrationStoresAndRecordsButDoesNotSend", kGga + "\r\n" + Spoilt() + "\r\n", kRunLogging, 1,
+                   {{kGga, 1}, {Spoilt(), 0}}});
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, GpsLines, ::testing::ValuesIn(LineCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // 100 sentences while logging, with the UI thread writing event records meanwhile: every sentence
 // lands as whole pieces, each followed by its tick record, and nothing comes between them.
