@@ -9,6 +9,7 @@
 #include "engine/records.h"
 #include "engine/state.h"
 #include "fuzz_check.h"
+#include "nmea_line_checks.h"
 
 using namespace handheld;
 
@@ -19,11 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!lines.Push(data[i], static_cast<uint32_t>(i))) continue;
     const char* line = lines.Line();
     const size_t length = static_cast<size_t>(lines.Length());
-    FUZZ_CHECK(length > 0 && length <= NmeaLineAssembler::kRestartPast && strlen(line) == length);
-    FUZZ_CHECK(lines.Tick() <= i);
-    const int verdict = NmeaChecksumVerdict(line, length);
-    FUZZ_CHECK(verdict == 0 || verdict == 1);
-    if (verdict) FUZZ_CHECK(line[0] == '$' && memchr(line, '*', length) != nullptr);
+    const int verdict = CheckAssembledLine(lines, i);
 
     StoreGpsSentence(line, length, verdict);
     FUZZ_CHECK(strlen(GpsState.sentence) == (length < 127 ? length : 127));
