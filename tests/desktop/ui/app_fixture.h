@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -164,8 +165,15 @@ class DesktopAppTest : public ::testing::Test {
       });
       done = true;
     });
-    for (int i = 0; i < 20000 && !done; ++i) {
-      if (!plat::test::WaitIdle(1)) plat::test::Advance(1);
+    // Bounded by real time, not by turns: while the send has not reached the UI thread the program
+    // looks idle, and turns that only find it idle must leave the worker room to take the lock.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done && std::chrono::steady_clock::now() < limit) {
+      if (plat::test::WaitIdle(1)) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      } else {
+        plat::test::Advance(1);
+      }
     }
     worker.join();
     ASSERT_TRUE(Settle());
