@@ -150,7 +150,15 @@ extern GpsStateData GpsState;
 struct GpsMonitorData {
   // The line to show: the latest line's first 127 characters and a NUL, or "NO DATA".
   char line[GpsStateData::kSentenceMax + 1] = {};
-  std::atomic<int32_t> paused{0};  // 1: GpsMonitorThread reads nothing
+  // 1 while paused or while a command is written: GpsMonitorThread reads nothing.
+  std::atomic<int32_t> paused{0};
+  // The window's side (owner: the GPS monitor window).
+  HWND buttons[4] = {};   // "&Go" 750, "&Pause" 751, "&Send" 752, "E&xit" 753
+  HWND list = nullptr;    // 760: one line per received sentence
+  HWND edit = nullptr;    // 770: the command text
+  char command[64] = "$PASHS,NME,SAT,A,ON";  // at most 63 characters
+  int32_t running = 1;    // 1 "&Pause" offered, 0 "&Go" offered
+  int32_t selected = 1;   // the button with the default-button frame, 0 to 3
 };
 extern GpsMonitorData GpsMonitor;
 

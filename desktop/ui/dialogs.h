@@ -13,6 +13,7 @@ INT_PTR CALLBACK ProfileScaleDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK NewLineDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK NewStationDlgProc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK CommentDlgProc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK GpsMessageDlgProc(HWND, UINT, WPARAM, LPARAM);
 
 // The display options' colour sample of the control in `item` (channel by its id). Returns 0.
 int DrawColourButton(HWND dialog, const DRAWITEMSTRUCT* item);

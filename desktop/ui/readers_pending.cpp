@@ -4,6 +4,5 @@ namespace desktop::pending {
 
 DWORD WINAPI GpsReaderThread(LPVOID) { return 0; }
 DWORD WINAPI GpsSimulatorThread(LPVOID) { return 0; }
-DWORD WINAPI GpsMonitorThread(LPVOID) { return 0; }
 
 }  // namespace desktop::pending

@@ -10,6 +10,5 @@ namespace desktop::pending {
 
 DWORD WINAPI GpsReaderThread(LPVOID arg);
 DWORD WINAPI GpsSimulatorThread(LPVOID arg);
-DWORD WINAPI GpsMonitorThread(LPVOID arg);
 
 }  // namespace desktop::pending

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "common/timing.h"
+#include "engine/gps_reader.h"
 #include "engine/models.h"
 #include "engine/ports.h"
 #include "engine/readers.h"
@@ -268,7 +269,7 @@ void Rz56TimerTick() {
 
 void StartGpsMonitorLink() {
   if (SurveySettings.gpsEnabled <= 0) return;
-  if (OpenGpsPort() == 1) WorkerThreads.gps = StartThread(pending::GpsMonitorThread);
+  if (OpenGpsPort() == 1) WorkerThreads.gps = StartThread(GpsMonitorThread);
   survey::DelayMs(200);
 }
 

@@ -70,6 +70,8 @@ void StartSurveyRun(HWND main) {
 }
 
 void StartGpsMonitoring(HWND main) {
+  // A line left from the last run is no line of the monitor's.
+  GpsState.sentenceValid = 0;
   StartGpsMonitorLink();
   MainMenu.mode = 2;
   SetFocus(AppWindows.monitorGpsWnd);
