@@ -73,12 +73,83 @@ class DialogTest : public ::testing::Test {
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
   }
-  // How many lines differ between two versions of the file of one length.
-  static int ChangedLines(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-    EXPECT_EQ(a.size(), b.size());
-    int n = 0;
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i) n += a[i] != b[i] ? 1 : 0;
-    return n;
+  // The names of the file's lines in file order for the build in force, the version line first;
+  // array entries as "traceColour[3]".
+  static std::vector<std::string> SettingsLineNames() {
+    const bool mk2 = ThisModel().mk2;
+    std::vector<std::string> names = {"version"};
+    auto add = [&](const char* name, int count = 0) {
+      if (count == 0) names.push_back(name);
+      for (int i = 0; i < count; ++i) names.push_back(std::string(name) + "[" + std::to_string(i) + "]");
+    };
+    for (const char* name : {"dataFolder", "rz56Type", "rz12Type", "rz56SensorSize", "displayUnits", "instrumentPort",
+                             "audio", "pauseKey"}) {
+      add(name);
+    }
+    add("traceVisible", 8);
+    add("traceThickness", 8);
+    add("traceColour", 8);
+    for (const char* name : {"rz56ScaleMode", "gridScale", "scale1Min", "scale1Max", "scale2Min", "scale2Max",
+                             "gpsEnabled", "gpsPort", "gpsBaudIndex", "gpsDataBitsIndex", "gpsParityIndex",
+                             "gpsStopBitsIndex", "surveyMode", "component", "dipole", "samplesPerReading"}) {
+      add(name);
+    }
+    if (mk2) {
+      add("mk2Type");
+      add("mk2Offset", 6);
+    }
+    for (const char* name : {"stationIncrementAuto", "stationIncrementWheel", "stationIncrementManual",
+                             "readingInterval", "surveyLine", "lineIncrement", "lineSequence", "lineDirection",
+                             "startStation", "batteryWarning"}) {
+      add(name);
+    }
+    if (mk2) {
+      add("softMarker");
+      add("markerPort");
+    }
+    return names;
+  }
+  // The lines that differ between two versions of the file, as "name=new text", in file order.
+  static std::vector<std::string> ChangedSettings(const std::vector<std::string>& a,
+                                                  const std::vector<std::string>& b) {
+    const std::vector<std::string> names = SettingsLineNames();
+    EXPECT_EQ(a.size(), names.size());
+    EXPECT_EQ(b.size(), names.size());
+    std::vector<std::string> changed;
+    for (size_t i = 0; i < a.size() && i < b.size() && i < names.size(); ++i) {
+      if (a[i] == b[i]) continue;
+      const std::string& text = b[i];
+      changed.push_back(names[i] + "=" + (text.empty() || text.back() != '\r' ? text : text.substr(0, text.size() - 1)));
+    }
+    return changed;
+  }
+
+  // One OK of a dialog: the settings stored (and saved) before it opens, what the operator does,
+  // and the file's lines that OK rewrites, as ChangedSettings gives them.
+  struct OkCase {
+    const char* what;
+    int32_t model;
+    std::function<void()> stored;
+    Script script;
+    std::vector<std::string> changed;
+  };
+  // Runs each case on a fresh build, with the template `name(model)` and `proc`.
+  void ExpectOkChanges(const std::vector<OkCase>& cases, const std::function<const char*()>& name, DLGPROC proc) {
+    for (const OkCase& c : cases) {
+      SCOPED_TRACE(c.what);
+      SetUpBuild(c.model);
+      if (c.stored) {
+        c.stored();
+        ASSERT_TRUE(LoadSaveSettings(1));
+      }
+      const auto before = SettingsLines();
+      Open(name(), proc, [&](plat::test::ModalContext& ctx) {
+        c.script(ctx);
+        ctx.Click(IDOK);
+      });
+      EXPECT_EQ(ChangedSettings(before, SettingsLines()), c.changed);
+      TearDown();
+    }
   }
 
   // The settings' bytes, for Cancel's byte-for-byte comparison.

@@ -73,6 +73,33 @@ TEST_F(DisplayOptions, CustomColoursAreKeptBetweenUses) {
   EXPECT_EQ(log.back().flags, CC_ANYCOLOR);
 }
 
+// Through the display options and the chooser itself: a colour stored with "Store as custom" in
+// one use is offered as custom colour 1 at the next, where it is chosen by its swatch.
+TEST_F(DisplayOptions, TheChooserOffersTheCustomColoursStoredAtItsLastUse) {
+  SetUpBuild(kModelRz12);
+  const COLORREF stored = RGB(64, 0, 64);  // the basic swatch above black, where the chooser starts
+  OpenDisplay([&](ModalContext& ctx) {
+    plat::test::OnModal(plat::test::ModalKind::Colour, L"Color", [](ModalContext& chooser) {
+      chooser.Key(VK_UP);
+      plat::test::Click(chooser.Control(plat::kStoreCustomId));
+      plat::test::Click(chooser.Control(IDOK));
+    });
+    ctx.Click(1170);
+    EXPECT_EQ(PlotState.customColours[0], stored);
+    EXPECT_EQ(SurveySettings.traceColour[0], static_cast<int32_t>(stored));
+    // Next use: down from black into the custom colours' last, then left to the first.
+    plat::test::OnModal(plat::test::ModalKind::Colour, L"Color", [](ModalContext& chooser) {
+      chooser.Key(VK_DOWN);
+      for (int i = 0; i < 7; ++i) chooser.Key(VK_LEFT);
+      plat::test::Click(chooser.Control(IDOK));
+    });
+    ctx.Click(1171);
+    EXPECT_EQ(SurveySettings.traceColour[1], static_cast<int32_t>(stored));
+    ctx.Click(IDCANCEL);
+  });
+  EXPECT_EQ(plat::test::ModalLog().size(), 3u);
+}
+
 // Every channel unticked: one stays visible by model; list 1200 stores the amplitude mode on the
 // RZ56-MK2 and the grid scale elsewhere; OK saves and remakes the pens without leaking any.
 TEST_F(DisplayOptions, OkKeepsOneChannelVisibleAndStoresTheList) {
@@ -96,9 +123,46 @@ TEST_F(DisplayOptions, OkKeepsOneChannelVisibleAndStoresTheList) {
     EXPECT_EQ(SurveySettings.rz56ScaleMode, c.model == kModelRz56Mk2 ? 1 : 0);
     EXPECT_EQ(SurveySettings.gridScale, c.model == kModelRz56Mk2 || c.model == kModelRz45 ? 0 : 1);
     EXPECT_EQ(plat::test::LiveGdiObjects(), objects);
-    EXPECT_GT(ChangedLines(before, SettingsLines()), 0);
+    EXPECT_FALSE(ChangedSettings(before, SettingsLines()).empty());
     TearDown();
   }
+}
+
+// OK rewrites exactly the lines of the channels' visibility (0 for a channel without a box),
+// widths and colours and of list 1200's setting, by model.
+TEST_F(DisplayOptions, OkRewritesExactlyItsSettingsLines) {
+  const std::vector<OkCase> cases = {
+      {"RZ12", kModelRz12, nullptr,
+       [](ModalContext& ctx) {
+         plat::test::ExpectColour(RGB(1, 2, 3));
+         ctx.Click(1170);
+         ctx.Check(1163, false);
+         ctx.Select(1199, 3);
+         ctx.Select(kChoiceList, 1);
+       },
+       {"traceVisible[1]=0", "traceVisible[4]=0", "traceVisible[5]=0", "traceVisible[6]=0", "traceVisible[7]=0",
+        "traceThickness[3]=4", "traceColour[0]=197121", "gridScale=1"}},
+      {"RZ56-MK2", kModelRz56Mk2, nullptr,
+       [](ModalContext& ctx) {
+         ctx.Check(1162, false);
+         ctx.Select(kChoiceList, 1);
+       },
+       {"traceVisible[0]=0", "traceVisible[4]=0", "traceVisible[5]=0", "traceVisible[6]=0", "traceVisible[7]=0",
+        "rz56ScaleMode=1"}},
+      {"RZ45-3: no list, the grid scale becomes 0", kModelRz45, [] { SurveySettings.gridScale = 1; },
+       [](ModalContext& ctx) {
+         ctx.Check(kCheckIds[4], false);
+         ctx.Select(3002, 2);
+       },
+       {"traceVisible[4]=0", "traceVisible[6]=0", "traceVisible[7]=0", "traceThickness[5]=3", "gridScale=0"}},
+      {"RZ27-MK2", kModelRz27Mk2, nullptr,
+       [](ModalContext& ctx) {
+         ctx.Check(kCheckIds[7], false);
+         ctx.Select(3009, 3);
+       },
+       {"traceVisible[7]=0", "traceThickness[6]=4"}},
+  };
+  ExpectOkChanges(cases, [] { return ThisModel().displayDialog; }, DisplayOptionsDlgProc);
 }
 
 TEST(ColourSample, PixelsOfTheSampleLine) {
@@ -164,6 +228,25 @@ TEST_F(ReadingsScale, OkWidensAndGivesFiniteFactors) {
   }
 }
 
+// OK rewrites the lines of the scales the model's template shows.
+TEST_F(ReadingsScale, OkRewritesExactlyItsSettingsLines) {
+  const auto both = [](ModalContext& ctx) {
+    ctx.SetText(1174, L"10");
+    ctx.SetText(1177, L"20");
+    if (ctx.Control(1180) != nullptr) {
+      ctx.SetText(1180, L"-5");
+      ctx.SetText(1181, L"5");
+    }
+  };
+  const std::vector<OkCase> cases = {
+      {"RZ12", kModelRz12, nullptr, both,
+       {"scale1Min=10.000000", "scale1Max=20.000000", "scale2Min=-5.000000", "scale2Max=5.000000"}},
+      {"RZ56-MK2", kModelRz56Mk2, nullptr, both, {"scale1Min=10.000000", "scale1Max=20.000000"}},
+      {"RZ45-3", kModelRz45, nullptr, both, {"scale1Min=10.000000", "scale1Max=20.000000"}},
+  };
+  ExpectOkChanges(cases, [] { return ThisModel().scaleDialog; }, ProfileScaleDlgProc);
+}
+
 // ---- GPS port setup --------------------------------------------------------------------------
 
 class GpsPortSetup : public test::DialogTest {};
@@ -187,7 +270,8 @@ TEST_F(GpsPortSetup, ListsShowTheStoredPositionsAndOkReachesTheNextPort) {
               ctx.Click(IDOK);
             }),
             1);
-  EXPECT_EQ(ChangedLines(before, SettingsLines()), 4);
+  EXPECT_EQ(ChangedSettings(before, SettingsLines()),
+            (std::vector<std::string>{"gpsBaudIndex=2", "gpsDataBitsIndex=0", "gpsParityIndex=1", "gpsStopBitsIndex=1"}));
   const auto port = plat::test::AttachVirtualPort(2);
   ASSERT_EQ(OpenGpsPort(), 1);
   DCB dcb{};
@@ -197,6 +281,23 @@ TEST_F(GpsPortSetup, ListsShowTheStoredPositionsAndOkReachesTheNextPort) {
   EXPECT_EQ(dcb.Parity, EVENPARITY);
   EXPECT_EQ(dcb.StopBits, TWOSTOPBITS);
   CloseHandle(LinkState.gpsPort.exchange(INVALID_HANDLE_VALUE));
+}
+
+TEST_F(GpsPortSetup, OkRewritesExactlyTheSixGpsLines) {
+  const std::vector<OkCase> cases = {
+      {"RZ12", kModelRz12, nullptr,
+       [](ModalContext& ctx) {
+         ctx.Select(1162, 0);
+         ctx.Select(1165, 5);
+         ctx.Select(1166, 2);
+         ctx.Select(1167, 2);
+         ctx.Select(1168, 0);
+         ctx.Select(1169, 1);
+       },
+       {"gpsEnabled=0", "gpsPort=5", "gpsBaudIndex=2", "gpsDataBitsIndex=0", "gpsParityIndex=2",
+        "gpsStopBitsIndex=1"}},
+  };
+  ExpectOkChanges(cases, [] { return "GPSINPUT"; }, GpsPortSetupDlgProc);
 }
 
 // A stored position its list does not offer shows no selection and survives OK.

@@ -5,6 +5,10 @@
 #include <plat/testing.h>
 #include <windows.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "app_fixture.h"
 #include "engine/state.h"
 #include "ui/main_window.h"
@@ -210,6 +214,70 @@ TEST_F(DesktopAppTest, StartScreenPaintsFrameTextsSummaryAndSplash) {
     });
   }
   EXPECT_EQ(pt::LiveGdiObjects(), live);
+  EXPECT_EQ(End(), 0);
+}
+
+// Each setup dialog's OK from the start screen: the whole start screen is repainted, and its
+// summary shows the new values in their rows.
+TEST_F(DesktopAppTest, TheRepaintedSummaryShowsEachSetupOk) {
+  struct Shown {
+    std::wstring text;
+    int x, y;
+  };
+  const struct {
+    int key;
+    const wchar_t* title;
+    std::function<void(pt::ModalContext&)> script;
+    std::vector<Shown> shown;
+  } cases[] = {
+      {'S', L"Survey Setup",
+       [](pt::ModalContext& ctx) {
+         ctx.Select(1110, 2);  // Manual
+         ctx.SetText(1111, L"25");
+         ctx.SetText(1113, L"L7");
+         ctx.SetText(1114, L"2.5");
+         ctx.SetText(1117, L"120.5");
+         ctx.SetText(1118, L"3");
+       },
+       {{L"MANUAL", 190, 90}, {L"Samples/Reading:", 40, 115}, {L"25", 190, 115}, {L"L7", 190, 140},
+        {L"2.50", 190, 165}, {L"120.500", 190, 190}, {L"3.000", 190, 215}}},
+      {'T', L"System Setup",
+       [](pt::ModalContext& ctx) {
+         ctx.Select(1121, 1);
+         ctx.Select(1125, 2);
+         ctx.Select(1140, 5);
+         ctx.Select(1131, 2);
+       },
+       {{L"Short", 460, 90}, {L"COM3", 460, 140}, {L"COM6", 460, 190}, {L"<Space Bar>", 460, 215}}},
+      {'G', L"GPS Port Setup", [](pt::ModalContext& ctx) { ctx.Select(1162, 0); },
+       {{L"Disabled", 460, 165}, {L"N/A", 460, 190}}},
+  };
+  Start(Switches(kModelRz12));
+  const HWND main = AppWindows.mainWnd;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << static_cast<char>(c.key));
+    pt::ExpectDialog(c.title, [&](pt::ModalContext& ctx) {
+      c.script(ctx);
+      ctx.Click(IDOK);
+    });
+    pt::EnableDrawLog(true);
+    pt::ClearDrawLog();
+    Key(c.key);
+    pt::EnableDrawLog(false);
+    EXPECT_EQ(pt::PendingExpectations(), 0u);
+    const auto log = pt::DrawLog();
+    for (const Shown& want : c.shown) {
+      bool found = false;
+      for (const pt::DrawEntry& e : log) {
+        // Drawn whole: the clip holds the text's cell.
+        const bool whole = e.clip.left <= e.rect.left && e.clip.top <= e.rect.top && e.clip.right >= e.rect.right &&
+                           e.clip.bottom >= e.rect.bottom;
+        found = found || (e.op == pt::DrawOp::Text && e.window == main && e.text == want.text && e.x == want.x &&
+                          e.y == want.y && whole);
+      }
+      EXPECT_TRUE(found) << std::string(want.text.begin(), want.text.end());
+    }
+  }
   EXPECT_EQ(End(), 0);
 }
 

@@ -182,8 +182,8 @@ TEST_F(SurveySetup, OkStoresAndSavesAndTheSummaryShowsIt) {
   EXPECT_DOUBLE_EQ(SurveySettings.startStation, 120.5);
   EXPECT_DOUBLE_EQ(SurveyRun.station, 120.5);
   EXPECT_EQ(SurveyRun.stationHasReading, 0);
-  // Direction, start station and interval: three lines of the file.
-  EXPECT_EQ(ChangedLines(before, SettingsLines()), 3);
+  EXPECT_EQ(ChangedSettings(before, SettingsLines()),
+            (std::vector<std::string>{"readingInterval=0.250000", "lineDirection=3", "startStation=120.500000"}));
   const SettingsSummaryTexts summary = SummarizeSettings(SurveySettings, ThisModel());
   EXPECT_EQ(summary.left[1].value, "4.00");
   EXPECT_EQ(summary.left[4].value, "120.500");
@@ -215,6 +215,56 @@ TEST_F(SurveySetup, Rz56Mk2OkStoresNoComponentOrDipoleAndKeepsTheSamples) {
   EXPECT_EQ(SurveySettings.samplesPerReading, 7);
   EXPECT_FLOAT_EQ(SurveySettings.readingInterval, 0.2f);
   EXPECT_FLOAT_EQ(LinkState.framePeriodMs, 3.0f);
+}
+
+// OK rewrites exactly the lines of the settings the dialog stores, by model: the chosen mode's
+// rate or samples and increment only, component and dipole where the model has them (0 where the
+// template lacks the list, kept where the model does not store it), the line settings.
+TEST_F(SurveySetup, OkRewritesExactlyItsSettingsLines) {
+  const std::vector<OkCase> cases = {
+      {"RZ12 to Manual, every box changed", kModelRz12, nullptr,
+       [](ModalContext& ctx) {
+         ctx.Select(kModeList, kModeManual);
+         ctx.SetText(kRateBox, L"25");
+         ctx.Select(kComponentList, 1);
+         ctx.Select(kDipoleList, 2);
+         ctx.SetText(kLineBox, L"L7");
+         ctx.SetText(1114, L"2.5");
+         ctx.Select(1115, 1);
+         ctx.Select(kDirectionList, 3);
+         ctx.SetText(kStartBox, L"120.5");
+         ctx.SetText(kIncrementBox, L"3");
+       },
+       {"surveyMode=2", "component=1", "dipole=2", "samplesPerReading=25", "stationIncrementManual=3.000000",
+        "surveyLine=L7", "lineIncrement=2.500000", "lineSequence=1", "lineDirection=3", "startStation=120.500000"}},
+      {"RZ12 in Auto: rate and increment", kModelRz12, nullptr,
+       [](ModalContext& ctx) {
+         ctx.SetText(kRateBox, L"4");
+         ctx.SetText(kIncrementBox, L"1.5");
+       },
+       {"stationIncrementAuto=1.500000", "readingInterval=0.250000"}},
+      {"RZ56-MK2 to Manual: no component or dipole list", kModelRz56Mk2,
+       [] {
+         SurveySettings.component = 2;
+         SurveySettings.dipole = 1;
+       },
+       [](ModalContext& ctx) {
+         ctx.Select(kModeList, kModeManual);
+         ctx.SetText(kStartBox, L"7");
+       },
+       {"surveyMode=2", "component=0", "dipole=0", "startStation=7.000000"}},
+      {"RZ27-MK2: no component list", kModelRz27Mk2, [] { SurveySettings.component = 1; },
+       [](ModalContext& ctx) { ctx.Select(kDipoleList, 1); }, {"component=0", "dipole=1"}},
+      {"RZ45-3: the component is not stored", kModelRz45, [] { SurveySettings.component = 2; },
+       [](ModalContext& ctx) { ctx.Select(kDipoleList, 4); }, {"dipole=4"}},
+      {"RZ27-DD: the dipole is not stored", kModelRz27Dd,
+       [] {
+         SurveySettings.component = 1;
+         SurveySettings.dipole = 1;
+       },
+       [](ModalContext& ctx) { ctx.Select(kComponentList, 1); }, {"component=2"}},
+  };
+  ExpectOkChanges(cases, [] { return ThisModel().surveySetupDialog; }, SurveySetupDlgProc);
 }
 
 // Cancel, the close box and the key c end with 0 and change neither the settings nor the file.
@@ -313,8 +363,46 @@ TEST_F(SystemSetup, Rz27Mk2TypeAndMarkerPort) {
             1);
   EXPECT_EQ(SurveySettings.mk2Type, 1);
   EXPECT_EQ(SurveySettings.markerPort, 5);
-  EXPECT_EQ(ChangedLines(before, SettingsLines()), 2);
+  EXPECT_EQ(ChangedSettings(before, SettingsLines()), (std::vector<std::string>{"mk2Type=1", "markerPort=5"}));
   EXPECT_EQ(SummarizeSettings(SurveySettings, ThisModel()).right[0].value, "RZ27-MK2-1");
+}
+
+// OK rewrites exactly the lines of the settings the model's template shows.
+TEST_F(SystemSetup, OkRewritesExactlyItsSettingsLines) {
+  const std::vector<OkCase> cases = {
+      {"RZ12", kModelRz12, nullptr,
+       [](ModalContext& ctx) {
+         ctx.Select(1121, 1);
+         ctx.Select(1131, 2);
+         ctx.Select(1134, 0);
+         ctx.Select(1135, 1);
+         ctx.Select(1125, 2);
+         ctx.Select(1140, 5);
+       },
+       {"rz12Type=1", "displayUnits=1", "instrumentPort=2", "audio=0", "pauseKey=2", "gpsPort=5"}},
+      {"RZ56-MK2", kModelRz56Mk2, nullptr,
+       [](ModalContext& ctx) {
+         ctx.Select(1121, 1);
+         ctx.Select(1122, 2);
+         ctx.SetText(1244, L"11.5");
+         ctx.Select(1131, 3);
+       },
+       {"rz56Type=1", "rz56SensorSize=2", "pauseKey=3", "batteryWarning=11.500000"}},
+      {"RZ27-MK2", kModelRz27Mk2, [] { SurveySettings.mk2Type = 2; },
+       [](ModalContext& ctx) {
+         ctx.Select(1121, 0);
+         ctx.Select(1249, 0);
+         ctx.Select(1248, 3);
+       },
+       {"mk2Type=1", "softMarker=0", "markerPort=3"}},
+      {"RZ27", kModelRz27, nullptr,
+       [](ModalContext& ctx) {
+         ctx.Select(1135, 2);
+         ctx.Select(1140, 0);
+       },
+       {"displayUnits=2", "gpsPort=0"}},
+  };
+  ExpectOkChanges(cases, [] { return ThisModel().systemSetupDialog; }, LoggerSetupDlgProc);
 }
 
 // The RZ56-MK2's N.C.C. types: a stored 2 shows no selection and OK keeps it with the flag set; a
