@@ -17,7 +17,6 @@
 #include "engine/state.h"
 #include "ui/logging.h"
 #include "ui/logging_commands.h"
-#include "ui/readers_pending.h"
 #include "ui/run_start.h"
 
 namespace desktop {
@@ -70,13 +69,16 @@ void CloseRequestEvent() {
 }
 
 // What a failed start opened is closed again: the instrument port (reader state 0) and the GPS
-// port when this start opened it.
+// port when this start opened it (its reader state back to 0 with it).
 void ReleaseStartPorts(bool gpsOpened) {
   if (LinkState.instrumentReaderState.load() == 1) {
     ClosePort(LinkState.instrumentPort);
     LinkState.instrumentReaderState = 0;
   }
-  if (gpsOpened) ClosePort(LinkState.gpsPort);
+  if (gpsOpened) {
+    ClosePort(LinkState.gpsPort);
+    GpsState.readerState = 0;
+  }
 }
 
 void ConnectionRefused(HWND main) { MessageBoxA(main, "Instrument OFF or Disconnected", "Connection", MB_OK); }
@@ -143,6 +145,7 @@ bool StartRunLinks(HWND main) {
   if (gpsPort) {
     if (OpenGpsPort() == 1) {
       gpsOpened = true;
+      GpsState.readerState = 1;  // the reader sets 2 while it runs
     } else {
       ++failures;
     }
@@ -193,7 +196,7 @@ bool StartRunLinks(HWND main) {
   if (gps) {
     WorkerThreads.gpsRun = 1;
     WorkerThreads.gps =
-        StartThread(BuildConfig.gpsSimulator == 1 ? pending::GpsSimulatorThread : pending::GpsReaderThread);
+        StartThread(BuildConfig.gpsSimulator == 1 ? GpsSimulatorThread : GpsReaderThread);
     survey::DelayMs(200);
   }
   return true;
@@ -210,11 +213,13 @@ void StopInstrumentLink(bool fileOpen) {
 }
 
 void StopOtherLinks() {
-  if (SurveySettings.gpsEnabled > 0) {
-    WorkerThreads.gpsRun = 0;
-    if (BuildConfig.gpsSimulator == 0) ClosePort(LinkState.gpsPort);
-    EndThread(WorkerThreads.gps);
-  }
+  // The GPS link goes by what the run started, not by the setting: with GPS off there is neither a
+  // port nor a thread, and nothing is closed.
+  WorkerThreads.gpsRun = 0;
+  if (BuildConfig.gpsSimulator == 0) ClosePort(LinkState.gpsPort);
+  EndThread(WorkerThreads.gps);
+  // Set after the thread's end, so a reader that ends later keeps it 0.
+  GpsState.readerState = 0;
   if (SurveyRun.markerOpened) {
     ClosePort(LinkState.markerPort);
     EndThread(WorkerThreads.marker);

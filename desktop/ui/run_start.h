@@ -31,8 +31,8 @@ bool StartRunLinks(HWND main);
 // The end of a run's links, around the closing of its data file: first the instrument port, the
 // RZ56-MK2's request event and the readers (each waited for, up to 1000 ms, while its sends are
 // served), then 500 ms with a data file open (else 100 ms before the readers and 200 ms after);
-// then the GPS port and thread and the marker port and watcher that the run started, and the
-// reader state 0. Only open handles are closed, and each is invalid afterwards.
+// then the GPS port and thread and the marker port and watcher that the run started, and both
+// reader states 0. Only open handles are closed, and each is invalid afterwards.
 void StopInstrumentLink(bool fileOpen);
 void StopOtherLinks();
 // RZ56-MK2 in Wheel mode, at GO: the request reader ends (waited for) before the port reopens and

@@ -102,6 +102,7 @@ TEST_F(RunLinksTest, AStartOpensThePortsAndStartsTheLinksOfItsBuild) {
     EXPECT_EQ(LinkState.instrumentReaderState.load(), c.reader ? 2 : 1);  // the reader runs
     EXPECT_EQ(com4_->IsOpen(), c.gpsPort);
     EXPECT_TRUE(Valid(WorkerThreads.gps));  // the GPS reader or the simulator
+    EXPECT_EQ(GpsState.readerState.load(), c.gpsPort ? 2 : 0);  // the GPS reader runs; the simulator has none
     EXPECT_EQ(WorkerThreads.gpsRun.load(), 1);
     const bool marker = c.markerPort == 3;
     EXPECT_EQ(com3->IsOpen(), marker);
@@ -161,7 +162,9 @@ TEST_F(RunLinksTest, AnRz56Mk2WithoutItsOkIsRefusedAndBothPortsAreReleased) {
   ExpectStartScreen();
   EXPECT_FALSE(com1_->IsOpen());
   EXPECT_FALSE(com4_->IsOpen());
+  EXPECT_EQ(LinkState.gpsPort.load(), INVALID_HANDLE_VALUE);
   EXPECT_EQ(LinkState.instrumentReaderState.load(), 0);
+  EXPECT_EQ(GpsState.readerState.load(), 0);  // its port opened, then released
   EXPECT_FALSE(Valid(WorkerThreads.reader));
   EXPECT_TRUE(TimerPeriods(AppWindows.loggingWnd).empty());
   // Switched on again, the next start gets its OK.
@@ -188,6 +191,7 @@ TEST_F(RunLinksTest, TheEndOfARunClosesEverythingItOpenedOnce) {
     EXPECT_EQ(h, INVALID_HANDLE_VALUE);
   }
   EXPECT_EQ(LinkState.instrumentReaderState.load(), 0);
+  EXPECT_EQ(GpsState.readerState.load(), 0);
   EXPECT_EQ(WorkerThreads.gpsRun.load(), 0);
   EXPECT_EQ(SurveyRun.state.load(), kRunMonitor);
   EXPECT_EQ(SurveyRun.linesTotal, 0);
