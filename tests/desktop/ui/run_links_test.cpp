@@ -4,16 +4,24 @@
 // test-labels: threads
 #include <gtest/gtest.h>
 #include <plat/test_comm.h>
+#include <plat/test_misc.h>
 #include <plat/testing.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <vector>
 
 #include "app_fixture.h"
 #include "desktop_test_support.h"
+#include "engine/gps_reader.h"
+#include "engine/messages.h"
+#include "engine/models.h"
+#include "engine/records.h"
 #include "engine/state.h"
+#include "sim/instrument.h"
+#include "sim/virtual_sink.h"
 #include "ui/logging.h"
 #include "ui/run_start.h"
 
@@ -58,6 +66,11 @@ class RunLinksTest : public DesktopAppTest {
     EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 0u);
     EXPECT_EQ(t.ReadTotalTimeoutConstant, 10u);
   }
+  // A case of a table begins on a fresh platform and drive root.
+  static void Afresh() {
+    pt::Reset(plat::Profile::Desktop);
+    pt::UseTempRoot();
+  }
   static void ExpectStartScreen() {
     EXPECT_EQ(MainMenu.mode, 0);
     EXPECT_FALSE(pt::IsVisible(AppWindows.loggingWnd));
@@ -82,8 +95,7 @@ TEST_F(RunLinksTest, AStartOpensThePortsAndStartsTheLinksOfItsBuild) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    pt::Reset(plat::Profile::Desktop);
-    pt::UseTempRoot();
+    Afresh();
     auto com3 = pt::AttachVirtualPort(3);
     Start(c.build);
     OnUi([&] { SurveySettings.markerPort = c.markerPort; });
@@ -154,54 +166,124 @@ TEST_F(RunLinksTest, AMissingGpsPortLeavesTheInstrumentPortClosedAndTheNextStart
   EXPECT_TRUE(com4_->IsOpen());
 }
 
-TEST_F(RunLinksTest, AnRz56Mk2WithoutItsOkIsRefusedAndBothPortsAreReleased) {
-  Start(Switches(kModelRz56Mk2));
-  rz56_->SetOff(true);
-  pt::ExpectMessageBox({L"Connection", L"Instrument OFF or Disconnected", IDOK});
-  Key('L');
-  ExpectStartScreen();
-  EXPECT_FALSE(com1_->IsOpen());
-  EXPECT_FALSE(com4_->IsOpen());
-  EXPECT_EQ(LinkState.gpsPort.load(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(LinkState.instrumentReaderState.load(), 0);
-  EXPECT_EQ(GpsState.readerState.load(), 0);  // its port opened, then released
-  EXPECT_FALSE(Valid(WorkerThreads.reader));
-  EXPECT_TRUE(TimerPeriods(AppWindows.loggingWnd).empty());
-  // Switched on again, the next start gets its OK.
-  rz56_->SetOff(false);
-  Key('L');
-  EXPECT_EQ(MainMenu.mode, 1);
+// An RZ56-MK2 without its "OK", or an RZ27 whose frame probe finds no frames: refused, and both
+// ports released with the reader states 0; with the instrument answering, the next start runs.
+TEST_F(RunLinksTest, AnInstrumentThatDoesNotAnswerIsRefusedAndBothPortsAreReleased) {
+  const struct {
+    const char* name;
+    int32_t model;
+  } cases[] = {{"rz56mk2xp without OK", kModelRz56Mk2}, {"rz27xp probe failure", kModelRz27}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Afresh();
+    Start(Switches(c.model));
+    const bool rz56 = c.model == kModelRz56Mk2;
+    if (rz56) rz56_->SetOff(true);
+    pt::ExpectMessageBox({L"Connection", L"Instrument OFF or Disconnected", IDOK});
+    Key('L');
+    ExpectStartScreen();
+    EXPECT_FALSE(com1_->IsOpen());
+    EXPECT_FALSE(com4_->IsOpen());
+    EXPECT_EQ(LinkState.instrumentPort.load(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(LinkState.gpsPort.load(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(LinkState.instrumentReaderState.load(), 0);
+    EXPECT_EQ(GpsState.readerState.load(), 0);  // its port opened, then released
+    EXPECT_FALSE(Valid(WorkerThreads.reader));
+    EXPECT_FALSE(Valid(WorkerThreads.gps));
+    EXPECT_TRUE(TimerPeriods(AppWindows.loggingWnd).empty());
+    // Switched on again (the RZ27 streaming its frames), the next start gets through.
+    sim::InstrumentOptions frames;
+    frames.model = kModelRz27;
+    frames.count = 100;
+    sim::InstrumentStream stream(frames);
+    if (rz56) {
+      rz56_->SetOff(false);
+    } else {
+      sim::FeedVirtualPort(*com1_, stream, GetTickCount());
+    }
+    Key('L');
+    EXPECT_EQ(MainMenu.mode, 1);
+    EXPECT_TRUE(com1_->IsOpen());
+    EXPECT_TRUE(com4_->IsOpen());
+    EXPECT_EQ(End(), 0);
+  }
 }
 
-// Exit answered Yes in Stand By: the timer, the ports, the threads and the file are closed once
-// each; a second end of the run finds nothing to close.
-TEST_F(RunLinksTest, TheEndOfARunClosesEverythingItOpenedOnce) {
-  Start(Switches(kModelRz12));
-  Key('L');
-  EnterStandBy();
-  pt::ExpectMessageBox({L"Confirm Exit", L"Exit Logging?", IDYES});
-  Key('X');
-  ExpectStartScreen();
-  EXPECT_FALSE(SurveyRun.dataFile.IsOpen());
-  EXPECT_TRUE(TimerPeriods(AppWindows.loggingWnd).empty());
-  EXPECT_EQ(com1_->Closes(), 1);
-  EXPECT_EQ(com4_->Closes(), 1);
-  for (HANDLE h : {LinkState.instrumentPort.load(), LinkState.gpsPort.load(), LinkState.markerPort.load(),
-                   WorkerThreads.reader, WorkerThreads.gps, WorkerThreads.marker, WorkerThreads.wheelReader}) {
-    EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+// Exit answered Yes in Stand By: the timer, the instrument port and the reader, then after 500 ms
+// the file, the GPS port and thread and the marker port and watcher, in that order and once each;
+// afterwards every handle is invalid, and a second end of the run finds nothing to close.
+TEST_F(RunLinksTest, TheEndOfARunClosesEverythingItOpenedOnceInOrder) {
+  const struct {
+    const char* name;
+    int32_t model;
+    int32_t markerPort;
+  } cases[] = {{"rz12xp", kModelRz12, 0}, {"rz27mk2xp marker 3", kModelRz27Mk2, 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Afresh();
+    auto com3 = pt::AttachVirtualPort(3);
+    Start(Switches(c.model));
+    OnUi([&] { SurveySettings.markerPort = c.markerPort; });
+    Key('L');
+    EnterStandBy();
+    const HANDLE instrumentPort = LinkState.instrumentPort, gpsPort = LinkState.gpsPort,
+                 markerPort = LinkState.markerPort;
+    const HANDLE reader = WorkerThreads.reader, gps = WorkerThreads.gps, marker = WorkerThreads.marker;
+    const size_t before = pt::Releases().size();
+    const DWORD start = GetTickCount();
+    pt::ExpectMessageBox({L"Confirm Exit", L"Exit Logging?", IDYES});
+    Key('X');
+    EXPECT_GE(GetTickCount() - start, 500u);
+    ExpectStartScreen();
+
+    using K = pt::ReleaseKind;
+    std::vector<pt::ReleaseRecord> expected = {{K::Timer, nullptr, AppWindows.loggingWnd, kWatchdogTimer},
+                                               {K::Port, instrumentPort, nullptr, 0},
+                                               {K::Thread, reader, nullptr, 0},
+                                               {K::File, nullptr, nullptr, 0},
+                                               {K::Port, gpsPort, nullptr, 0},
+                                               {K::Thread, gps, nullptr, 0}};
+    if (c.markerPort != 0) {
+      expected.push_back({K::Port, markerPort, nullptr, 0});
+      expected.push_back({K::Thread, marker, nullptr, 0});
+    }
+    const auto all = pt::Releases();
+    ASSERT_EQ(all.size() - before, expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+      const pt::ReleaseRecord& r = all[before + i];
+      EXPECT_EQ(r.kind, expected[i].kind) << i;
+      if (r.kind != K::File) {
+        EXPECT_EQ(r.handle, expected[i].handle) << i;
+      }
+      EXPECT_EQ(r.window, expected[i].window) << i;
+    }
+
+    EXPECT_FALSE(SurveyRun.dataFile.IsOpen());
+    EXPECT_TRUE(TimerPeriods(AppWindows.loggingWnd).empty());
+    EXPECT_EQ(com1_->Closes(), 1);
+    EXPECT_EQ(com4_->Closes(), 1);
+    EXPECT_EQ(com3->Closes(), c.markerPort != 0 ? 1 : 0);
+    for (HANDLE h : {LinkState.instrumentPort.load(), LinkState.gpsPort.load(), LinkState.markerPort.load(),
+                     WorkerThreads.reader, WorkerThreads.gps, WorkerThreads.marker, WorkerThreads.wheelReader}) {
+      EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+    }
+    EXPECT_EQ(LinkState.instrumentReaderState.load(), 0);
+    EXPECT_EQ(GpsState.readerState.load(), 0);
+    EXPECT_EQ(WorkerThreads.gpsRun.load(), 0);
+    EXPECT_FALSE(SurveyRun.markerOpened);
+    EXPECT_EQ(SurveyRun.state.load(), kRunMonitor);
+    EXPECT_EQ(SurveyRun.linesTotal, 0);
+    EXPECT_EQ(SurveyRun.stationsTotal, 0);
+    EXPECT_TRUE(SurveyRun.dataFileName.empty());
+    const size_t released = pt::Releases().size();
+    int second = -1;
+    OnUiSettled([&] { second = StopLogging(); });
+    EXPECT_EQ(second, 1);
+    EXPECT_EQ(pt::Releases().size(), released);
+    EXPECT_EQ(com1_->Closes(), 1);
+    EXPECT_EQ(com4_->Closes(), 1);
+    EXPECT_EQ(End(), 0);
   }
-  EXPECT_EQ(LinkState.instrumentReaderState.load(), 0);
-  EXPECT_EQ(GpsState.readerState.load(), 0);
-  EXPECT_EQ(WorkerThreads.gpsRun.load(), 0);
-  EXPECT_EQ(SurveyRun.state.load(), kRunMonitor);
-  EXPECT_EQ(SurveyRun.linesTotal, 0);
-  EXPECT_EQ(SurveyRun.stationsTotal, 0);
-  EXPECT_TRUE(SurveyRun.dataFileName.empty());
-  int second = -1;
-  OnUiSettled([&] { second = StopLogging(); });
-  EXPECT_EQ(second, 1);
-  EXPECT_EQ(com1_->Closes(), 1);
-  EXPECT_EQ(com4_->Closes(), 1);
 }
 
 // Frames stop 10 ms before a tick while Logging: each of the six late ticks after it writes one
@@ -259,6 +341,73 @@ TEST_F(RunLinksTest, Rz56Mk2WheelGoAndPauseSwitchTheReaders) {
   ASSERT_TRUE(pt::RunFor(300));
   EXPECT_GT(rz56_->ReceivedBytes().size(), requests);
   EXPECT_EQ(rz56_->ReceivedBytes().back(), 'A');
+}
+
+// RZ56-MK2: a request unanswered for 200 ms is not overdue; at 201 ms timer 1 sets linkLost and
+// shows the bar, and writes "$CONN BREAK" only while Logging.
+TEST_F(RunLinksTest, AnRz56Mk2RequestUnansweredFor201MsLosesTheLink) {
+  const struct {
+    const char* name;
+    bool logging;
+  } cases[] = {{"Stand By", false}, {"Logging", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Afresh();
+    Start(Switches(kModelRz56Mk2));
+    OnUi([] { SurveySettings.gpsEnabled = 0; });
+    Key('L');
+    Normalise();
+    EnterStandBy();
+    if (c.logging) Key('G');
+    ASSERT_EQ(SurveyRun.state.load(), c.logging ? kRunLogging : kRunStandBy);
+    rz56_->SetOff(true);
+    OnUi([] { KillTimer(AppWindows.loggingWnd, kWatchdogTimer); });
+    ASSERT_TRUE(pt::RunFor(300));  // what was on its way has come
+    const std::string file = "C/RUN1" + std::string(ThisModel().extension);
+    auto breaks = [&] {
+      SurveyRun.dataFile.Flush();
+      return RecordsStartingWith(file, "X$CONN BREAK", static_cast<size_t>(RecordLength()));
+    };
+    const size_t before = breaks();
+    auto tickAfter = [](DWORD ms) {
+      LinkState.rz56Ready = 0;  // a request on its way
+      LinkState.lastRz56Tick = GetTickCount() - ms;
+      SendMessageA(AppWindows.loggingWnd, WM_TIMER, kWatchdogTimer, 0);
+    };
+    const auto bar = [] { return pt::WindowPixel(AppWindows.numbersWnd, 5, LoggingLayout.valueRowRect.top + 2); };
+    OnUi([&] { tickAfter(200); });
+    EXPECT_EQ(LinkState.linkLost.load(), 0);
+    EXPECT_NE(bar(), RGB(255, 0, 0));
+    EXPECT_EQ(breaks(), before);
+    OnUi([&] { tickAfter(201); });
+    EXPECT_EQ(LinkState.linkLost.load(), 1);
+    EXPECT_EQ(bar(), RGB(255, 0, 0));
+    EXPECT_EQ(breaks(), before + (c.logging ? 1 : 0));
+    EXPECT_EQ(SurveyRun.state.load(), c.logging ? kRunLogging : kRunStandBy);
+    rz56_->SetOff(false);
+    EXPECT_EQ(End(), 0);
+  }
+}
+
+// The simulator build announces its sentence once a second while Logging and writes no GPS record.
+TEST_F(RunLinksTest, TheGpsSimulatorBuildAnnouncesItsSentenceAndRecordsNone) {
+  Start(Switches(kModelRz12, 1));
+  std::atomic<int> announced{0};
+  pt::OnSendHandled([&](HWND, UINT msg) { announced += msg == WM_GPS_SENTENCE; });
+  Key('L');
+  EnterStandBy();
+  Key('G');
+  ASSERT_EQ(SurveyRun.state.load(), kRunLogging);
+  const int atGo = announced;
+  ASSERT_TRUE(pt::RunFor(3500));
+  EXPECT_GE(announced - atGo, 3);
+  // Without its last character; the seam clears byte 0.
+  EXPECT_EQ(std::string(GpsState.sentence + 1), std::string(GpsSimulatorSentence + 1, sizeof GpsSimulatorSentence - 3));
+  Key(VK_SPACE);
+  pt::OnSendHandled(nullptr);
+  SurveyRun.dataFile.Flush();
+  for (const char* tag : {"@", "?", "#", "!"}) EXPECT_EQ(RecordsStartingWith("C/RUN1.R12", tag), 0u) << tag;
+  EXPECT_EQ(RecordsStartingWith("C/RUN1.R12", "X$STARTED"), 1u);
 }
 
 }  // namespace
