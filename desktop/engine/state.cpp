@@ -5,6 +5,7 @@ namespace desktop {
 AppWindowsData AppWindows;
 BuildConfigData BuildConfig;
 GpsBoxFieldsData GpsBoxFields;
+GpsBoxStateData GpsBoxState;
 GpsMonitorData GpsMonitor;
 GpsStateData GpsState;
 LinkStateData LinkState;
@@ -23,6 +24,7 @@ void ResetEngineState() {
   ResetObject(AppWindows);
   ResetObject(BuildConfig);
   ResetObject(GpsBoxFields);
+  ResetObject(GpsBoxState);
   ResetObject(GpsMonitor);
   ResetObject(GpsState);
   ResetObject(LinkState);

@@ -171,6 +171,14 @@ struct GpsBoxFieldsData {
 };
 extern GpsBoxFieldsData GpsBoxFields;
 
+// The GPS box's activity character (owner: the logging window's GPS box): a backslash at program
+// start, flipping to '/' and back with every GGA sentence; the green lamp follows it. Kept across
+// runs.
+struct GpsBoxStateData {
+  char activity = '\\';
+};
+extern GpsBoxStateData GpsBoxState;
+
 // Thread handles of a run and of the GPS monitor (owner: the start-up module; the GPS simulator
 // reads gpsRun).
 struct WorkerThreadsData {

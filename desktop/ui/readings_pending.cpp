@@ -1,4 +1,4 @@
-// The meter, RZ27-MK2 and GPS handlers come with the desktop survey recording; until then each
+// The meter and RZ27-MK2 handlers come with the desktop survey recording; until then each
 // consumes its message as below.
 #include "engine/state.h"
 #include "ui/logging.h"
@@ -14,6 +14,5 @@ LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM) {
   LinkState.frame[0] = 0;
   return 0;
 }
-LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 }  // namespace desktop
