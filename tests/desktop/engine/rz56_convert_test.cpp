@@ -94,6 +94,9 @@ const ConvertCase kConvertCases[] = {
     // 'D', Standard, sensor 0: ch4 x 1.114 / 1.112, then x 4; High Power: x 1.114 x 1.112, then x 6.07.
     {"StandardD", In('D', 0, 100, 100, 100, 100, 3000, 3000), {966.66, 966.66, 966.66, 1936.797}, 1},
     {"StandardDVariant1HalvesChannels1To3", In('N', 0, 100, 100, 100, 100, 3000, 3000, 0, 0, 1), {483.33, 483.33, 483.33, 1936.797}, 1},
+    // Variant 1 halves only the Standard 'D' channels 1 to 3: High Power and 'T' keep them.
+    {"HighPowerDVariant1", In('N', 0, 100, 100, 100, 100, 1840, 1840, 1, 0, 1), {1.72 * 483.33, 2.54 * 483.33, 3.74 * 483.33, 3634.3135}, 1},
+    {"StandardTVariant1", In('T', 0, 100, 100, 100, 100, 3000, 3000, 0, 0, 1), {966.66, 966.66, 966.66, 966.66}, 1},
     {"StandardDSensor1", In('D', 0, 0, 0, 0, 100, 3000, 3000, 0, 1), {0, 0, 0, 1933.32}, 1},
     {"HighPowerD", In('D', 0, 100, 100, 100, 100, 1840, 1840, 1), {1.72 * 483.33, 2.54 * 483.33, 3.74 * 483.33, 3634.3135}, 1},
     // Any other tag byte takes the 'T' factors; a type outside 0 to 3 is Standard, a sensor size

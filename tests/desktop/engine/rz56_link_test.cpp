@@ -1,6 +1,6 @@
 // The RZ56 link on a virtual port and the virtual clock: SendInstrumentCommand's timing, replies
-// and port rule, the requester and the request reader, the link recovery, and the mode switches
-// of a run through the test helper's port steps.
+// and port rule, the requester and the request reader, what both readers make of the bytes, the
+// link recovery, and the mode switches of a run through the test helper's port steps.
 // test-labels: threads
 #include <gtest/gtest.h>
 #include <plat/kernel.h>
@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -255,6 +256,105 @@ TEST_F(Rz56Requests, ASilentInstrumentIsRecovered) {
   EXPECT_EQ(bytes.find("HX", bytes.rfind('X') - 1), bytes.rfind('X') - 1);
   EXPECT_EQ(LinkState.linkLost.load(), 0);
   EndReader();
+}
+
+// ---- What the readers make of the bytes -------------------------------------------------------
+
+// A frame as sent: the tag, twelve data bytes (the battery count last), 0x7F 0x7F.
+std::string Wire(char tag, char battery = 0x46) {
+  return std::string(1, tag) + std::string("\x00\x10\x01\x20\x02\x30\x03\x40\x04\x07\x08", 11) + battery +
+         "\x7F\x7F";
+}
+
+struct AnswerCase {
+  const char* name;
+  std::string answer;               // fed 5 ms after the 'A'
+  std::vector<std::string> frames;  // the kept 14 bytes of each reading message
+};
+void PrintTo(const AnswerCase& c, std::ostream* os) { *os << c.name; }
+
+class Rz56Answers : public Rz56Requests, public ::testing::WithParamInterface<AnswerCase> {};
+
+// One request answered: the readings it gives, LinkState.frame with its NUL at 14, and the answer
+// taken whatever it was: the reader ready, the link good and the event reset, so the next tick
+// sends again.
+TEST_P(Rz56Answers, TheRequestReaderTakesTheAnswer) {
+  const AnswerCase& c = GetParam();
+  Rz56Window window;
+  std::vector<unsigned char> nulAt14;
+  window.onReading = [&] { nulAt14.push_back(LinkState.frame[kRz56KeptLength]); };
+  port_->OnByte([&](unsigned char b) {
+    if (b == 'A') port_->Feed(c.answer, GetTickCount() + 5);
+  });
+  StartReader();
+  memset(LinkState.frame, 0xAA, sizeof LinkState.frame);
+  EXPECT_FALSE(RequestRz56Reading());
+  EXPECT_EQ(LinkState.rz56Ready.load(), 0);
+  ASSERT_TRUE(window.PumpUntil([] { return LinkState.rz56Ready.load() == 1; }, 500));
+  window.PumpFor(50);
+  EXPECT_EQ(window.frames, c.frames);
+  EXPECT_EQ(nulAt14, std::vector<unsigned char>(c.frames.size(), 0));
+  EXPECT_EQ(LinkState.rz56Ready.load(), 1);
+  EXPECT_EQ(LinkState.linkLost.load(), 0);
+  EXPECT_EQ(WaitForSingleObject(LinkState.requestEvent.load(), 0), DWORD{WAIT_TIMEOUT});
+  EXPECT_EQ(port_->InputQueued(), 0u);
+  EndReader();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, Rz56Answers,
+    ::testing::Values(AnswerCase{"AFrame", Wire('T'), {Wire('T').substr(0, 14)}},
+                      AnswerCase{"ABatteryOf0x7F", Wire('E', 0x7F), {Wire('E', 0x7F).substr(0, 14)}},
+                      AnswerCase{"AMarkedTagAfterAFramesTail", Wire('T').substr(9) + Wire('M'), {Wire('M').substr(0, 14)}},
+                      AnswerCase{"ANonTagFourteenBack", Wire('Z'), {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A rejected answer keeps its bytes in the buffer: the next answer's frame still ends right.
+TEST_F(Rz56Requests, AfterARejectedAnswerTheNextFrameComesWhole) {
+  Rz56Window window;
+  int requests = 0;
+  port_->OnByte([&](unsigned char b) {
+    if (b == 'A') port_->Feed(++requests == 1 ? Wire('Z') : Wire('D'), GetTickCount() + 5);
+  });
+  StartReader();
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_FALSE(RequestRz56Reading());
+    ASSERT_TRUE(window.PumpUntil([] { return LinkState.rz56Ready.load() == 1; }, 500)) << i;
+    window.PumpFor(20);
+  }
+  EXPECT_EQ(window.frames, std::vector<std::string>{Wire('D').substr(0, 14)});
+  EndReader();
+}
+
+// The wheel reader stamps LinkState.lastRz56Tick at every 0x7F at position 13 or later, in a frame
+// or not, and at no other byte.
+TEST_F(Rz56Link, TheWheelReaderStampsEveryEndMarkFrom13On) {
+  struct Byte {
+    unsigned char b;
+    bool stamped;
+  };
+  std::vector<Byte> stream;
+  // A frame with 0x7F at data position 3 and as its battery count (position 12).
+  const std::string frame = std::string("T\x00\x10\x7F", 4) + std::string("\x01\x20\x02\x30\x03\x40\x04\x07\x7F", 9) + "\x7F\x7F";
+  ASSERT_EQ(frame.size(), 15u);
+  for (size_t i = 0; i < frame.size(); ++i) stream.push_back({static_cast<unsigned char>(frame[i]), i >= 13});
+  // Junk: 13 bytes, then lone 0x7F at 13 and 15, and a pair at 17 and 18 with a non-tag 14 back.
+  for (int i = 0; i < 13; ++i) stream.push_back({0x41, false});
+  for (unsigned char b : {0x7F, 0x41, 0x7F, 0x41, 0x7F, 0x7F}) stream.push_back({b, b == 0x7F});
+  Rz56Window window;
+  ASSERT_EQ(OpenInstrumentPort(), 1);
+  HANDLE reader = test::StartThread(Rz56WheelReaderThread);
+  ASSERT_TRUE(plat::test::WaitIdle());
+  for (size_t i = 0; i < stream.size(); ++i) {
+    LinkState.lastRz56Tick.store(0);
+    port_->Feed(std::string(1, static_cast<char>(stream[i].b)));
+    ASSERT_TRUE(window.PumpUntil([&] { return port_->InputQueued() == 0; }, 100)) << i;
+    window.PumpFor(20);
+    EXPECT_EQ(LinkState.lastRz56Tick.load() != 0, stream[i].stamped) << "byte " << i;
+  }
+  EXPECT_EQ(window.frames, std::vector<std::string>{frame.substr(0, 14)});
+  test::ClosePortField(LinkState.instrumentPort);
+  EXPECT_TRUE(test::JoinThread(reader, 1000));
 }
 
 // ---- Mode sequences ------------------------------------------------------------------------------
