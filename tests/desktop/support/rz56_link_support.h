@@ -1,7 +1,7 @@
 // Test stand-ins for the RZ56 link: a logging window that records every WM_RZ56_READING with the
-// kept frame and can run a handler and a timer, the threads' start and join, and the port steps
-// of an RZ56-MK2 run (start, GO in wheel mode, PAUSE from wheel mode, end) as the run states
-// perform them, with a bounded wait that serves sends for the old reader before each reopen.
+// kept frame and can run a handler and a timer, and the port steps of an RZ56-MK2 run (start, GO
+// in wheel mode, PAUSE from wheel mode, end) as the run states perform them, with a bounded wait
+// that serves sends for the old reader before each reopen.
 #pragma once
 
 #include <windows.h>
@@ -17,69 +17,25 @@
 #include "engine/rz56_frames.h"
 #include "engine/rz56_link.h"
 #include "engine/state.h"
-#include "reader_threads.h"
+#include "link_windows.h"
 
 namespace desktop::test {
 
-class Rz56Window {
+// The link tests' logging window (link_windows.h) with the kept frame of every WM_RZ56_READING at
+// hand, oldest first, and a handler run after each is recorded.
+class Rz56Window : public LinkWindows {
  public:
   Rz56Window() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = "TestRz56LoggingWnd";
-    RegisterClassA(&wc);
-    Current() = this;
-    hwnd_ = CreateWindowExA(0, "TestRz56LoggingWnd", "Logging", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr,
-                            nullptr);
-    AppWindows.loggingWnd = hwnd_;
+    timerMs = 100;
+    onMessage = [this](UINT msg) {
+      if (msg != WM_RZ56_READING) return;
+      frames.push_back(announced().back().bytes);
+      if (onReading) onReading();
+    };
   }
-  ~Rz56Window() {
-    if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
-    AppWindows.loggingWnd = nullptr;
-    Current() = nullptr;
-  }
-  Rz56Window(const Rz56Window&) = delete;
-  Rz56Window& operator=(const Rz56Window&) = delete;
 
-  HWND hwnd() const { return hwnd_; }
-  // The kept frame (14 bytes) and the tick of every reading message, oldest first.
   std::vector<std::string> frames;
-  std::vector<DWORD> ticks;
-  // Run after each reading is recorded, and on each timer tick (every timerMs while pumping).
   std::function<void()> onReading;
-  std::function<void()> onTimer;
-  DWORD timerMs = 100;
-
-  // Retrieves and dispatches messages until pred holds or limitMs have passed on the platform
-  // clock. Returns pred().
-  bool PumpUntil(const std::function<bool()>& pred, DWORD limitMs) {
-    return test_support::PumpUntil(hwnd_, pred, limitMs, onTimer ? timerMs : 0);
-  }
-  void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-  }
-
- private:
-  static Rz56Window*& Current() {
-    static Rz56Window* current = nullptr;
-    return current;
-  }
-  static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-    Rz56Window* self = Current();
-    if (self && msg == WM_TIMER) {
-      if (w == test_support::kUserTimer && self->onTimer) self->onTimer();
-      return 0;
-    }
-    if (self && msg == WM_RZ56_READING) {
-      self->frames.emplace_back(reinterpret_cast<const char*>(LinkState.frame), kRz56KeptLength);
-      self->ticks.push_back(GetTickCount());
-      if (self->onReading) self->onReading();
-      return 0;
-    }
-    return DefWindowProcA(h, msg, w, l);
-  }
-
-  HWND hwnd_ = nullptr;
 };
 
 // The port steps of an RZ56-MK2 run. Each switch closes the port, waits up to 1000 ms (serving
