@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -44,6 +45,39 @@ inline BuildSwitches Switches(int32_t model, int32_t gpsSimulator = 0, int32_t s
 inline std::wstring Show(const RECT& r) {
   return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
          std::to_wstring(r.bottom);
+}
+
+// Polls `done` on the UI thread until it holds or limitMs of real time have passed: for runs on the
+// real clock, where readers on real descriptors never let the program look idle.
+inline bool UntilOnUi(const std::function<bool()>& done, int limitMs) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  while (std::chrono::steady_clock::now() < end) {
+    if (plat::test::OnUiThread([&] { return LRESULT{done() ? 1 : 0}; }) == 1) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+// The whole program on the real clock, for runs on pseudo-terminals (the simulators link their
+// ports before it starts): a build started as its main() starts it, and ended with its main window.
+inline HANDLE StartOnRealClock(const BuildSwitches& switches) {
+  FillBuildConfig(switches);
+  RegisterDesktopResources();
+  HANDLE program = plat::test::RunProgram(desktop::WinMain, plat::Profile::Desktop, {800, 574});
+  EXPECT_TRUE(plat::test::WaitIdle());
+  return program;
+}
+// WinMain's result; the platform and the program's state reset after it.
+inline int EndOnRealClock(HANDLE program) {
+  plat::test::OnUiThread([] {
+    DestroyWindow(AppWindows.mainWnd);
+    return LRESULT{0};
+  });
+  const int code = plat::test::Wait(program);
+  CloseHandle(program);
+  plat::test::Reset(plat::Profile::Desktop);
+  ResetAppState();
+  return code;
 }
 
 class DesktopAppTest : public ::testing::Test {

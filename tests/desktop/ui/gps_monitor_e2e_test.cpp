@@ -22,17 +22,8 @@ namespace desktop {
 namespace {
 
 namespace pt = plat::test;
+using test::UntilOnUi;
 using Clock = std::chrono::steady_clock;
-
-// Polls `done` on the UI thread: a reader on a real descriptor never lets the program look idle.
-bool UntilOnUi(const std::function<bool()>& done, int limitMs) {
-  const auto end = Clock::now() + std::chrono::milliseconds(limitMs);
-  while (Clock::now() < end) {
-    if (pt::OnUiThread([&] { return LRESULT{done() ? 1 : 0}; }) == 1) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
-}
 
 std::string FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -48,10 +39,7 @@ TEST(GpsMonitorE2e, SentencesAppearAndATypedCommandReachesTheReceiverWhole) {
   const std::string link = sim.Line();
   ASSERT_EQ(link.rfind("COM4 -> /dev/pts/", 0), 0u) << link;
 
-  FillBuildConfig(test::Switches(kModelRz12));
-  RegisterDesktopResources();
-  HANDLE program = pt::RunProgram(desktop::WinMain, plat::Profile::Desktop, {800, 574});
-  ASSERT_TRUE(pt::WaitIdle());
+  HANDLE program = test::StartOnRealClock(test::Switches(kModelRz12));
   pt::OnUiThread([] {
     SurveySettings.gpsEnabled = 1;
     SurveySettings.gpsPort = 3;  // COM4
@@ -106,14 +94,7 @@ TEST(GpsMonitorE2e, SentencesAppearAndATypedCommandReachesTheReceiverWhole) {
   pt::KeyPress('X');
   EXPECT_TRUE(UntilOnUi([] { return MainMenu.mode == 0 && WorkerThreads.gps == INVALID_HANDLE_VALUE; }, 5000));
   EXPECT_EQ(LinkState.gpsPort.load(), INVALID_HANDLE_VALUE);
-  pt::OnUiThread([] {
-    DestroyWindow(AppWindows.mainWnd);
-    return LRESULT{0};
-  });
-  EXPECT_EQ(pt::Wait(program), 0);
-  CloseHandle(program);
-  pt::Reset(plat::Profile::Desktop);
-  test::ResetAppState();
+  EXPECT_EQ(test::EndOnRealClock(program), 0);
 }
 
 }  // namespace
