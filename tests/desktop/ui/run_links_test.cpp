@@ -401,7 +401,7 @@ TEST_F(RunLinksTest, TheGpsSimulatorBuildAnnouncesItsSentenceAndRecordsNone) {
   const int atGo = announced;
   ASSERT_TRUE(pt::RunFor(3500));
   EXPECT_GE(announced - atGo, 3);
-  // Without its last character; the seam clears byte 0.
+  // Without its last character; byte 0 is cleared once the GPS box has taken the sentence.
   EXPECT_EQ(std::string(GpsState.sentence + 1), std::string(GpsSimulatorSentence + 1, sizeof GpsSimulatorSentence - 3));
   Key(VK_SPACE);
   pt::OnSendHandled(nullptr);
