@@ -1,11 +1,12 @@
 // The display options, readings scale and GPS port setup: live colours and widths put back on
 // Cancel, the colour chooser and its custom colours, the one-visible-channel rule, the scale's
-// widening and factors, the GPS line settings through to the next opened port, and the sample
-// button's pixels.
+// widening and factors, the GPS line settings through to the next opened port, the settings lines
+// each OK rewrites and the nothing a Cancel changes, and the sample button's pixels.
 #include <gtest/gtest.h>
 #include <plat/testing.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -245,6 +246,43 @@ TEST_F(ReadingsScale, OkRewritesExactlyItsSettingsLines) {
       {"RZ45-3", kModelRz45, nullptr, both, {"scale1Min=10.000000", "scale1Max=20.000000"}},
   };
   ExpectOkChanges(cases, [] { return ThisModel().scaleDialog; }, ProfileScaleDlgProc);
+}
+
+// Cancel and the close box, after every box of the readings scale and every list of the GPS port
+// setup changed: the settings and the file stay byte for byte, the plot's factors too.
+class ScaleAndGpsCancel : public test::DialogTest {};
+
+TEST_F(ScaleAndGpsCancel, LeaveTheSettingsAndTheFileAlone) {
+  const std::vector<std::function<void(ModalContext&)>> endings = {
+      [](ModalContext& ctx) { ctx.Click(IDCANCEL); },
+      [](ModalContext& ctx) { ctx.Close(); },
+  };
+  for (int32_t model : {kModelRz12, kModelRz56Mk2}) {
+    for (size_t i = 0; i < endings.size(); ++i) {
+      SCOPED_TRACE(testing::Message() << "model " << model << " ending " << i);
+      SetUpBuild(model);
+      const std::string settings = SettingsBytes();
+      const auto file = SettingsLines();
+      const float factors[2] = {PlotState.pxPerUnit0, PlotState.pxPerUnit1};
+      const INT_PTR scale = Open(ThisModel().scaleDialog, ProfileScaleDlgProc, [&](ModalContext& ctx) {
+        for (int id : {1174, 1177, 1180, 1181}) {
+          if (ctx.Control(id) != nullptr) ctx.SetText(id, L"7");
+        }
+        endings[i](ctx);
+      });
+      const INT_PTR gps = Open("GPSINPUT", GpsPortSetupDlgProc, [&](ModalContext& ctx) {
+        for (int id : {1162, 1165, 1166, 1167, 1168, 1169}) ctx.Select(id, 0);
+        endings[i](ctx);
+      });
+      EXPECT_EQ(scale, 0);
+      EXPECT_EQ(gps, 0);
+      EXPECT_EQ(SettingsBytes(), settings);
+      EXPECT_EQ(SettingsLines(), file);
+      EXPECT_EQ(PlotState.pxPerUnit0, factors[0]);
+      EXPECT_EQ(PlotState.pxPerUnit1, factors[1]);
+      TearDown();
+    }
+  }
 }
 
 // ---- GPS port setup --------------------------------------------------------------------------
