@@ -7,38 +7,8 @@
 set -u
 program=$1
 probe=$2
-for tool in xvfb-run xauth xdotool; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed"
-    exit 77
-  fi
-done
-if [ -z "${SMOKE_ON_XVFB:-}" ]; then
-  SMOKE_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" "$@"
-fi
-
+. "$(dirname "$0")/xvfb_common.sh"
 scale=2
-work=$(mktemp -d)
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  echo "--- program output"; cat "$work/out" 2>/dev/null
-  echo "--- program errors"; cat "$work/err" 2>/dev/null
-  exit 1
-}
-# The whole run ends within 10 s: every wait polls until this deadline at most.
-deadline=$(($(date +%s%N) / 1000000 + 9000))
-poll() {
-  until "$@"; do
-    [ $(($(date +%s%N) / 1000000)) -lt "$deadline" ] || return 1
-    sleep 0.05
-  done
-}
 
 PLAT_ROOT=$work/root PLAT_SHOTS=$work/shots PLAT_DISPLAY=sdl PLAT_SCALE=$scale SDL_VIDEODRIVER=x11 \
   "$program" >"$work/out" 2>"$work/err" &
@@ -66,12 +36,7 @@ got=$("$probe" "$png" $((bx + bw / 4)) $((by + bh / 4))) || fail "cannot read $p
 [ "$got" = "$face" ] || fail "the button face reads $got in the screenshot, not $face"
 
 xdotool key Escape
-ended() { ! kill -0 "$pid" 2>/dev/null; }
-poll ended || fail "Escape did not end the program"
-wait "$pid"
-status=$?
-pid=
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+expect_end_with_zero "Escape did not end the program"
 grep -q '^key 27$' "$work/out" || fail "Escape did not arrive as VK_ESCAPE"
 ! grep -q '^key 44$' "$work/out" || fail "the program saw PrintScreen"
 echo "PASS: clicked, captured and closed"
