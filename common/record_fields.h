@@ -21,6 +21,10 @@ constexpr int kLineBlockRecords = 4;
 constexpr int kCalibrationRecords = 6;
 constexpr int kRz27Mk2FrameBytes = 14;
 
+// A reading record's first byte: 'T' or 't' (RZ27-MK2), or '2' to '6' for the second to sixth
+// reading at one station.
+inline bool IsReadingTag(unsigned char tag) { return tag == 'T' || tag == 't' || (tag >= '2' && tag <= '6'); }
+
 // ---- Field rules -------------------------------------------------------------------------------
 
 // A record of `length` blanks ending in a line feed.

@@ -28,9 +28,7 @@ using survey::kRz27Mk2FrameBytes;
 
 // The record length in force: 26 when BuildConfig.recordLength says so, else 24.
 int RecordLength();
-// A reading record's first byte: 'T' or 't' (RZ27-MK2), or '2' to '6' for the second to sixth
-// reading at one station.
-inline bool IsReadingTag(unsigned char tag) { return tag == 'T' || tag == 't' || (tag >= '2' && tag <= '6'); }
+using survey::IsReadingTag;
 
 // A typed station (start station or new station), clamped to what the station fields hold with
 // their "%11.2f": -9999999.99 to 99999999.99. Not a number reads 0.

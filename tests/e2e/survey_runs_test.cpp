@@ -21,6 +21,7 @@
 
 #include "child_process.h"
 #include "pty_feed.h"
+#include "survey_file_checks.h"
 #include "driver/scripted_survey.h"
 #include "engine/state.h"
 #include "logging/logging.h"
@@ -30,22 +31,15 @@
 namespace handheld {
 namespace {
 
+using test_support::CheckStretch;
+using test_support::FileBytes;
 using test_support::PtyFeed;
 
 constexpr char kChildEnv[] = "SURVEY_RUNS_CHILD";
 constexpr DWORD kStepLimitMs = 30000;
 constexpr size_t kRecord = 24;
 
-std::string FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> Records(const std::string& bytes) {
-  std::vector<std::string> out;
-  for (size_t at = 0; at + kRecord <= bytes.size(); at += kRecord) out.push_back(bytes.substr(at, kRecord));
-  return out;
-}
+std::vector<std::string> Records(const std::string& bytes) { return test_support::Records(bytes, kRecord); }
 
 // A status byte below 0 keeps the simulator's.
 sim::InstrumentOptions Frames(int model, int status = -1) {
@@ -58,14 +52,6 @@ sim::InstrumentOptions Frames(int model, int status = -1) {
     o.field2 = 500;
   }
   return o;
-}
-
-// Index of a recorded frame among the frames sent, or -1.
-long FrameIndex(const sim::InstrumentStream& sent, const std::string& kept, long from) {
-  for (long i = from; i < from + 2000; ++i) {
-    if (sent.Frame(i).compare(0, kept.size(), kept) == 0) return i;
-  }
-  return -1;
 }
 
 // The station texts drawn on the logging window's station field, consecutive repeats folded.
@@ -83,79 +69,6 @@ std::wstring StationText(double station) {
   wchar_t text[32];
   swprintf(text, 32, L"%-11.2f", station);
   return text;
-}
-
-// Checks a stretch of reading records (and GPS records among them) from `at` up to its
-// "X$PAUSED": the readings are frames as sent, every framesPerReading-th one, with rising ticks;
-// each GPS sentence is whole and is the next one sent after the stretch's first. Returns the index
-// of the "X$PAUSED" record, or recs.size() after a failure.
-size_t CheckStretch(const std::vector<std::string>& recs, size_t at, int readings, const sim::InstrumentStream& sent,
-                    int framesPerReading, const std::vector<std::string>& sentences) {
-  int seen = 0;
-  long lastFrame = -1;
-  unsigned long lastTick = 0;
-  size_t nextSentence = 0;
-  bool anySentence = false;
-  while (at < recs.size() && recs[at].compare(0, 8, "X$PAUSED") != 0) {
-    const std::string& r = recs[at];
-    if (r.compare(0, 12, "X$CONN BREAK") == 0) {
-      // A machine under load can hold the feed or the reader past the watchdog's period: the
-      // break is recorded as it should be, and no frame is lost by it.
-      ++at;
-      continue;
-    }
-    if (r[0] == '@' || r[0] == '#') {
-      if (r[0] != '@') {
-        ADD_FAILURE() << "record " << at << " continues no sentence: " << r;
-        return recs.size();
-      }
-      std::string text = r.substr(1, kRecord - 2);
-      for (++at; at < recs.size() && recs[at][0] == '#'; ++at) text += recs[at].substr(1, kRecord - 2);
-      if (at >= recs.size() || recs[at][0] != '!') {
-        ADD_FAILURE() << "sentence not ended by its tick record at " << at;
-        return recs.size();
-      }
-      ++at;
-      while (!text.empty() && text.back() == ' ') text.pop_back();
-      if (anySentence) {
-        // Each sentence after the anchor is the next one sent.
-        EXPECT_TRUE(nextSentence < sentences.size() && sentences[nextSentence] == text)
-            << "a sentence is missing or out of order before " << text;
-        ++nextSentence;
-        continue;
-      }
-      const size_t k = std::find(sentences.begin(), sentences.end(), text) - sentences.begin();
-      if (k >= sentences.size()) {
-        ADD_FAILURE() << "not a sentence that was sent: " << text;
-        return recs.size();
-      }
-      // The stretch's sentences are anchored at the first that was sent only once (a fix's time
-      // makes it unique; the satellites sentence repeats every cycle).
-      if (std::count(sentences.begin(), sentences.end(), text) == 1) {
-        anySentence = true;
-        nextSentence = k + 1;
-      }
-      continue;
-    }
-    const long index = FrameIndex(sent, r.substr(0, 12), lastFrame < 0 ? 0 : lastFrame + 1);
-    if (index < 0) {
-      ADD_FAILURE() << "record " << at << " is no frame that was sent: " << r;
-      return recs.size();
-    }
-    if (lastFrame >= 0) {
-      EXPECT_EQ(index - lastFrame, framesPerReading) << "record " << at;
-    }
-    EXPECT_EQ(r[12], ' ');
-    EXPECT_EQ(r[23], '\n');
-    const unsigned long tick = std::stoul(r.substr(13, 10));
-    EXPECT_GT(tick, lastTick) << "record " << at;
-    lastTick = tick;
-    lastFrame = index;
-    ++seen;
-    ++at;
-  }
-  EXPECT_EQ(seen, readings);
-  return at;
 }
 
 struct RunCase {
@@ -340,10 +253,7 @@ TEST(Unplugging, Child) {
 // Closing the pty's master while Logging: the port reads as silence, the watchdog writes five
 // breaks and the end, the box is acknowledged and the run has ended.
 TEST(Unplugging, WhileLoggingEndsTheRunThroughTheWatchdog) {
-  test_support::Child child({"/proc/self/exe", "--gtest_filter=Unplugging.Child"}, {std::string(kChildEnv) + "=1"});
-  const std::string out = child.Output(120000);
-  EXPECT_EQ(child.Wait(), 0) << out;
-  EXPECT_NE(out.find("unplugging checked"), std::string::npos) << out;
+  test_support::ExpectChildChecked("Unplugging.Child", std::string(kChildEnv) + "=1", "unplugging");
 }
 
 class SurveyRuns : public ::testing::TestWithParam<RunCase> {};
@@ -355,13 +265,9 @@ TEST_P(SurveyRuns, Child) {
 }
 
 TEST_P(SurveyRuns, OnPseudoTerminals) {
-  const std::string filter =
-      std::string("--gtest_filter=") + ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() +
-      ".Child/" + GetParam().name;
-  test_support::Child child({"/proc/self/exe", filter}, {std::string(kChildEnv) + "=1"});
-  const std::string out = child.Output(120000);
-  EXPECT_EQ(child.Wait(), 0) << out;
-  EXPECT_NE(out.find("survey checked"), std::string::npos) << out;
+  const std::string filter = std::string(::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
+                             ".Child/" + GetParam().name;
+  test_support::ExpectChildChecked(filter, std::string(kChildEnv) + "=1", "survey");
 }
 
 // The status byte 0x00 (horizontal dipole, range code 0, no marker) is a frame byte like any other:

@@ -128,4 +128,14 @@ class Child {
   int code_ = -1;
 };
 
+// Runs this test binary again with only the tests of `filter` and the "NAME=value" entry `env`,
+// and expects it to end with 0 having said "<what> checked" (ExitChild) within limitMs.
+inline void ExpectChildChecked(const std::string& filter, const std::string& env, const char* what,
+                               int limitMs = 120000) {
+  Child child({"/proc/self/exe", "--gtest_filter=" + filter}, {env});
+  const std::string out = child.Output(limitMs);
+  EXPECT_EQ(child.Wait(), 0) << out;
+  EXPECT_NE(out.find(std::string(what) + " checked"), std::string::npos) << out;
+}
+
 }  // namespace test_support

@@ -59,7 +59,7 @@ TEST(ToolBelt, UsageErrorsNameTheToolAndExitTwo) {
   } cases[] = {
       {Quoted(ICECURVES_PATH) + " --tables", "icecurves: unknown option --tables\n"},
       {Quoted(SURVEY_DRIVER_PATH) + " --readings", "survey-driver: --readings needs a value\n"},
-      {Quoted(SURVEY_DRIVER_PATH) + " --model=rz99wm", "survey-driver: no handheld app is called rz99wm\n"},
+      {Quoted(SURVEY_DRIVER_PATH) + " --model=rz99wm", "survey-driver: no app is called rz99wm\n"},
       {Quoted(COMLINK_PATH) + " -d", "comlink: -d needs a value\n"},
       {Quoted(SCRIPTS_DIR "/test") + " ci", "test: takes no arguments (--help tells what it does)\n"},
   };
@@ -78,15 +78,19 @@ TEST(ToolBelt, TheDemoRefusesABadCommandLineBeforeBuilding) {
   std::ofstream(file) << "not a folder\n";
   const std::string earlier = root + "/earlier";
   std::filesystem::create_directories(earlier + "/root/Storage");
-  const std::string apps = "rz12wm, zolwm, rz27bwm, rz27ddwm, rz27wm, rz45wm, rz89wm, zol12wm, rz27mk2wm";
+  const std::string apps =
+      "rz12wm, zolwm, rz27bwm, rz27ddwm, rz27wm, rz45wm, rz89wm, zol12wm, rz27mk2wm, rz12xp, rz27bxp, rz27ddxp, rz27xp, "
+      "rz45xp, rz89xp, rz12xp-gpssim, rz12xp-small";
   const struct {
     std::string args;
     std::string line;
   } cases[] = {
-      {"--model", "--model needs a handheld app: " + apps},
-      {"--model --headless", "--model needs a handheld app: " + apps},  // an option is no value
-      {"--model rz99wm", "no handheld app is called rz99wm; the apps are " + apps},
-      {"--model=rz99wm", "no handheld app is called rz99wm; the apps are " + apps},
+      {"--model", "--model needs an app: " + apps},
+      {"--model --headless", "--model needs an app: " + apps},  // an option is no value
+      {"--model rz99wm", "no app of the demo is called rz99wm; the apps are " + apps},
+      {"--model=rz99wm", "no app of the demo is called rz99wm; the apps are " + apps},
+      // The desktop apps of the other instruments are not the demo's.
+      {"--model zol12xp", "no app of the demo is called zol12xp; the apps are " + apps},
       {"--readings=0", "--readings takes a whole number above 0, not 0"},
       {"--readings", "--readings needs a whole number above 0"},
       {"--headless=yes", "--headless takes no value"},

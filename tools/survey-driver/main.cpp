@@ -1,14 +1,17 @@
-// The demo's driver: runs a handheld program in this process and scripts a survey against the
-// instrument (and GPS receiver) that the simulators stream on COM1 (and COM2) in PLAT_DEVDIR,
-// under PLAT_ROOT. Prints where the data file and the screenshot are.
+// The demo's driver: runs a handheld or desktop program in this process and scripts a survey
+// against the instrument (and GPS receiver) that the simulators stream on COM1 (and on COM2 for
+// the handheld, COM4 for the desktop) in PLAT_DEVDIR, under PLAT_ROOT. Prints where the data file
+// and the screenshot are.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "driver/desktop_survey.h"
 #include "driver/scripted_survey.h"
 #include "engine/settings.h"
 #include "engine/state.h"
@@ -18,14 +21,16 @@ namespace {
 
 constexpr const char* kDefaultApp = "rz12wm";
 
-// The handheld apps, for the usage's --model line (kNamesColumn characters in) and as many
-// lines below it as they need.
-constexpr std::size_t kNamesColumn = 34;
+// The handheld and desktop apps, for the usage's --model line (kNamesColumn characters in) and as
+// many lines below it as they need.
+constexpr std::size_t kNamesColumn = 45;
 constexpr std::size_t kUsageWidth = 100;
 std::string AppNames() {
   std::string text;
   std::size_t column = kNamesColumn;
-  for (const std::string& name : survey::HandheldAppNames()) {
+  std::vector<std::string> names = survey::HandheldAppNames();
+  for (const std::string& name : survey::desktop_driver::AppNames()) names.push_back(name);
+  for (const std::string& name : names) {
     const std::string entry = name == kDefaultApp ? name + " (default)" : name;
     if (!text.empty()) {
       const bool wrap = column + 2 + entry.size() > kUsageWidth;
@@ -40,13 +45,14 @@ std::string AppNames() {
 
 std::string UsageText() {
   return "usage: survey-driver [options]\n"
-         "  --model NAME      handheld app: " +
+         "  --model NAME      handheld or desktop app: " +
          AppNames() +
          "\n"
          "  --readings N      readings in the first logging stretch (default 100)\n"
          "  --second N        readings after the new station (default half of the first)\n"
          "  --station VALUE   the new station typed into its dialog (default 125)\n"
-         "  --gps             GPS input on COM2, saved in the settings as the GPS port setup would\n"
+         "  --gps             GPS input on (handheld COM2, desktop COM4), saved in the settings as the\n"
+         "                    GPS port setup would\n"
          "  --settings-only   start the program, save the settings (with --gps) and end it, for a\n"
          "                    program started afterwards\n"
          "  --shot PATH       PNG of the screen at the last pause (default: none)\n";
@@ -67,6 +73,40 @@ void EnableGps() {  // on the UI thread
   handheld::SurveySettings.gpsEnabled = 1;
   handheld::SurveySettings.gpsPort = 1;
   handheld::LoadSaveSettings(1);
+}
+
+// A program's start, end and survey, by the program its app belongs to.
+struct Program {
+  std::function<bool(HANDLE*, DWORD, const std::function<void()>&)> start;
+  std::function<int(HANDLE, DWORD)> exit;
+  std::function<survey::ScriptOutcome(const survey::ScriptOptions&, const std::function<void()>&)> survey;
+  std::function<void()> enableGps;
+};
+
+bool ProgramOf(const std::string& model, Program* p) {
+  namespace dd = survey::desktop_driver;
+  if (dd::IsApp(model)) {
+    p->start = [model](HANDLE* h, DWORD limit, const std::function<void()>& before) {
+      return dd::StartProgram(model, h, limit, before);
+    };
+    p->exit = dd::ExitProgram;
+    p->survey = [model](const survey::ScriptOptions& o, const std::function<void()>& before) {
+      return dd::RunScriptedSurvey(model, o, before);
+    };
+    p->enableGps = dd::EnableGps;
+    return true;
+  }
+  handheld::BuildSwitches build;
+  if (!survey::AppSwitches(model, &build)) return false;
+  p->start = [build](HANDLE* h, DWORD limit, const std::function<void()>& before) {
+    return survey::StartProgram(build, h, limit, before);
+  };
+  p->exit = survey::ExitProgram;
+  p->survey = [build](const survey::ScriptOptions& o, const std::function<void()>& before) {
+    return survey::RunScriptedSurvey(build, o, before);
+  };
+  p->enableGps = EnableGps;
+  return true;
 }
 
 }  // namespace
@@ -101,22 +141,20 @@ int main(int argc, char** argv) {
     }
   }
   if (!secondGiven) o.secondReadings = o.firstReadings / 2 > 0 ? o.firstReadings / 2 : 1;
-  handheld::BuildSwitches build;
-  if (!survey::AppSwitches(model, &build)) {
-    return Usage("no handheld app is called " + model);
-  }
+  Program program;
+  if (!ProgramOf(model, &program)) return Usage("no app is called " + model);
+  const std::function<void()> before = gps ? program.enableGps : nullptr;
 
   SilenceTestReports();
   if (settingsOnly) {
-    HANDLE program = nullptr;
-    const bool saved = survey::StartProgram(build, &program, o.stepLimitMs, gps ? EnableGps : nullptr) &&
-                       survey::ExitProgram(program, o.stepLimitMs) == 0;
+    HANDLE handle = nullptr;
+    const bool saved = program.start(&handle, o.stepLimitMs, before) && program.exit(handle, o.stepLimitMs) == 0;
     if (!saved) std::fprintf(stderr, "survey-driver: the program did not start and end\n");
     std::fflush(stderr);
     _exit(saved ? 0 : 1);
   }
 
-  const survey::ScriptOutcome r = survey::RunScriptedSurvey(build, o, gps ? EnableGps : nullptr);
+  const survey::ScriptOutcome r = program.survey(o, before);
   if (!r.ok) {
     std::fprintf(stderr, "survey-driver: %s\n", r.failure.c_str());
     std::fflush(stderr);
