@@ -15,6 +15,7 @@
 #include "common/data_file.h"
 #include "common/model_numbers.h"
 #include "engine/rz56_convert.h"
+#include "engine/rz56_reading.h"
 
 namespace desktop {
 
@@ -237,6 +238,7 @@ struct PlotStateData {
   int32_t havePrev[8] = {}; // 1: the channel's next segment joins its previous point
   HPEN tracePen[8] = {};    // one pen per channel, from the trace widths and colours
   HBRUSH traceBrush[8] = {};
+  int32_t rz56PrevRow[4] = {};  // the RZ56 strip chart's previous rows of channels 0 to 3
   int32_t started = 0;      // 0: the profile starts afresh at its next reading
   COLORREF pickedColour[8] = {};   // the colour chooser's last result per channel
   COLORREF customColours[16] = {}; // the chooser's custom colours, kept for the program's run
@@ -280,19 +282,14 @@ struct MainMenuData {
 extern MainMenuData MainMenu;
 
 // RZ56 nulling and quality-control values (owner: the RZ56 reading handler and the QC panel; the
-// conversion keeps the current ring, the factor and the QC test state, rz56_convert.h).
-struct Rz56CalibrationData : Rz56CurrentRing, Rz56QcState {
+// conversion keeps the current ring, the factor and the QC test state, rz56_convert.h; the null
+// offsets and the panel's steps are rz56_reading.h's).
+struct Rz56CalibrationData : Rz56CurrentRing, Rz56QcState, Rz56NullState, Rz56QcPanelState {
   float normFactor = 1.0f;             // the normalisation factor of the latest conversion
   int32_t qcExternalCoil = 0;          // 0 internal, 1 external QC coil
   int32_t nccFlag = 0;                 // 1: no current normalisation (rz56Type above 1)
-  float nullOffset[4] = {};            // null offsets in force, channel 1 first
-  float previousNullOffset[4] = {};    // the offsets the last nulling replaced
   char qcCode = 'N';                   // 'N' before any QC check, then 'I' internal or 'E' external
   float qcValue[4] = {};               // QC values of the last check
-  int32_t nullCount = 0;               // frames summed by the nulling under way
-  int32_t qcStep = 0;
-  int32_t qcResult = 0;
-  int32_t qcSecondsOrOk = 0;
 };
 extern Rz56CalibrationData Rz56Calibration;
 

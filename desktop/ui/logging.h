@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "engine/messages.h"
 #include "engine/rz56_link.h"
@@ -25,6 +26,7 @@ struct LoggingButtonsData {
   HWND monitor[kMonitorButtonsMax] = {};  // shown while no data file is open
   HWND standBy[kStandByButtonsMax] = {};  // shown in Stand By
   HWND pause = nullptr;                   // shown only while Logging
+  HWND calibrate[2] = {};                 // the QC panel's OK and Cancel
   int32_t selected = 0;                   // the button of the set on show that Tab moves and Enter presses
 };
 extern LoggingButtonsData LoggingButtons;
@@ -60,10 +62,18 @@ LRESULT LoggingOnTimer(HWND, UINT, WPARAM, LPARAM);
 LRESULT OnReading(HWND, UINT, WPARAM, LPARAM);
 LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM);
 LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM);
-// RZ56-MK2: in acquisition state 0 the frame's current fills the ring (AccumulateNormalization,
-// the percentage filled, 100 when done and the run's buttons enabled again); nothing else yet.
+// RZ56-MK2, by SurveyRun.acquisitionState: 0 the frame's current fills the ring
+// (AccumulateNormalization: the percentage filled, 100 when done and the run's buttons enabled
+// again); -1 and -2 nulling (AccumulateNulling); -3 the QC panel's readings; 1 readings converted,
+// shown, and while Logging recorded and plotted by their record flag.
 LRESULT OnRz56Reading(HWND, UINT, WPARAM, LPARAM);
 int32_t AccumulateNormalization();
+void AccumulateNulling(float ch1, float ch2, float ch3, float ch4);
+
+// The QC-coil panel (CalibrateWnd): shown by the end of a QC nulling, it closes itself.
+LRESULT CALLBACK CalibrateWndProc(HWND, UINT, WPARAM, LPARAM);
+// The logging window passes the focus on to the QC panel while the panel is shown.
+LRESULT LoggingOnSetFocus(HWND, UINT, WPARAM, LPARAM);
 
 // Measures the texts of the layout in the window's fonts and stores LoggingLayout.
 void ComputeLoggingLayout(HWND loggingWnd);
@@ -79,9 +89,18 @@ void ReportWriteFailure(HWND owner);
 void SelectTraces();
 void RedrawProfile(HWND curveWnd);
 void RedrawRz56Profile(HWND curveWnd);
+// The RZ56 strip chart's live point: a 2-pixel scroll, the new column cleared with its grid
+// marks, and a segment per visible channel 0 to 3 to its row.
+void PlotRz56Point(HDC curveDc, const int32_t rows[4]);
 
 void DrawPausePrompt(int mode);
+// "%02d:%02d:%02d" of a time in ms, its hours, minutes and seconds stored into hms.
+std::string HmsText(int32_t ms, int32_t hms[3]);
 void DrawNumberCaptions(HDC numbersDc);
+// RZ56-MK2: the four values in the value row; the fourth caption by the mode ('D' "ChT [mV]",
+// else "Ch4 [mV]") on its cell filled white, in blue.
+void ShowRz56Numbers(HDC numbersDc, float ch1, float ch2, float ch3, float ch4);
+void DrawRz56ModeCaption(HDC numbersDc, char mode);
 void ShowNoConnection();
 
 }  // namespace desktop

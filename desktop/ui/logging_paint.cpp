@@ -58,16 +58,6 @@ void Label(HDC dc, int x, int y, const char* text, HFONT font) {
   SelectObject(dc, previous);
 }
 
-std::string Hms(int32_t ms, int32_t hms[3]) {
-  const int32_t seconds = ms / 1000;
-  hms[0] = seconds / 3600;
-  hms[1] = seconds / 60 % 60;
-  hms[2] = seconds % 60;
-  char text[40];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", hms[0], hms[1], hms[2]);
-  return text;
-}
-
 const char* ModeText() {
   const int32_t dipole = SurveySettings.dipole;
   switch (ThisModel().modeField) {
@@ -177,7 +167,7 @@ void DrawLineBox(HDC dc) {
   std::snprintf(text, sizeof text, "%-6d", SurveyRun.stationsInLine);
   Field(dc, l.lineStationsRect, face, text);
   Label(dc, l.lineBoxX, l.rowY[4], "Time:", normal);
-  Field(dc, l.lineTimeRect, face, Hms(SurveyRun.lineTimeMs, SurveyRun.lineTimeHms).c_str());
+  Field(dc, l.lineTimeRect, face, HmsText(SurveyRun.lineTimeMs, SurveyRun.lineTimeHms).c_str());
 }
 
 void DrawGpsBox(HDC dc) {
@@ -239,6 +229,16 @@ const char* StateWord(int32_t state) {
 
 }  // namespace
 
+std::string HmsText(int32_t ms, int32_t hms[3]) {
+  const int32_t seconds = ms / 1000;
+  hms[0] = seconds / 3600;
+  hms[1] = seconds / 60 % 60;
+  hms[2] = seconds % 60;
+  char text[40];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", hms[0], hms[1], hms[2]);
+  return text;
+}
+
 LRESULT LoggingOnPaint(HWND logging, UINT, WPARAM, LPARAM) {
   const int w = ScreenLayout.windowWidth;
   const int h = ScreenLayout.windowHeight;
@@ -296,6 +296,33 @@ void DrawNumberCaptions(HDC dc) {
     ExtTextOutA(dc, cell.left, cell.top, ETO_CLIPPED, &cell, captions[i], static_cast<UINT>(Length(captions[i])),
                 nullptr);
   }
+  SelectObject(dc, previous);
+}
+
+void ShowRz56Numbers(HDC dc, float ch1, float ch2, float ch3, float ch4) {
+  FillRect(dc, &LoggingLayout.valueRowRect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  const HGDIOBJ previous = SelectObject(dc, AppWindows.fontLarge);
+  const float values[4] = {ch1, ch2, ch3, ch4};
+  for (int i = 0; i < 4 && i < LoggingLayout.numberCells; ++i) {
+    char text[64];
+    std::snprintf(text, sizeof text, i < 2 ? "%-9.2f" : "%-10.2f", static_cast<double>(values[i]));
+    const RECT& cell = LoggingLayout.valueRect[i];
+    ExtTextOutA(dc, cell.left, cell.top, ETO_CLIPPED, &cell, text, static_cast<UINT>(Length(text)), nullptr);
+  }
+  SelectObject(dc, previous);
+}
+
+void DrawRz56ModeCaption(HDC dc, char mode) {
+  if (LoggingLayout.numberCells < 4) return;
+  const RECT& cell = LoggingLayout.captionRect[3];
+  FillRect(dc, &cell, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetTextColor(dc, RGB(0, 0, 255));
+  SetBkMode(dc, TRANSPARENT);
+  const HGDIOBJ previous = SelectObject(dc, AppWindows.fontNormal);
+  const char* caption = mode == 'D' ? "ChT [mV]" : "Ch4 [mV]";
+  ExtTextOutA(dc, cell.left, cell.top, ETO_CLIPPED, &cell, caption, static_cast<UINT>(Length(caption)), nullptr);
   SelectObject(dc, previous);
 }
 

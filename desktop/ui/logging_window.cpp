@@ -31,6 +31,7 @@ constexpr MessageHandler kLoggingHandlers[] = {
     {WM_KEYUP, LoggingOnKeyUp},
     {WM_PAINT, LoggingOnPaint},
     {WM_TIMER, LoggingOnTimer},
+    {WM_SETFOCUS, LoggingOnSetFocus},
     {WM_GPS_SENTENCE, OnGpsSentence},
     {WM_RZ56_READING, OnRz56Reading},
     {WM_READING, OnReading},
@@ -89,13 +90,6 @@ int RegisterDecayWnd(HINSTANCE instance) {
 }
 int RegisterNumbersWnd(HINSTANCE instance) {
   return RegisterProgramClass(instance, "NumbersWnd", NumbersWndProc, kClassStyle, White());
-}
-
-// Stand-in until the quality-control panel comes: the class with its light grey background and
-// the default procedure.
-int RegisterCalibrateWnd(HINSTANCE instance) {
-  return RegisterProgramClass(instance, "CalibrateWnd", DefWindowProcA, kClassStyle,
-                              static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
 }
 
 int RegisterLoggingClasses(HINSTANCE instance) {

@@ -1,48 +1,214 @@
-// The RZ56-MK2 reading handler's normalisation: the first 98 frames of a run fill the transmitter
-// current ring, then the run's buttons come back. Readings, nulling and the QC check come with the
-// RZ56-MK2 nulling and check.
+// The RZ56-MK2 reading handler: by the run's acquisition state it normalises the current, nulls,
+// judges QC readings for the QC panel, or converts, shows, records and plots a reading.
+#include <windows.h>
+
 #include <cstdio>
 #include <cstring>
 
+#include "engine/records.h"
+#include "engine/rz56_frames.h"
+#include "engine/rz56_reading.h"
 #include "engine/state.h"
 #include "ui/logging.h"
 
 namespace desktop {
+namespace {
 
-int32_t AccumulateNormalization() {
-  if (Rz56Calibration.currentIndex < 0 || Rz56Calibration.currentIndex >= kRz56RingSize) {
-    Rz56Calibration.currentIndex = 0;
-  }
-  // The frame's current count, signed 16-bit as received (bytes 10 and 11, high byte first).
-  const int16_t count = static_cast<int16_t>((LinkState.frame[10] << 8) | LinkState.frame[11]);
-  Rz56Calibration.currentSamples[Rz56Calibration.currentIndex] = count;
-  Rz56Calibration.currentIndex += 1;
-  if (Rz56Calibration.currentIndex < kRz56RingSize) return Rz56Calibration.currentIndex * 100 / kRz56RingSize;
-  float sum = 0;
-  for (float sample : Rz56Calibration.currentSamples) sum += sample;
-  Rz56Calibration.currentSum = sum;
-  Rz56Calibration.currentIndex = 0;
-  SurveyRun.acquisitionState = 1;
-  return 100;
+HBRUSH White() { return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)); }
+
+void TextIn(HDC dc, const RECT& field, const char* text) {
+  ExtTextOutA(dc, field.left, field.top, ETO_CLIPPED, &field, text, static_cast<UINT>(std::strlen(text)), nullptr);
 }
 
-LRESULT OnRz56Reading(HWND, UINT, WPARAM, LPARAM) {
-  if (SurveyRun.acquisitionState != 0) return 0;
-  const int32_t percent = AccumulateNormalization();
-  char text[32];
-  std::snprintf(text, sizeof text, "Normalization: %3d %c", percent, '%');
+// Fills a field of the logging window and draws the text at its left and top in the font.
+void LoggingField(HDC dc, const RECT& field, HBRUSH brush, HFONT font, const char* text) {
+  FillRect(dc, &field, brush);
+  const HGDIOBJ previous = SelectObject(dc, font);
+  TextIn(dc, field, text);
+  SelectObject(dc, previous);
+}
+
+// The numbers panel's value row cleared white, the text in bold from the second cell.
+void ValueRowText(const char* text) {
   HDC dc = GetDC(AppWindows.numbersWnd);
-  FillRect(dc, &LoggingLayout.valueRowRect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  FillRect(dc, &LoggingLayout.valueRowRect, White());
   SetBkMode(dc, TRANSPARENT);
   const HGDIOBJ previous = SelectObject(dc, AppWindows.fontBold);
   const RECT& cell = LoggingLayout.valueRect[1];
   ExtTextOutA(dc, cell.left, cell.top, 0, nullptr, text, static_cast<UINT>(std::strlen(text)), nullptr);
   SelectObject(dc, previous);
   ReleaseDC(AppWindows.numbersWnd, dc);
-  LinkState.frame[0] = 0;
+}
+
+// "Mode: 4" or "Mode: D", the fourth caption of that mode and the four values.
+void ShowModeAndValues(int32_t tag, const float ch[kRz56Channels]) {
+  const char mode = Rz56Mode(static_cast<unsigned char>(tag));
+  char text[16];
+  std::snprintf(text, sizeof text, "Mode: %c", mode);
+  HDC dc = GetDC(AppWindows.loggingWnd);
+  SetBkMode(dc, TRANSPARENT);
+  LoggingField(dc, LoggingLayout.modeRect, AppWindows.brushValue, AppWindows.fontBold, text);
+  ReleaseDC(AppWindows.loggingWnd, dc);
+  HDC numbers = GetDC(AppWindows.numbersWnd);
+  DrawRz56ModeCaption(numbers, mode);
+  ShowRz56Numbers(numbers, ch[0], ch[1], ch[2], ch[3]);
+  ReleaseDC(AppWindows.numbersWnd, numbers);
+}
+
+void ShowHms(HDC dc, const RECT& field, int32_t ms, int32_t hms[3]) {
+  LoggingField(dc, field, AppWindows.brushValue, AppWindows.fontNormal, HmsText(ms, hms).c_str());
+}
+
+// A recorded reading: the record, the station, the counts, the point and the times.
+void RecordReading(const int32_t rows[kRz56Channels]) {
+  WriteRz56Reading();
+  if (SurveyRun.stationHasReading == 1) SurveyRun.station += SurveySettings.stationIncrement;
+  SurveyRun.stationsInLine += 1;
+  SurveyRun.stationsTotal += 1;
+  SurveyRun.stationHasReading = 1;
+  HDC curve = GetDC(AppWindows.curveWnd);
+  PlotRz56Point(curve, rows);
+  ReleaseDC(AppWindows.curveWnd, curve);
+
+  const LoggingLayoutData& l = LoggingLayout;
+  HDC dc = GetDC(AppWindows.loggingWnd);
+  SetBkMode(dc, TRANSPARENT);
+  char text[48];
+  std::snprintf(text, sizeof text, "%-11.2f", SurveyRun.station);
+  LoggingField(dc, l.stationRect, AppWindows.brushValue, AppWindows.fontBold, text);
+  std::snprintf(text, sizeof text, "%-6d", SurveyRun.stationsInLine);
+  LoggingField(dc, l.lineStationsRect, AppWindows.brushValue, AppWindows.fontNormal, text);
+  std::snprintf(text, sizeof text, "%-7d", SurveyRun.stationsTotal);
+  LoggingField(dc, l.totalStationsRect, AppWindows.brushValue, AppWindows.fontNormal, text);
+  const auto elapsed = static_cast<int32_t>(GetTickCount() - SurveyRun.goTick);
+  SurveyRun.lineTimeNowMs = SurveyRun.lineTimeMs + elapsed;
+  SurveyRun.totalTimeNowMs = SurveyRun.totalTimeMs + elapsed;
+  ShowHms(dc, l.lineTimeRect, SurveyRun.lineTimeNowMs, SurveyRun.lineTimeHms);
+  ShowHms(dc, l.totalTimeRect, SurveyRun.totalTimeNowMs, SurveyRun.totalTimeHms);
+  ReleaseDC(AppWindows.loggingWnd, dc);
+}
+
+// The marker, the battery (on red at or below the warning level), the mode and the values.
+void ShowReadingStatus(int32_t tag, int32_t battery, const float ch[kRz56Channels]) {
+  const LoggingLayoutData& l = LoggingLayout;
+  HDC dc = GetDC(AppWindows.loggingWnd);
+  SetBkMode(dc, TRANSPARENT);
+  FillRect(dc, &l.markerRect, AppWindows.brushValue);
+  if (IsRz56MarkedTag(tag)) {
+    const HGDIOBJ previous = SelectObject(dc, AppWindows.fontLarge);
+    TextIn(dc, l.markerRect, "MARKER");
+    SelectObject(dc, previous);
+  }
+  const float volts = Rz56BatteryVolts(battery);
+  char text[48];
+  std::snprintf(text, sizeof text, " Battery: %4.1f V", static_cast<double>(volts));
+  const HBRUSH brush = volts <= SurveySettings.batteryWarning ? AppWindows.brushPanel : AppWindows.brushValue;
+  LoggingField(dc, l.batteryRect, brush, AppWindows.fontBold, text);
+  ReleaseDC(AppWindows.loggingWnd, dc);
+  ShowModeAndValues(tag, ch);
+}
+
+struct Converted {
+  float ch[kRz56Channels] = {};
+  float current = 0;
+  int32_t battery = 0;
+  int16_t gain = 0;
+  int32_t tag = 0;
+};
+
+Converted Convert() {
+  Converted c;
+  ConvertRz56Frame(c.ch[0], c.ch[1], c.ch[2], c.ch[3], c.current, c.battery, c.gain, c.tag);
+  return c;
+}
+
+void Running() {
+  const Converted c = Convert();
+  float plotted[kRz56Channels];
+  CompressRz56Values(c.ch[0], c.ch[1], c.ch[2], c.ch[3], plotted[0], plotted[1], plotted[2], plotted[3]);
+  int32_t rows[kRz56Channels];
+  Rz56ValuesToRows(plotted[0], plotted[1], plotted[2], plotted[3], rows);
+  SurveyRun.recordFlag = Rz56RecordFlag(c.tag, SurveySettings.surveyMode, SurveyRun.recordFlag);
+  if (SurveyRun.state.load() == kRunLogging && SurveyRun.recordFlag == 1) RecordReading(rows);
+  ShowReadingStatus(c.tag, c.battery, c.ch);
+}
+
+void QcCheck() {
+  const Converted c = Convert();
+  ShowModeAndValues(c.tag, c.ch);
+  if (Rz56Calibration.qcStep == 1) {
+    const bool modeD = Rz56Mode(static_cast<unsigned char>(c.tag)) == 'D';
+    const auto verdict = static_cast<Rz56QcVerdict>(CheckQcReading(c.ch[0], c.ch[1], c.ch[2], c.ch[3], modeD ? 1 : 0));
+    ApplyRz56QcVerdict(Rz56Calibration, verdict, c.ch, Rz56Calibration.qcValue);
+  }
+}
+
+void Nulling() {
+  const Converted c = Convert();
+  AccumulateNulling(c.ch[0], c.ch[1], c.ch[2], c.ch[3]);
+  char text[32];
+  std::snprintf(text, sizeof text, "Nulling:  %2d of %2d", Rz56Calibration.nullCount, Rz56Calibration.nullTarget);
+  ValueRowText(text);
+}
+
+void Normalising() {
+  const int32_t percent = AccumulateNormalization();
+  char text[32];
+  std::snprintf(text, sizeof text, "Normalization: %3d %c", percent, '%');
+  ValueRowText(text);
   if (percent == 100) {
     // The run's start disabled every Monitor button but Exit until now.
     for (HWND button : LoggingButtons.monitor) EnableWindow(button, TRUE);
+  }
+}
+
+}  // namespace
+
+int32_t AccumulateNormalization() {
+  // The frame's current count, signed 16-bit as received (bytes 10 and 11, high byte first), goes
+  // into the same ring the conversion keeps its running mean in.
+  const auto count = static_cast<int16_t>((LinkState.frame[10] << 8) | LinkState.frame[11]);
+  AddRz56Current(Rz56Calibration, count);
+  if (Rz56Calibration.currentIndex != 0) return Rz56Calibration.currentIndex * 100 / kRz56RingSize;
+  SurveyRun.acquisitionState = kAcqRunning;
+  return 100;
+}
+
+void AccumulateNulling(float ch1, float ch2, float ch3, float ch4) {
+  const float values[kRz56Channels] = {ch1, ch2, ch3, ch4};
+  Rz56CalibrationData& cal = Rz56Calibration;
+  const Rz56NullingStep step = StepRz56Nulling(cal, SurveyRun.acquisitionState, values, SurveyRun.state.load());
+  if (step.setQcLimits) SetQcLimits();
+  if (step.showQcPanel) {
+    cal.qcSecondsOrOk = 0;
+    // Created after CurveWnd, the panel lies beneath it: it is raised over the plot to be seen.
+    SetWindowPos(AppWindows.calibrateWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(AppWindows.calibrateWnd, SW_SHOW);
+    SetFocus(AppWindows.calibrateWnd);
+  }
+  if (step.writeNullRecords) WriteNullQcRecords(0, 1, cal.nullOffset, cal.previousNullOffset);
+}
+
+LRESULT OnRz56Reading(HWND, UINT, WPARAM, LPARAM) {
+  switch (SurveyRun.acquisitionState) {
+    case kAcqNormalising:
+      Normalising();
+      LinkState.frame[0] = 0;
+      break;
+    case kAcqNulling:
+    case kAcqQcNulling:
+      Nulling();
+      break;
+    case kAcqQcCheck:
+      QcCheck();
+      LinkState.frame[0] = 0;
+      break;
+    case kAcqRunning:
+      Running();
+      LinkState.frame[0] = 0;
+      break;
+    default:
+      break;
   }
   return 0;
 }

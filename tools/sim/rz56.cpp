@@ -46,7 +46,7 @@ Rz56Responder::Rz56Responder(const Rz56Options& options)
   }
 }
 
-std::string Rz56Responder::Frame(long i) const {
+std::string Rz56Responder::Frame(long i, bool coil) const {
   std::string f;
   auto tag = static_cast<unsigned char>(o_.tags[static_cast<size_t>(i) % o_.tags.size()]);
   if (Every(i, o_.markerEvery)) tag = Marked(tag);
@@ -54,8 +54,9 @@ std::string Rz56Responder::Frame(long i) const {
   f.push_back(static_cast<char>(tag));
   f.push_back(static_cast<char>(o_.gain));
   for (int k = 0; k < 4; ++k) {
-    Append16(f, o_.ramp ? WithoutEndMark(o_.counts[k] + rampStart_[k] + static_cast<int>(i % 4096) * (k + 1))
-                        : o_.counts[k]);
+    const int rise = coil ? o_.coilRise : 0;
+    Append16(f, o_.ramp ? WithoutEndMark(o_.counts[k] + rise + rampStart_[k] + static_cast<int>(i % 4096) * (k + 1))
+                        : static_cast<int16_t>(o_.counts[k] + rise));
   }
   Append16(f, o_.current);
   f.push_back(static_cast<char>(o_.battery));
@@ -84,7 +85,7 @@ void Rz56Responder::SendFrame(double atMs, std::vector<Rz56Out>* out) {
     }
     Plan(junk, atMs, out);
   }
-  std::string f = Frame(i);
+  std::string f = Frame(i, atMs >= coilFrom_ && atMs < coilUntil_);
   // A partial answer stops before the end mark.
   if (Every(i, o_.partialEvery)) f.resize(1 + rng_.Below(kWireLength - 3));
   Plan(f, atMs, out);
@@ -122,6 +123,11 @@ int Rz56Responder::WheelDue(double nowMs, std::vector<Rz56Out>* out) {
     ++n;
   }
   return n;
+}
+
+void Rz56Responder::PressCoil(double atMs) {
+  coilFrom_ = atMs;
+  coilUntil_ = atMs + o_.coilMs;
 }
 
 bool Rz56Responder::Trigger(double atMs, std::vector<Rz56Out>* out) {

@@ -7,6 +7,8 @@
 //   - In wheel mode it sends a frame every wheel period (100 ms by default; 0: only when
 //     triggered) or when a test triggers one, and ignores 'A'.
 //   - Switched off, it answers nothing.
+//   - A coil press (the QC coil button held): for coilMs after the press every frame's four counts
+//     are coilRise higher.
 //   - Frames carry the tags in turn (T, D, E, F by default), the marked tag of the pair on every
 //     markerEvery-th frame, the gain byte, four counts, the current and the battery count, then
 //     0x7F 0x7F. Generated (ramped) counts and garbage hold no 0x7F byte unless asked; values given
@@ -38,6 +40,8 @@ struct Rz56Options {
   double latencyMs = 3;
   double wheelPeriodMs = 100; // 0: wheel frames only when triggered
   bool off = false;
+  int16_t coilRise = 10;      // what a coil press adds to each count
+  double coilMs = 5000;       // how long a coil press lasts
   int badTagEvery = 0;        // frames badTagEvery, 2 x badTagEvery, ... get a tag outside the eight
   int partialEvery = 0;       // answers partialEvery, 2 x partialEvery, ... are cut short
   double garbageRate = 0;     // share of the answers that come after a garbage burst
@@ -77,14 +81,17 @@ class Rz56Responder {
   // or when switched off.
   bool Trigger(double atMs, std::vector<Rz56Out>* out);
 
+  // The QC coil pressed at atMs: frames sent from then for coilMs carry the risen counts.
+  void PressCoil(double atMs);
+
   // Switches the instrument off or on again (it keeps its mode).
   void SetOff(bool off) { o_.off = off; }
 
   Rz56Mode Mode() const { return mode_; }
   long FramesSent() const { return frames_; }  // answers and wheel frames, partial ones included
   const std::vector<Rz56Received>& Received() const { return received_; }
-  // Frame i (from 0) as the options make it, whole.
-  std::string Frame(long i) const;
+  // Frame i (from 0) as the options make it, whole; with the coil pressed its counts are risen.
+  std::string Frame(long i, bool coil = false) const;
   double ByteMs() const { return byteMs_; }
 
  private:
@@ -100,6 +107,8 @@ class Rz56Responder {
   long frames_ = 0;
   double lineFree_ = 0;
   double nextWheel_ = 0;
+  double coilFrom_ = 0;
+  double coilUntil_ = 0;
   std::vector<Rz56Received> received_;
 };
 

@@ -55,6 +55,11 @@ int Rz56OnVirtualPort::FeedWheel(DWORD untilTick) {
   return n;
 }
 
+void Rz56OnVirtualPort::PressCoil() {
+  std::lock_guard<std::mutex> lk(mu_);
+  responder_.PressCoil(NowMs());
+}
+
 void Rz56OnVirtualPort::SetOff(bool off) {
   std::lock_guard<std::mutex> lk(mu_);
   responder_.SetOff(off);

@@ -27,6 +27,8 @@ class Rz56OnVirtualPort {
   // Feeds the periodic wheel frames due up to the tick; returns how many.
   int FeedWheel(DWORD untilTick);
 
+  // The QC coil pressed now (Rz56Responder::PressCoil).
+  void PressCoil();
   void SetOff(bool off);
 
   std::vector<Rz56Received> Received() const;  // atMs counts from the start tick

@@ -96,7 +96,7 @@ class DesktopAppTest : public ::testing::Test {
 
   // Fills BuildConfig and the resources as the build's main() does, then starts WinMain. COM1 (the
   // instrument's port) and COM4 (the GPS port) are virtual ports; an RZ56-MK2 answers on COM1
-  // (rz56_), the other instruments send nothing.
+  // (rz56_, as rz56Options_ say), the other instruments send nothing.
   void Start(const BuildSwitches& switches, plat::test::Screen screen = {800, 574}, uint32_t tick = kAppStartTick) {
     ResetAppState();
     FillBuildConfig(switches);
@@ -104,7 +104,7 @@ class DesktopAppTest : public ::testing::Test {
     com1_ = plat::test::AttachVirtualPort(1);
     com4_ = plat::test::AttachVirtualPort(4);
     plat::test::UseVirtualClock(tick, plat::test::MakeSystemTime(2026, 3, 5, 14, 20, 0), plat::test::ClockMode::Manual);
-    if (switches.modelIndex == kModelRz56Mk2) rz56_ = std::make_unique<sim::Rz56OnVirtualPort>(com1_, sim::Rz56Options{});
+    if (switches.modelIndex == kModelRz56Mk2) rz56_ = std::make_unique<sim::Rz56OnVirtualPort>(com1_, rz56Options_);
     program_ = plat::test::RunProgram(desktop::WinMain, plat::Profile::Desktop, screen);
     ASSERT_TRUE(plat::test::WaitIdle());
   }
@@ -226,6 +226,7 @@ class DesktopAppTest : public ::testing::Test {
   std::shared_ptr<plat::test::VirtualPort> com1_;
   std::shared_ptr<plat::test::VirtualPort> com4_;
   std::unique_ptr<sim::Rz56OnVirtualPort> rz56_;
+  sim::Rz56Options rz56Options_;  // what the simulated RZ56-MK2 of the next Start sends
 };
 
 }  // namespace desktop::test
