@@ -45,6 +45,22 @@ struct MeterDecodeInputs {
   bool rz12BatteryFrames = false;
 };
 
+// The inputs as a program's settings and build switches hold them (both programs name the fields
+// alike), with its RZ12 range table and whether its RZ12 frames may be battery frames.
+template <class Settings, class Build>
+MeterDecodeInputs MeterInputsOf(const Settings& settings, const Build& build, const RangeRow* rz12Ranges,
+                                bool rz12BatteryFrames) {
+  MeterDecodeInputs in;
+  in.model = build.modelIndex;
+  in.surveyMode = settings.surveyMode;
+  in.component = settings.component;
+  in.rz12Type = settings.rz12Type;
+  in.rz27Scale10 = build.rz27Scale10;
+  in.rz12Ranges = rz12Ranges;
+  in.rz12BatteryFrames = rz12BatteryFrames;
+  return in;
+}
+
 struct MeterDecoded {
   float value1 = 0.0f;
   float value2 = 0.0f;

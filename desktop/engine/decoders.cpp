@@ -21,15 +21,7 @@ constexpr survey::RangeRow kRz12Ranges[8] = {{1000, -0.25f}, {10, -0.0025f},  {1
                                              {100, -0.025f}, {10, -0.0025f}, {1000, -0.25f}, {10, -0.0025f}};
 
 survey::MeterDecodeInputs CurrentInputs() {
-  survey::MeterDecodeInputs in;
-  in.model = BuildConfig.modelIndex;
-  in.surveyMode = SurveySettings.surveyMode;
-  in.component = SurveySettings.component;
-  in.rz12Type = SurveySettings.rz12Type;
-  in.rz27Scale10 = BuildConfig.rz27Scale10;
-  in.rz12Ranges = kRz12Ranges;
-  in.rz12BatteryFrames = false;
-  return in;
+  return survey::MeterInputsOf(SurveySettings, BuildConfig, kRz12Ranges, false);
 }
 
 // The desktop program has no diagnostic build: the inphase factors always apply.

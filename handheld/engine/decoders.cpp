@@ -24,15 +24,7 @@ constexpr survey::RangeRow kRz12Ranges[8] = {{1000, -0.25f},   {1000, -0.0025f},
 // The settings and build switches a meter decoding reads, taken once per call. Stored records
 // have no battery frames: their RZ12 readings always take the reading path.
 survey::MeterDecodeInputs CurrentInputs(bool batteryFrames) {
-  survey::MeterDecodeInputs in;
-  in.model = BuildConfig.modelIndex;
-  in.surveyMode = SurveySettings.surveyMode;
-  in.component = SurveySettings.component;
-  in.rz12Type = SurveySettings.rz12Type;
-  in.rz27Scale10 = BuildConfig.rz27Scale10;
-  in.rz12Ranges = kRz12Ranges;
-  in.rz12BatteryFrames = batteryFrames;
-  return in;
+  return survey::MeterInputsOf(SurveySettings, BuildConfig, kRz12Ranges, batteryFrames);
 }
 
 
