@@ -1,5 +1,7 @@
 #include "common/record_fields.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -42,6 +44,12 @@ void PutFormat(char* rec, int pos, int width, const char* format, ...) {
 void PutTick(char* rec, int length, uint32_t tick) { PutFormat(rec, length - 11, 10, "%10u", tick); }
 
 char Digit(int32_t value) { return value >= 0 && value <= 9 ? static_cast<char>('0' + value) : '?'; }
+
+double TypedStation(double value) { return std::isnan(value) ? 0.0 : std::clamp(value, -9999999.99, 99999999.99); }
+
+float TypedIncrement(double value) {
+  return std::isnan(value) ? 0.0f : static_cast<float>(std::clamp(value, -99.999, 999.999));
+}
 
 size_t FormatLineBlock(char* out, int length, const char* lineName, double startStation, int32_t direction,
                        float increment, const SYSTEMTIME& now) {

@@ -38,6 +38,13 @@ void PutTick(char* rec, int length, uint32_t tick);
 // A one-digit field: '0'..'9', '?' for anything else.
 char Digit(int32_t value);
 
+// A typed station (start station or new station), clamped to what the station fields hold with
+// their "%11.2f": -9999999.99 to 99999999.99. Not a number reads 0.
+double TypedStation(double value);
+// A typed station increment, clamped to what both its fields hold: the increment record's "%11.3f"
+// and the header's "%7.3f" in Wheel and Manual mode, so -99.999 to 999.999. Not a number reads 0.
+float TypedIncrement(double value);
+
 // ---- Records of the same bytes in both programs -------------------------------------------------
 
 // Line name (8-bit, 8 characters), start station, direction and increment, date and time.

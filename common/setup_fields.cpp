@@ -17,6 +17,8 @@ constexpr const wchar_t* kParities[] = {L"No", L"Even", L"Odd"};
 constexpr const wchar_t* kDataBits[] = {L"7", L"8"};
 constexpr const wchar_t* kStopBits[] = {L"1", L"2"};
 constexpr const wchar_t* kWidths[] = {L"1 pixel", L"2 pixels", L"3 pixels", L"4 pixels"};
+constexpr const wchar_t* kSequences[] = {L"Alternate", L"One Way"};
+constexpr const wchar_t* kDirections[] = {L"West", L"South", L"North", L"East"};
 
 }  // namespace
 
@@ -28,6 +30,8 @@ TextList ParityList() { return List(kParities); }
 TextList DataBitsList() { return List(kDataBits); }
 TextList StopBitsList() { return List(kStopBits); }
 TextList WidthList() { return List(kWidths); }
+TextList SequenceList() { return List(kSequences); }
+TextList DirectionList() { return List(kDirections); }
 
 void FillList(HWND dialog, int id, const TextList& list) {
   SendDlgItemMessageW(dialog, id, CB_RESETCONTENT, 0, 0);

@@ -24,7 +24,8 @@ constexpr TextList List(const wchar_t* const (&texts)[N]) {
 
 // The lists both programs offer with the same texts: ports "COM1:" to "COM12:" (position n is
 // COMn+1), "Disabled"/"Enabled", "No"/"Yes", the GPS line's baud rates, parities, data bits and
-// stop bits, and the trace widths "1 pixel" to "4 pixels" (position + 1 = width).
+// stop bits, the trace widths "1 pixel" to "4 pixels" (position + 1 = width), the line sequences
+// "Alternate"/"One Way" and the line directions "West", "South", "North", "East".
 TextList ComPortList();
 TextList OnOffList();
 TextList AudioList();
@@ -33,6 +34,8 @@ TextList ParityList();
 TextList DataBitsList();
 TextList StopBitsList();
 TextList WidthList();
+TextList SequenceList();
+TextList DirectionList();
 
 // Empties list `id` and fills it with the texts.
 void FillList(HWND dialog, int id, const TextList& list);

@@ -1,5 +1,5 @@
-// Templates of the setup dialogs, the display options, the readings scale and the GPS message.
-// All are centred with a modal frame and a caption whose close box cancels; the display options
+// Templates of the setup dialogs, the display options, the readings scale, the GPS message and the
+// survey run's comment, new line and new station. All are centred with a modal frame and a caption whose close box cancels; the display options
 // use the 8-point dialog font, the others the 10-point one.
 //
 // One layout recipe: labels at x 7 and controls right-aligned at cx - 7 (inside a group box, 5 in
@@ -39,16 +39,20 @@ constexpr DlgTemplateT Make(const wchar_t* name, const wchar_t* title, int16_t c
 using survey::Join;
 
 // "OK" and "Cancel" (or the template's own texts) at the bottom right of a cx x cy template.
+// Without okIsDefault neither is the default button.
 constexpr std::array<DlgItemT, 2> Buttons(int16_t cx, int16_t cy, const wchar_t* ok = L"OK",
-                                          const wchar_t* cancel = L"Cancel") {
+                                          const wchar_t* cancel = L"Cancel", bool okIsDefault = true) {
   const int16_t y = S(cy - kMargin - kButtonCy);
   const int16_t cancelX = S(cx - kMargin - kButtonCx);
-  return {DlgDefPushButton(IDOK, ok, S(cancelX - 6 - kButtonCx), y, kButtonCx, kButtonCy),
+  const int16_t okX = S(cancelX - 6 - kButtonCx);
+  return {okIsDefault ? DlgDefPushButton(IDOK, ok, okX, y, kButtonCx, kButtonCy)
+                      : DlgPushButton(IDOK, ok, okX, y, kButtonCx, kButtonCy),
           DlgPushButton(IDCANCEL, cancel, cancelX, y, kButtonCx, kButtonCy)};
 }
 
-// One row: a label and its control, an edit when `entries` is 0, else a drop-down list of that
-// many entries.
+// One row: a label and its control, an edit when `entries` is 0, a read-only edit without a border
+// when it is kReadOnly, else a drop-down list of that many entries.
+constexpr int16_t kReadOnly = -1;
 struct Row {
   uint16_t labelId;
   const wchar_t* label;
@@ -71,8 +75,14 @@ constexpr std::array<DlgItemT, 2 * N> Form(const Row (&rows)[N], const Column& c
     const int16_t y = S(c.top + c.pitch * static_cast<int>(i));
     // The label's text line sits level with the text of its control.
     items[2 * i] = DlgLText(r.labelId, r.label, c.x, S(y + 2), S(controlX - 2 - c.x), 8);
-    items[2 * i + 1] = r.entries > 0 ? DlgComboBox(r.controlId, controlX, y, c.controlCx, S(12 + 8 * r.entries))
-                                     : DlgEdit(r.controlId, controlX, y, c.controlCx, kControlCy);
+    if (r.entries > 0) {
+      items[2 * i + 1] = DlgComboBox(r.controlId, controlX, y, c.controlCx, S(12 + 8 * r.entries));
+    } else if (r.entries == kReadOnly) {
+      items[2 * i + 1] = DlgItemT{DlgKind::Edit, r.controlId, nullptr, controlX, y, c.controlCx, kControlCy,
+                                  kDlgItemStyle | ES_AUTOHSCROLL | ES_READONLY};
+    } else {
+      items[2 * i + 1] = DlgEdit(r.controlId, controlX, y, c.controlCx, kControlCy);
+    }
   }
   return items;
 }
@@ -307,11 +317,35 @@ constexpr auto kGpsMessageItems = Join(kGpsMessageRows, Buttons(205, 66));
 constexpr DlgTemplateT kGetGpsMessage =
     Make(L"GETGPSMESSAGE", L"Send Message to GPS Receiver", 205, 66, 10, kGpsMessageItems);
 
+// ---- The survey run's dialogs ---------------------------------------------------------------
+constexpr std::array<DlgItemT, 2> kCommentRows = {
+    DlgEdit(1187, kMargin, kMargin, S(172 - 2 * kMargin), kControlCy),
+    DlgCText(kNoId, L"Maximum 11 characters", kMargin, 22, S(172 - 2 * kMargin), 8)};
+constexpr auto kCommentItems = Join(kCommentRows, Buttons(172, 51));
+constexpr DlgTemplateT kComment = Make(L"COMMENT", L"Enter Comment", 172, 51, 10, kCommentItems);
+
+constexpr Row kNewLineRows[] = {
+    {kNoId, L"Current Line:", 1180, kReadOnly}, {kNoId, L"Last Station:", 1181, kReadOnly},
+    {kNoId, L"New Line", 1106, 0},              {kNoId, L"Line Increment", 1107, 0},
+    {kNoId, L"Line Sequence", 1178, 2},         {kNoId, L"Line Direction", 1179, 4},
+    {kNoId, L"Start Station", 1108, 0},         {kNoId, L"Station Increment", 1109, 0}};
+constexpr auto kNewLineItems =
+    Join(Form(kNewLineRows, Column{kMargin, S(140 - kMargin), 54, kMargin}), Buttons(140, 147));
+constexpr DlgTemplateT kGetNewLine = Make(L"GETNEWLINE", L"New Survey Line", 140, 147, 10, kNewLineItems);
+
+constexpr Row kNewStationRows[] = {{kNoId, L"Current Line:", 1181, kReadOnly},
+                                   {kNoId, L"Start Station:", 1182, kReadOnly},
+                                   {kNoId, L"Current Station:", 1184, kReadOnly},
+                                   {kNoId, L"New Station:", 1183, 0}};
+constexpr auto kNewStationItems = Join(Form(kNewStationRows, Column{kMargin, S(132 - kMargin), 50, kMargin}),
+                                       Buttons(132, 91, L"OK", L"Cancel", false));
+constexpr DlgTemplateT kNewStation = Make(L"NEWSTATION", L"New Station", 132, 91, 10, kNewStationItems);
+
 constexpr const DlgTemplateT* kAll[] = {
     &kSurveySetup,   &kSurveySetup12,  &kSurveySetup27B, &kSurveySetup27Dd, &kSurveySetup27, &kSurveySetup45,
     &kSystem,        &kSystem12,       &kSystem27,       &kSystemMk2,       &kDisplaySetup,  &kDisplaySetup12,
     &kDisplaySetup45, &kDisplaySetupMk2, &kReadingScale, &kReadingScale12,  &kReadingScale45, &kGpsInput,
-    &kGetGpsMessage};
+    &kGetGpsMessage, &kComment,        &kGetNewLine,     &kNewStation};
 
 bool SameName(const wchar_t* a, const char* b) {
   for (; *a != 0 && *b != 0; ++a, ++b) {
@@ -336,7 +370,7 @@ std::vector<DlgTemplateT> SetupTemplates(int32_t model) {
   const ModelRow& row = RowOf(model);
   std::vector<DlgTemplateT> out;
   for (const char* name : {row.surveySetupDialog, row.systemSetupDialog, row.profilesDialog, row.displayDialog,
-                           row.scaleDialog, "GPSINPUT", "GETGPSMESSAGE"}) {
+                           row.scaleDialog, "GPSINPUT", "GETGPSMESSAGE", "COMMENT", "GETNEWLINE", "NEWSTATION"}) {
     AddNamed(name, out);
   }
   return out;

@@ -39,12 +39,6 @@ constexpr int kComponentList = 1262;
 constexpr int kDipoleList = 1263;
 constexpr int kNumberChars = 15;  // the typed numbers are read from their first 15 characters
 
-constexpr const wchar_t* kSequences[] = {L"Alternate", L"One Way"};
-constexpr const wchar_t* kDirections[] = {L"West", L"South", L"North", L"East"};
-
-// WM_KEYDOWN with the letter c, upper or lower case: the dialog ends as after Cancel.
-bool IsCancelKey(WPARAM key) { return key == 67 || key == 99; }
-
 int32_t Model() { return BuildConfig.modelIndex; }
 
 // What the survey dialog keeps while it is open.
@@ -99,8 +93,8 @@ void SurveyOnInit(HWND dialog) {
   FillAndSelect(dialog, kDipoleList, DipoleList(model, s.surveyMode), Setup.dipole);
   SetDlgItemTextA(dialog, kLineBox, std::string(s.surveyLine, strnlen(s.surveyLine, sizeof s.surveyLine)).c_str());
   ShowNumber(dialog, kLineIncrementBox, "%.2f", s.lineIncrement);
-  FillAndSelect(dialog, kSequenceList, survey::List(kSequences), s.lineSequence);
-  FillAndSelect(dialog, kDirectionList, survey::List(kDirections), s.lineDirection);
+  FillAndSelect(dialog, kSequenceList, survey::SequenceList(), s.lineSequence);
+  FillAndSelect(dialog, kDirectionList, survey::DirectionList(), s.lineDirection);
   ShowNumber(dialog, kStartStationBox, "%.3f", s.startStation);
   ShowNumber(dialog, kIncrementBox, "%.3f", Setup.increments.current);
 }

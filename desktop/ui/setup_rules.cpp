@@ -100,6 +100,8 @@ IncrementSlots SwitchIncrement(IncrementSlots slots, int32_t oldMode, int32_t ne
 
 float IntervalOfTypedRate(double typed) { return 1.0f / survey::TypedRate(typed); }
 
+bool IsCancelKey(WPARAM key) { return key == 67 || key == 99; }
+
 TextList TypeList(int32_t model) {
   if (model == kModelRz56Mk2) return List(kRz56Types);
   if (model == kModelRz12) return List(kRz12Types);

@@ -61,6 +61,10 @@ IncrementSlots SwitchIncrement(IncrementSlots slots, int32_t oldMode, int32_t ne
 // 0 or less counts as 1.0 and the rate is held within 0.0001 to 10000 readings per second.
 float IntervalOfTypedRate(double typed);
 
+// The survey and system setup and New Line end as after Cancel on a WM_KEYDOWN with the letter c,
+// upper or lower case.
+bool IsCancelKey(WPARAM key);
+
 // ---- System setup ----------------------------------------------------------------------------
 
 // The type list 1121: RZ56-MK2 "Standard", "High Power"; RZ12 "Standard 3.6 m", "Short 2.0 m";

@@ -1,7 +1,5 @@
 #include "engine/records.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -74,12 +72,6 @@ struct Narrowed {
 }  // namespace
 
 int RecordLength() { return BuildConfig.recordLength == 26 ? 26 : 24; }
-
-double TypedStation(double value) { return std::isnan(value) ? 0.0 : std::clamp(value, -9999999.99, 99999999.99); }
-
-float TypedIncrement(double value) {
-  return std::isnan(value) ? 0.0f : static_cast<float>(std::clamp(value, -99.999, 999.999));
-}
 
 size_t FormatFileHeader(char* out) {
   const int length = RecordLength();

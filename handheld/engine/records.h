@@ -30,12 +30,9 @@ using survey::kRz27Mk2FrameBytes;
 int RecordLength();
 using survey::IsReadingTag;
 
-// A typed station (start station or new station), clamped to what the station fields hold with
-// their "%11.2f": -9999999.99 to 99999999.99. Not a number reads 0.
-double TypedStation(double value);
-// A typed station increment, clamped to what both its fields hold: the increment record's "%11.3f"
-// and the header's "%7.3f" in Wheel mode, so -99.999 to 999.999. Not a number reads 0.
-float TypedIncrement(double value);
+// Typed stations and station increments, clamped to what their record fields hold.
+using survey::TypedIncrement;
+using survey::TypedStation;
 
 // ---- Formatting (no file access). Each writes whole records into `out` and returns the number
 // of bytes written. `out` must hold the records named; the GPS formatter takes its capacity.

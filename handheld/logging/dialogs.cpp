@@ -1,7 +1,5 @@
 #include "logging/dialogs.h"
 
-#include <cfloat>
-#include <cmath>
 #include <cwchar>
 
 #include "engine/records.h"
@@ -111,23 +109,10 @@ void StoreNewLine(HWND dialog) {
 
 }  // namespace
 
-int32_t OppositeDirection(int32_t direction) { return direction >= 0 && direction <= 3 ? 3 - direction : direction; }
-
 NewLineProposal ProposeNewLine(const wchar_t* line, float lineIncrement, int32_t sequence, int32_t direction,
                                double startStation, float stationIncrement, double station) {
-  NewLineProposal p;
-  double next = static_cast<double>(TextToFloat(line)) + static_cast<double>(lineIncrement);
-  p.line = std::fabs(next) <= FLT_MAX ? static_cast<float>(next) : (next < 0 ? -FLT_MAX : FLT_MAX);
-  if (sequence == 0) {
-    p.start = station;
-    p.increment = -stationIncrement;
-    p.direction = OppositeDirection(direction);
-  } else {
-    p.start = startStation;
-    p.increment = stationIncrement;
-    p.direction = direction;
-  }
-  return p;
+  return survey::ProposeNewLine(TextToFloat(line), lineIncrement, sequence == 0, direction, startStation,
+                                stationIncrement, station);
 }
 
 INT_PTR CALLBACK CommentDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "common/new_line.h"
+
 namespace handheld {
 
 enum class LoggingDialog { kNewLine, kNewStation, kComment, kProfileScale, kDisplayOptions };
@@ -38,20 +40,12 @@ INT_PTR CALLBACK CommentDlgProc(HWND, UINT, WPARAM, LPARAM);
 // Cancel.
 INT_PTR CALLBACK NewLineDlgProc(HWND, UINT, WPARAM, LPARAM);
 
-// What the new-line dialog proposes. The line name read as a number plus the line increment;
-// One Way (sequence 1) keeps the stored start station, increment and direction; Alternate
-// (sequence 0) runs back from the current station with the increment negated and the direction
-// reversed. A sequence outside the list proposes the stored values as One Way does.
-struct NewLineProposal {
-  float line = 0;
-  double start = 0;
-  float increment = 0;
-  int32_t direction = 0;
-};
+// What the new-line dialog proposes (common/new_line.h), from the line name read as a number.
+// Alternate is sequence 0; a sequence outside the list proposes the stored values as One Way does.
+using survey::NewLineProposal;
+using survey::OppositeDirection;
 NewLineProposal ProposeNewLine(const wchar_t* line, float lineIncrement, int32_t sequence, int32_t direction,
                                double startStation, float stationIncrement, double station);
-// The opposite direction: West 0 and East 3, South 1 and North 2 swap; any other value is kept.
-int32_t OppositeDirection(int32_t direction);
 
 // Profile scale and display options (built with the setup dialogs, shell/display_dialogs.cpp):
 // OK stores and saves the settings, Cancel changes nothing (the display options put their live

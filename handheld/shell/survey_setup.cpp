@@ -28,9 +28,6 @@ constexpr int kRateLabel = 601;
 constexpr int kDipoleLabel = 603;
 constexpr int kIncrementLabel = 609;
 
-constexpr const wchar_t* kSequences[] = {L"Alternate", L"One Way"};
-constexpr const wchar_t* kDirections[] = {L"West", L"South", L"North", L"East"};
-
 // What the dialog keeps while it is open.
 struct SurveySetupState {
   int32_t shownMode = 0;    // the mode the selected entry stands for
@@ -110,8 +107,8 @@ void OnInit(HWND dialog) {
   FillDipoleList(dialog, Setup.shownMode);
   SetDlgItemTextW(dialog, kLineBox, s.surveyLine);
   ShowNumber(dialog, kLineIncrementBox, "%.2f", s.lineIncrement);
-  FillAndSelect(dialog, kSequenceList, TextList{kSequences, 2}, s.lineSequence);
-  FillAndSelect(dialog, kDirectionList, TextList{kDirections, 4}, s.lineDirection);
+  FillAndSelect(dialog, kSequenceList, survey::SequenceList(), s.lineSequence);
+  FillAndSelect(dialog, kDirectionList, survey::DirectionList(), s.lineDirection);
   ShowNumber(dialog, kStartStationBox, "%.3f", s.startStation);
   ShowNumber(dialog, kIncrementBox, "%.3f", Setup.current);
 }
