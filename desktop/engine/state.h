@@ -212,6 +212,12 @@ struct SurveyRunData {
   int32_t averaging = 0;            // Manual-mode averaging on
   int32_t modeAtStart = 0;          // survey mode at the run's start
   int32_t readingsAtStation = 0;
+  // A Manual-mode average of the meters: samples so far, sums of the two frame fields and of the
+  // two decoded values, and the field means of the last complete series.
+  int32_t sampleCount = 0;
+  int64_t fieldSum[2] = {};
+  float valueSum[2] = {};
+  float fieldMean[2] = {};
   int32_t stationsInLine = 0;
   int32_t stationsTotal = 0;
   int32_t gpsFixCount = 0;
@@ -236,6 +242,7 @@ struct PlotStateData {
   int32_t grid[10] = {};
   int32_t gridSign = 0;     // 1 range at or above zero, -1 at or below, 0 it contains zero
   int32_t havePrev[8] = {}; // 1: the channel's next segment joins its previous point
+  int32_t groupsPerStation = 1;  // recorded readings per station (SelectTraces)
   HPEN tracePen[8] = {};    // one pen per channel, from the trace widths and colours
   HBRUSH traceBrush[8] = {};
   int32_t rz56PrevRow[4] = {};  // the RZ56 strip chart's previous rows of channels 0 to 3

@@ -58,8 +58,11 @@ LRESULT LoggingOnCommand(HWND, UINT, WPARAM, LPARAM);
 LRESULT LoggingOnKeyUp(HWND, UINT, WPARAM, LPARAM);
 LRESULT LoggingOnTimer(HWND, UINT, WPARAM, LPARAM);
 
-// The reading handlers of later work; each stands in as its comment says.
+// The meter reading handler (WM_READING): decodes LinkState.frame, decides whether the reading is
+// recorded, averages Manual-mode samples, records it and counts the station and the times while
+// Logging, and shows the values, the counters and the marker.
 LRESULT OnReading(HWND, UINT, WPARAM, LPARAM);
+// The reading handlers of later work; each stands in as its comment says.
 LRESULT OnRz27Mk2Reading(HWND, UINT, WPARAM, LPARAM);
 LRESULT OnGpsSentence(HWND, UINT, WPARAM, LPARAM);
 // RZ56-MK2, by SurveyRun.acquisitionState: 0 the frame's current fills the ring
@@ -94,8 +97,9 @@ void RedrawRz56Profile(HWND curveWnd);
 void PlotRz56Point(HDC curveDc, const int32_t rows[4]);
 
 void DrawPausePrompt(int mode);
-// "%02d:%02d:%02d" of a time in ms, its hours, minutes and seconds stored into hms.
-std::string HmsText(int32_t ms, int32_t hms[3]);
+// Fills the field with the brush, then draws the text at its left and top, clipped to it, in the
+// font given (else the DC's); a null text draws nothing, not even the fill.
+void DrawClippedField(HDC dc, const RECT& field, HBRUSH brush, const char* text, HFONT font = nullptr);
 void DrawNumberCaptions(HDC numbersDc);
 // RZ56-MK2: the four values in the value row; the fourth caption by the mode ('D' "ChT [mV]",
 // else "Ch4 [mV]") on its cell filled white, in blue.

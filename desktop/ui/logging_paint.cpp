@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/meter_reading.h"
 #include "engine/models.h"
 #include "engine/state.h"
 #include "ui/logging.h"
@@ -41,15 +42,6 @@ int TextWidth(HDC dc, const char* text) {
   SIZE size{};
   GetTextExtentPointA(dc, text, Length(text), &size);
   return size.cx;
-}
-
-// Fills the field, then draws the text at its left and top, clipped to it; null draws nothing.
-void Field(HDC dc, const RECT& field, HBRUSH brush, const char* text, HFONT font = nullptr) {
-  if (text == nullptr) return;
-  FillRect(dc, &field, brush);
-  const HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
-  ExtTextOutA(dc, field.left, field.top, ETO_CLIPPED, &field, text, static_cast<UINT>(Length(text)), nullptr);
-  if (font != nullptr) SelectObject(dc, previous);
 }
 
 void Label(HDC dc, int x, int y, const char* text, HFONT font) {
@@ -155,19 +147,16 @@ void DrawLineBox(HDC dc) {
   const LoggingLayoutData& l = LoggingLayout;
   const HFONT normal = AppWindows.fontNormal;
   const HBRUSH face = AppWindows.brushValue;
-  char text[64];
   Label(dc, l.lineBoxX, l.rowY[0], "Line Parameters", AppWindows.fontBold);
   Label(dc, l.lineBoxX, l.rowY[1], "Curr. Line:", normal);
   const std::string line(SurveySettings.surveyLine, strnlen(SurveySettings.surveyLine, sizeof SurveySettings.surveyLine));
-  Field(dc, l.lineNameRect, face, line.c_str());
+  DrawClippedField(dc, l.lineNameRect, face, line.c_str());
   Label(dc, l.lineBoxX, l.rowY[2], "Station:      ", normal);
-  std::snprintf(text, sizeof text, "%-11.2f", SurveyRun.station);
-  Field(dc, l.stationRect, face, text, AppWindows.fontBold);
+  DrawClippedField(dc, l.stationRect, face, StationText(SurveyRun.station).c_str(), AppWindows.fontBold);
   Label(dc, l.lineBoxX, l.rowY[3], "# of Stns:", normal);
-  std::snprintf(text, sizeof text, "%-6d", SurveyRun.stationsInLine);
-  Field(dc, l.lineStationsRect, face, text);
+  DrawClippedField(dc, l.lineStationsRect, face, LineStationsText(SurveyRun.stationsInLine).c_str());
   Label(dc, l.lineBoxX, l.rowY[4], "Time:", normal);
-  Field(dc, l.lineTimeRect, face, HmsText(SurveyRun.lineTimeMs, SurveyRun.lineTimeHms).c_str());
+  DrawClippedField(dc, l.lineTimeRect, face, HmsText(SurveyRun.lineTimeMs, SurveyRun.lineTimeHms).c_str());
 }
 
 void DrawGpsBox(HDC dc) {
@@ -205,17 +194,16 @@ void DrawFileBox(HDC dc) {
   } else {
     std::snprintf(text, sizeof text, "File:        ");
   }
-  Field(dc, l.fileRect, face, text, normal);
+  DrawClippedField(dc, l.fileRect, face, text, normal);
   Label(dc, l.fileBoxX, l.rowY[2], "Tot. Lines:", normal);
   std::snprintf(text, sizeof text, "%-5d", SurveyRun.linesTotal);
   Label(dc, l.fileValueX, l.rowY[2], text, normal);
   Label(dc, l.fileBoxX, l.rowY[3], "Tot. Stns:", normal);
-  std::snprintf(text, sizeof text, "%-7d", SurveyRun.stationsTotal);
-  Field(dc, l.totalStationsRect, face, text);
+  DrawClippedField(dc, l.totalStationsRect, face, TotalStationsText(SurveyRun.stationsTotal).c_str());
   Label(dc, l.fileBoxX, l.rowY[4], "Tot. Time:", normal);
   const int32_t* t = SurveyRun.totalTimeHms;
   std::snprintf(text, sizeof text, "%02d:%02d:%02d", t[0], t[1], t[2]);
-  Field(dc, l.totalTimeRect, face, text);
+  DrawClippedField(dc, l.totalTimeRect, face, text);
 }
 
 const char* StateWord(int32_t state) {
@@ -229,14 +217,12 @@ const char* StateWord(int32_t state) {
 
 }  // namespace
 
-std::string HmsText(int32_t ms, int32_t hms[3]) {
-  const int32_t seconds = ms / 1000;
-  hms[0] = seconds / 3600;
-  hms[1] = seconds / 60 % 60;
-  hms[2] = seconds % 60;
-  char text[40];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", hms[0], hms[1], hms[2]);
-  return text;
+void DrawClippedField(HDC dc, const RECT& field, HBRUSH brush, const char* text, HFONT font) {
+  if (text == nullptr) return;
+  FillRect(dc, &field, brush);
+  const HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
+  ExtTextOutA(dc, field.left, field.top, ETO_CLIPPED, &field, text, static_cast<UINT>(Length(text)), nullptr);
+  if (font != nullptr) SelectObject(dc, previous);
 }
 
 LRESULT LoggingOnPaint(HWND logging, UINT, WPARAM, LPARAM) {
@@ -247,8 +233,8 @@ LRESULT LoggingOnPaint(HWND logging, UINT, WPARAM, LPARAM) {
   HDC dc = BeginPaint(logging, &ps);
   const HGDIOBJ previousFont = SelectObject(dc, AppWindows.fontNormal);
   SetBkMode(dc, TRANSPARENT);
-  Field(dc, l.surveyModeRect, AppWindows.brushValue, Pick(kSurveyModes, SurveySettings.surveyMode));
-  Field(dc, l.modeRect, AppWindows.brushValue, ModeText(), AppWindows.fontBold);
+  DrawClippedField(dc, l.surveyModeRect, AppWindows.brushValue, Pick(kSurveyModes, SurveySettings.surveyMode));
+  DrawClippedField(dc, l.modeRect, AppWindows.brushValue, ModeText(), AppWindows.fontBold);
   DrawFrame(dc, w, h);
   if (const char* word = StateWord(SurveyRun.state.load())) {
     FillRect(dc, &l.stateRect, AppWindows.brushValue);

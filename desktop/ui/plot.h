@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 namespace desktop {
 
 // The fixed pens and brushes of AppWindows, made once at the main window's creation.
@@ -12,5 +14,8 @@ void CreateTracePens(int deleteOld);
 // The rows of PlotState.grid across the plotting width: the first in the zero-line pen when the
 // range contains zero, the others in the grid pen.
 void DrawPlotGrid(HDC dc, float min, float max);
+// Adds a recorded reading's point to the profile: rows are the eight plot rows of TracesToRows;
+// dc is a DC of CurveWnd, got and released by the caller.
+void PlotReadingPoint(HDC dc, const int32_t rows[8]);
 
 }  // namespace desktop

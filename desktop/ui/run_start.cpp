@@ -55,6 +55,7 @@ void StartSurveyRun(HWND main) {
   SurveyRun.softMarkerHeld = 0;
   LinkState.hardMarker = 0;
   ResetLoggingCounters();
+  PlotState.groupsPerStation = 1;  // SelectTraces sets it for the builds with several per station
   SelectTraces();
   ShowPlotWindows();
   ComputeLoggingLayout(AppWindows.loggingWnd);

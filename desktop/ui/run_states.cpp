@@ -2,12 +2,14 @@
 // its buttons and keys, the soft marker's release, and timer 1's watchdog.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "engine/models.h"
 #include "engine/state.h"
 #include "ui/dialogs.h"
 #include "common/timing.h"
 #include "engine/data_file_create.h"
+#include "engine/meter_reading.h"
 #include "engine/plot_scale.h"
 #include "engine/records.h"
 #include "engine/settings.h"
@@ -60,6 +62,16 @@ void SetButtonsEnabled(HWND* set, int32_t count, BOOL enabled) {
   for (int32_t i = 0; i < count; ++i) EnableWindow(set[i], enabled);
 }
 
+// The readings at the station so far, in the marker field (Manual with several per station).
+void ShowReadingsAtStation(HWND logging) {
+  LoggingLayout.markerRect.top = 2;
+  HDC dc = GetDC(logging);
+  SetBkMode(dc, TRANSPARENT);
+  const std::string count = ReadingsAtStationText(SurveyRun.readingsAtStation, PlotState.groupsPerStation);
+  DrawClippedField(dc, LoggingLayout.markerRect, AppWindows.brushValue, count.c_str(), AppWindows.fontBold);
+  ReleaseDC(logging, dc);
+}
+
 // InvalidateRect (erase) and UpdateWindow of the logging window and CurveWnd, the profile redrawn,
 // and the focus back on the logging window.
 void Redraw(HWND logging) {
@@ -110,6 +122,7 @@ void Go(HWND logging) {
   if (!Row().rz56) {
     SurveyRun.framesPerReading = SurveySettings.surveyMode == kModeAuto ? LinkState.sampleDivisor : 1;
     LinkState.frameCount = 0;
+    if (SurveySettings.surveyMode == kModeManual && PlotState.groupsPerStation > 1) ShowReadingsAtStation(logging);
   } else if (Rz56Mk2() && SurveySettings.surveyMode == kModeAuto) {
     KillTimer(logging, kWatchdogTimer);
     SetTimer(logging, kWatchdogTimer, static_cast<UINT>(Watchdog.readingIntervalMs), nullptr);
@@ -131,6 +144,7 @@ void Go(HWND logging) {
 
 void Pause(HWND logging) {
   WriteEventRecord("$PAUSED", 'X');
+  DropSampleSeries();  // an average cut short: the operator's Manual mode back, the samples dropped
   StateWordNow(logging, "Stand By", AppWindows.fontNormal);
   ShowWindow(LoggingButtons.pause, SW_HIDE);
   ShowSet(LoggingButtons.standBy, StandByCount(), SW_SHOW);
@@ -140,6 +154,7 @@ void Pause(HWND logging) {
     SurveyRun.framesPerReading = 1;
     LinkState.frameCount = 0;
     if (SurveySettings.surveyMode == kModeWheel) SurveySettings.surveyModeChoice = kModeAuto;
+    if (SurveySettings.surveyMode == kModeManual) LoggingLayout.markerRect.top = 0;
   } else if (Rz56Mk2() && SurveySettings.surveyMode == kModeAuto) {
     KillTimer(logging, kWatchdogTimer);
     SetTimer(logging, kWatchdogTimer, kRz56PollMs, nullptr);
@@ -377,6 +392,7 @@ int StopLogging() {
     SurveyRun.dataFile.Close();
   }
   StopOtherLinks();
+  DropSampleSeries();
   AbortCalibration();
   Rz56Calibration.currentIndex = 0;  // the next run's normalisation fills the ring anew
   SurveyRun.acquisitionState = 0;

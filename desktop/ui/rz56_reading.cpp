@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/meter_reading.h"
 #include "engine/records.h"
 #include "engine/rz56_frames.h"
 #include "engine/rz56_reading.h"

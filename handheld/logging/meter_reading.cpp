@@ -3,10 +3,6 @@
 // station while Logging, and shows the values, the mode, the marker and the battery.
 #include <windows.h>
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <cwchar>
 
 #include "engine/decoders.h"
@@ -21,15 +17,8 @@ namespace handheld {
 
 namespace {
 
-constexpr int kRecordFrameBytes = 12;
-
-unsigned char StatusValue(unsigned char status) { return status > 127 ? status - 128 : status; }
-
-// The frame copy padded with blanks to the 12 record bytes.
-void PaddedFrame(const unsigned char* frame, int32_t frameLength, unsigned char out[kRecordFrameBytes]) {
-  const int n = frameLength < 0 ? 0 : (frameLength > kRecordFrameBytes ? kRecordFrameBytes : frameLength);
-  for (int i = 0; i < kRecordFrameBytes; ++i) out[i] = i < n && frame != nullptr ? frame[i] : ' ';
-}
+using survey::kRecordFrameBytes;
+using survey::PaddedFrame;
 
 // Range texts of the RZ27 family and the RZ45: by dipole letter and orientation.
 std::wstring DipoleRangeText(char dipole, bool portrait, int32_t range) {
@@ -58,39 +47,6 @@ std::wstring IceText(const ReadingView& v) {
 
 
 }  // namespace
-
-int32_t NextRecordFlag(unsigned char status, int32_t surveyMode, int32_t flag) {
-  const bool manual = surveyMode == 2;
-  if (StatusValue(status) < 64) return manual ? 0 : 1;
-  if (!manual) return 1;
-  return flag == 0 ? 1 : -1;
-}
-
-int32_t FieldNumber(const unsigned char* field) {
-  char text[6];
-  for (int i = 0; i < 5; ++i) text[i] = field[i] == 0 ? ' ' : static_cast<char>(field[i]);
-  text[5] = 0;
-  return static_cast<int32_t>(strtol(text, nullptr, 10));
-}
-
-void FormatFieldMean(char out[5], float mean) {
-  double m = std::isfinite(mean) ? std::trunc(static_cast<double>(mean)) : 0.0;
-  if (m < -9999) m = -9999;
-  if (m > 99999) m = 99999;
-  const int value = static_cast<int>(m);
-  char text[16];
-  snprintf(text, sizeof text, value >= 10000 ? "%05d" : "%+05d", value);
-  memcpy(out, text, 5);
-}
-
-void PrepareRecordFrame(const RecordFrameInput& in, unsigned char out[12]) {
-  PaddedFrame(in.frame, in.frameLength, out);
-  if (in.withMeans) {
-    FormatFieldMean(reinterpret_cast<char*>(out + 2), in.means[0]);
-    if (in.secondField) FormatFieldMean(reinterpret_cast<char*>(out + 7), in.means[1]);
-  }
-  if (in.readingAtStation >= 2 && in.readingAtStation <= 6) out[0] = static_cast<unsigned char>('0' + in.readingAtStation);
-}
 
 std::wstring ModeText(int32_t model, int32_t dipole, int32_t component, int32_t modeAtStart) {
   static const wchar_t kDipoles[] = L"VHB";
@@ -174,9 +130,7 @@ ReadingTexts ReadingDisplayTexts(const ReadingView& v) {
 void DropSampleSeries() {
   if (SurveyRun.sampleCount == 0 && SurveyRun.mk2SampleCount == 0) return;
   SurveySettings.surveyMode = SurveySettings.surveyModeChoice;
-  SurveyRun.sampleCount = 0;
-  SurveyRun.fieldSum[0] = SurveyRun.fieldSum[1] = 0;
-  SurveyRun.valueSum[0] = SurveyRun.valueSum[1] = 0.0f;
+  survey::ClearSampleSums(SurveyRun);
   SurveyRun.mk2SampleCount = 0;
   for (float& v : SurveyRun.mk2ValueSum) v = 0.0f;
   for (uint32_t& v : SurveyRun.mk2CountSum) v = 0;
@@ -223,23 +177,11 @@ void DrawModeField(HDC dc, int32_t model) {
 bool TakeManualSample(HDC dc, const unsigned char padded[kRecordFrameBytes], bool secondField, MeterReading& m) {
   SurveySettings.surveyMode = 0;
   const int32_t n = SurveySettings.samplesPerReading;
-  ++SurveyRun.sampleCount;
+  const survey::SampleStep step = survey::AddMeterSample(SurveyRun, n, padded, secondField, m.value1, m.value2);
   EraseField(dc, LoggingLayout.valuesRowRect);
-  const std::wstring counter = WideFormat(L"Sample %-3d of %-3d", SurveyRun.sampleCount, n);
+  const std::wstring counter = WideFormat(L"Sample %-3d of %-3d", step.number, n);
   DrawTextAt(dc, LoggingLayout.rangeRect.left, LoggingLayout.valuesRowY, counter.c_str());
-  SurveyRun.fieldSum[0] += FieldNumber(padded + 2);
-  if (secondField) SurveyRun.fieldSum[1] += FieldNumber(padded + 7);
-  SurveyRun.valueSum[0] += m.value1;
-  SurveyRun.valueSum[1] += m.value2;
-  if (SurveyRun.sampleCount < n) return false;
-  const float count = static_cast<float>(n > 0 ? n : 1);
-  m.value1 = SurveyRun.valueSum[0] / count;
-  m.value2 = SurveyRun.valueSum[1] / count;
-  SurveyRun.fieldMean[0] = static_cast<float>(SurveyRun.fieldSum[0]) / count;
-  SurveyRun.fieldMean[1] = static_cast<float>(SurveyRun.fieldSum[1]) / count;
-  SurveyRun.sampleCount = 0;
-  SurveyRun.fieldSum[0] = SurveyRun.fieldSum[1] = 0;
-  SurveyRun.valueSum[0] = SurveyRun.valueSum[1] = 0.0f;
+  if (!step.complete) return false;
   SurveySettings.surveyMode = 2;
   return true;
 }
@@ -295,7 +237,7 @@ void ShowValues(HDC dc, int32_t model, const MeterReading& m) {
 void DrawMarker(HDC dc, bool logging, unsigned char status) {
   SelectObject(dc, AppWindows.fontNormal);
   EraseField(dc, LoggingLayout.markerRect);
-  const bool blank = (logging && SurveySettings.surveyMode == 2) || StatusValue(status) < 64;
+  const bool blank = (logging && SurveySettings.surveyMode == 2) || !survey::TriggerPressed(status);
   DrawTextAt(dc, LoggingLayout.markerRect.left, LoggingLayout.markerRect.top, blank ? L" " : L"M");
 }
 

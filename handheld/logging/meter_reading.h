@@ -1,35 +1,21 @@
-// The meter reading handler's pure parts: the record flag, the preparation of a reading's record
-// bytes, and the texts shown for a reading. OnReading (logging.h) puts them to work.
+// The meter reading handler's pure parts: the texts shown for a reading. OnReading (logging.h)
+// puts them to work with the record rules both programs share.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "common/meter_reading.h"
+
 namespace handheld {
 
-// The record flag after a frame with this status byte: 1 record, 0 do not, -1 the trigger is
-// still held after a recorded reading (Manual, survey mode 2, only).
-int32_t NextRecordFlag(unsigned char status, int32_t surveyMode, int32_t flag);
-
-// A frame field of exactly 5 characters read as its own decimal text; no number reads 0.
-int32_t FieldNumber(const unsigned char* field);
-// A field mean in exactly 5 characters (no NUL): "%+05d" for -9999 to 9999, "%05d" for 10000 to
-// 99999; a mean beyond either end is written as that end.
-void FormatFieldMean(char out[5], float mean);
-
-// The 12 record bytes of a reading from the frame copy (frameLength bytes are the frame's; the
-// rest are blanks). With means, the first mean replaces bytes 2-6 and, when secondField, the
-// second bytes 7-11. readingAtStation is the reading's number at its station (1 first): the 2nd
-// to 6th get the tag '2' to '6' in byte 0.
-struct RecordFrameInput {
-  const unsigned char* frame = nullptr;
-  int32_t frameLength = 12;
-  bool withMeans = false;
-  bool secondField = false;
-  float means[2] = {};
-  int32_t readingAtStation = 1;
-};
-void PrepareRecordFrame(const RecordFrameInput& in, unsigned char out[12]);
+// The record flag, the field texts and means and the record bytes, shared with the desktop
+// program (common/meter_reading.h).
+using survey::FieldNumber;
+using survey::FormatFieldMean;
+using survey::NextRecordFlag;
+using survey::PrepareRecordFrame;
+using survey::RecordFrameInput;
 
 // The mode field's text: by model, from the dipole or component index (nothing when the index is
 // out of range) and on the RZ45 from the survey mode at the run's start.

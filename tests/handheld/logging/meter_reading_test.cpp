@@ -1,6 +1,7 @@
-// The meter reading handler: the record flag, the record bytes and the display texts as tables,
-// and whole readings on virtual ports: Manual averages, the held trigger, two readings per
-// station, Auto recording, and a pause or an end in the middle of an average.
+// The meter reading handler: the mode and display texts as tables (the record flag and the record
+// bytes are common's, tests/common/meter_reading_test.cpp), and whole readings on virtual ports:
+// Manual averages, the held trigger, two readings per station, Auto recording, and a pause or an
+// end in the middle of an average.
 // test-labels: threads
 #include "logging/meter_reading.h"
 
@@ -27,82 +28,6 @@ using test::LoggingFixture;
 using test::LoggingSetup;
 
 // ---- Pure rules --------------------------------------------------------------------------------
-
-TEST(RecordFlag, Table) {
-  struct Case {
-    unsigned char status;
-    int32_t mode, flag, expected;
-  } cases[] = {
-      {0x34, 0, 0, 1},  {0x34, 1, -1, 1}, {0x34, 2, 1, 0},   {0x34, 2, -1, 0},  // released
-      {0x74, 0, 0, 1},  {0x74, 1, 1, 1},  {0x74, 2, 0, 1},   {0x74, 2, 1, -1},  // pressed
-      {0x74, 2, -1, -1}, {0xF4, 2, 0, 1}, {0xB4, 2, 1, 0},   {0xC0, 2, -1, -1},  // high bit ignored
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(NextRecordFlag(c.status, c.mode, c.flag), c.expected)
-        << std::hex << int(c.status) << " mode " << c.mode << " flag " << c.flag;
-  }
-}
-
-TEST(FieldText, EachFieldIsItsOwnFiveCharacters) {
-  const unsigned char frame[] = "Tt -20000500";
-  EXPECT_EQ(FieldNumber(frame + 2), -200);
-  EXPECT_EQ(FieldNumber(frame + 7), 500);
-  const unsigned char odd[] = "Tt12x45 abcd";
-  EXPECT_EQ(FieldNumber(odd + 2), 12);
-  EXPECT_EQ(FieldNumber(odd + 7), 0);
-
-  struct Case {
-    float mean;
-    const char* text;
-  } cases[] = {{-200.0f, "-0200"}, {500.0f, "+0500"}, {0.0f, "+0000"},     {-0.7f, "+0000"},
-               {9999.9f, "+9999"}, {-9999.0f, "-9999"}, {10000.0f, "10000"}, {99999.0f, "99999"},
-               {-12345.0f, "-9999"}, {123456.0f, "99999"}, {12.9f, "+0012"}};
-  for (const Case& c : cases) {
-    char out[6] = {'#', '#', '#', '#', '#', '#'};
-    FormatFieldMean(out, c.mean);
-    EXPECT_EQ(std::string(out, 5), c.text) << c.mean;
-    EXPECT_EQ(out[5], '#') << "writes exactly 5 characters";
-  }
-}
-
-TEST(RecordFrame, Table) {
-  struct Case {
-    const char* name;
-    const char* frame;
-    int32_t length;
-    bool means, second;
-    float m1, m2;
-    int32_t atStation;
-    const char* expected;
-  } cases[] = {
-      {"as received", "Tt -20000500", 12, false, false, 0, 0, 1, "Tt -20000500"},
-      {"old RZ27 frame padded", "Tt01234", 7, false, false, 0, 0, 1, "Tt01234     "},
-      {"means in both fields", "Tt -20000500", 12, true, true, -200, 500, 1, "Tt-0200+0500"},
-      {"wide mean keeps its 5 characters", "Tt -20000500", 12, true, true, 12345.6f, -3.5f, 1, "Tt12345-0003"},
-      {"first field only", "Tt01234", 7, true, false, 1234, 99, 1, "Tt+1234     "},
-      {"second reading tagged", "Tt -20000500", 12, false, false, 0, 0, 2, "2t -20000500"},
-      {"sixth reading tagged", "Tt -20000500", 12, false, false, 0, 0, 6, "6t -20000500"},
-      {"seventh not tagged", "Tt -20000500", 12, false, false, 0, 0, 7, "Tt -20000500"},
-      {"length beyond 12 cut", "Tt -20000500", 40, false, false, 0, 0, 1, "Tt -20000500"},
-  };
-  for (const Case& c : cases) {
-    unsigned char frame[16] = {};
-    memcpy(frame, c.frame, strlen(c.frame));
-    RecordFrameInput in;
-    in.frame = frame;
-    in.frameLength = c.length;
-    in.withMeans = c.means;
-    in.secondField = c.second;
-    in.means[0] = c.m1;
-    in.means[1] = c.m2;
-    in.readingAtStation = c.atStation;
-    unsigned char out[13] = {};
-    out[12] = '#';
-    PrepareRecordFrame(in, out);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), 12), c.expected) << c.name;
-    EXPECT_EQ(out[12], '#') << c.name;
-  }
-}
 
 // Out-of-range dipole and component indexes draw nothing in the mode field.
 TEST(ModeText, Table) {
