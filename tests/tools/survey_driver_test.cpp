@@ -35,16 +35,26 @@ std::string After(const std::string& out, const std::string& prefix) {
   return out.substr(start, out.find('\n', start) - start);
 }
 
-TEST(SurveyDriver, ScriptsASurveyAndNamesItsFiles) {
+// Each program with its GPS receiver on its own port: the handheld's COM2, the desktop's COM4.
+struct DriverCase {
+  const char* app;
+  const char* gpsCom;
+};
+void PrintTo(const DriverCase& c, std::ostream* os) { *os << c.app; }
+
+class SurveyDriver : public ::testing::TestWithParam<DriverCase> {};
+
+TEST_P(SurveyDriver, ScriptsASurveyAndNamesItsFiles) {
+  const DriverCase& c = GetParam();
   const std::string root = plat::test::UseTempRoot();
   const std::string dev = plat::DeviceDir();
   Child instrument({INSTRUMENT_SIM_PATH, "--model", "RZ12", "--com", "1", "--devdir", dev, "--ramp"});
   EXPECT_EQ(instrument.Line().rfind("COM1 -> ", 0), 0u);
-  Child gps({GPS_SIM_PATH, "--com", "2", "--devdir", dev, "--rate", "5"});
-  EXPECT_EQ(gps.Line().rfind("COM2 -> ", 0), 0u);
+  Child gps({GPS_SIM_PATH, "--com", c.gpsCom, "--devdir", dev, "--rate", "5"});
+  EXPECT_EQ(gps.Line().rfind(std::string("COM") + c.gpsCom + " -> ", 0), 0u);
 
   const std::string shot = root + "/screen.png";
-  Child driver({SURVEY_DRIVER_PATH, "--readings", "6", "--gps", "--shot", shot},
+  Child driver({SURVEY_DRIVER_PATH, "--model", c.app, "--readings", "6", "--gps", "--shot", shot},
                {"PLAT_ROOT=" + root, "PLAT_DEVDIR=" + dev, "PLAT_DISPLAY=headless"});
   const std::string out = "\n" + driver.Output(60000);
   ASSERT_EQ(driver.Wait(), 0) << out;
@@ -63,6 +73,10 @@ TEST(SurveyDriver, ScriptsASurveyAndNamesItsFiles) {
   EXPECT_EQ(out.find('\n', last + 1), out.size() - 1);
   EXPECT_LT(out.rfind("\ndata file: "), last);
 }
+
+INSTANTIATE_TEST_SUITE_P(Programs, SurveyDriver,
+                         ::testing::Values(DriverCase{"rz12wm", "2"}, DriverCase{"rz12xp", "4"}),
+                         [](const ::testing::TestParamInfo<DriverCase>& info) { return std::string(info.param.app); });
 
 // An instrument that goes away in the middle of a long stretch: the driver says in one line of its
 // own which step failed and what it saw, ends the run as usual so that the file ends whole, and
