@@ -229,6 +229,13 @@ struct SurveyRunData {
   int32_t lineTimeHms[3] = {};      // as last shown
   int32_t totalTimeHms[3] = {};
   bool markerOpened = false;        // this run opened the marker port and started its watcher
+  // An RZ27-MK2 Manual-mode series: samples so far, the sums of the four values (conductivity 1 m,
+  // inphase 1 m, conductivity 0.5 m, inphase 0.5 m) and of the six raw counts, and bytes 0 and 1
+  // of the series' first frame.
+  int32_t mk2SampleCount = 0;
+  float mk2ValueSum[4] = {};
+  uint32_t mk2CountSum[6] = {};
+  unsigned char mk2FirstBytes[2] = {};
 };
 extern SurveyRunData SurveyRun;
 

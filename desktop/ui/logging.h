@@ -107,4 +107,14 @@ void ShowRz56Numbers(HDC numbersDc, float ch1, float ch2, float ch3, float ch4);
 void DrawRz56ModeCaption(HDC numbersDc, char mode);
 void ShowNoConnection();
 
+// The RZ27-MK2 values in the numbers panel: the value row filled white, then in fontLarge the
+// 1 m conductivity and inphase, the 0.5 m pair on the RZ27-MK2 (type 2) only, and the dipole word.
+void ShowRz27Mk2Numbers(HDC numbersDc, float cond1m, float inph1m, float cond05m, float inph05m, char dipole);
+// (OnRz27Mk2Reading, WM_RZ27MK2_READING, runs the field calibration while one is active, else
+// records, averages, plots and shows the reading; the monitoring build only shows it.)
+
+// Drops an RZ27-MK2 Manual-mode series in progress: survey mode 2 again and the partial sums gone
+// (PAUSE and every end of a run).
+void DropMk2Series();
+
 }  // namespace desktop

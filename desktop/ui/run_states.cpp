@@ -162,6 +162,7 @@ void Pause(HWND logging) {
     SwitchRz56ToRequests(logging);
   }
   SurveyRun.state = kRunStandBy;
+  DropMk2Series();  // an RZ27-MK2 series cut short: Manual again, its samples dropped
   survey::DelayMs(50);
   SurveyRun.lineTimeMs = SurveyRun.lineTimeNowMs;
   SurveyRun.totalTimeMs = SurveyRun.totalTimeNowMs;
@@ -394,6 +395,7 @@ int StopLogging() {
   StopOtherLinks();
   DropSampleSeries();
   AbortCalibration();
+  DropMk2Series();
   Rz56Calibration.currentIndex = 0;  // the next run's normalisation fills the ring anew
   SurveyRun.acquisitionState = 0;
   for (int i = 0; i < 4; ++i) {
