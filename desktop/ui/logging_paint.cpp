@@ -285,19 +285,44 @@ void DrawNumberCaptions(HDC dc) {
   SelectObject(dc, previous);
 }
 
-void ShowRz56Numbers(HDC dc, float ch1, float ch2, float ch3, float ch4) {
+namespace {
+
+// The value row filled white, then each text in fontLarge, black, at its cell's left and top,
+// clipped; a null text leaves its cell empty.
+void ShowNumberCells(HDC dc, const std::string* const texts[], int count) {
   FillRect(dc, &LoggingLayout.valueRowRect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0, 0, 0));
   const HGDIOBJ previous = SelectObject(dc, AppWindows.fontLarge);
-  const float values[4] = {ch1, ch2, ch3, ch4};
-  for (int i = 0; i < 4 && i < LoggingLayout.numberCells; ++i) {
-    char text[64];
-    std::snprintf(text, sizeof text, i < 2 ? "%-9.2f" : "%-10.2f", static_cast<double>(values[i]));
+  for (int i = 0; i < count && i < LoggingLayout.numberCells; ++i) {
+    if (texts[i] == nullptr) continue;
     const RECT& cell = LoggingLayout.valueRect[i];
-    ExtTextOutA(dc, cell.left, cell.top, ETO_CLIPPED, &cell, text, static_cast<UINT>(Length(text)), nullptr);
+    ExtTextOutA(dc, cell.left, cell.top, ETO_CLIPPED, &cell, texts[i]->c_str(), static_cast<UINT>(texts[i]->size()),
+                nullptr);
   }
   SelectObject(dc, previous);
+}
+
+}  // namespace
+
+void ShowRz56Numbers(HDC dc, float ch1, float ch2, float ch3, float ch4) {
+  const float values[4] = {ch1, ch2, ch3, ch4};
+  std::string texts[4];
+  const std::string* cells[4];
+  for (int i = 0; i < 4; ++i) {
+    texts[i] = Format(i < 2 ? "%-9.2f" : "%-10.2f", values[i]);
+    cells[i] = &texts[i];
+  }
+  ShowNumberCells(dc, cells, 4);
+}
+
+void ShowRz27Mk2Numbers(HDC dc, float cond1m, float inph1m, float cond05m, float inph05m, char dipole) {
+  const std::string texts[5] = {Format("%-8.2f", cond1m), Format("%-8.2f", inph1m), Format("%-8.2f", cond05m),
+                                Format("%-8.2f", inph05m), dipole == 'H' ? "Horizontal" : "Vertical"};
+  const bool halfMetre = SurveySettings.mk2Type == 2;  // the RZ27-MK2-1 has the 1 m pair only
+  const std::string* const cells[5] = {&texts[0], &texts[1], halfMetre ? &texts[2] : nullptr,
+                                       halfMetre ? &texts[3] : nullptr, &texts[4]};
+  ShowNumberCells(dc, cells, 5);
 }
 
 void DrawRz56ModeCaption(HDC dc, char mode) {

@@ -224,25 +224,6 @@ void ReadingPath(const ReadingDcs& dcs, Mk2Reading r) {
 
 }  // namespace
 
-void ShowRz27Mk2Numbers(HDC numbers, float cond1m, float inph1m, float cond05m, float inph05m, char dipole) {
-  FillRect(numbers, &LoggingLayout.valueRowRect, White());
-  SetBkMode(numbers, TRANSPARENT);
-  SetTextColor(numbers, RGB(0, 0, 0));
-  const HGDIOBJ previous = SelectObject(numbers, AppWindows.fontLarge);
-  const auto cell = [numbers](int i, const std::string& text) {
-    const RECT& r = LoggingLayout.valueRect[i];
-    ExtTextOutA(numbers, r.left, r.top, ETO_CLIPPED, &r, text.c_str(), static_cast<UINT>(text.size()), nullptr);
-  };
-  cell(0, Format("%-8.2f", cond1m));
-  cell(1, Format("%-8.2f", inph1m));
-  if (SurveySettings.mk2Type == 2) {
-    cell(2, Format("%-8.2f", cond05m));
-    cell(3, Format("%-8.2f", inph05m));
-  }
-  cell(4, dipole == 'H' ? "Horizontal" : "Vertical");
-  SelectObject(numbers, previous);
-}
-
 void DropMk2Series() {
   if (SurveyRun.mk2SampleCount == 0) return;
   SurveySettings.surveyMode = kModeManual;
