@@ -1,6 +1,7 @@
 #include "common/record_fields.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -137,6 +138,13 @@ size_t FormatCalibrationRecords(char* out, int length, const float inForce[6], c
     PutFormat(rec, 13, 10, "%10.3f", static_cast<double>(replaced[i]));
   }
   return kCalibrationRecords * static_cast<size_t>(length);
+}
+
+void TakeReplacedOffset(const unsigned char* record, float offsets[6]) {
+  const int i = record[1] - '1';
+  if (i < 0 || i >= kCalibrationRecords) return;
+  const double replaced = plat::ParseDecimal(reinterpret_cast<const char*>(record) + 13);
+  offsets[i] = std::fabs(replaced) <= FLT_MAX ? static_cast<float>(replaced) : 0.0f;
 }
 
 size_t GpsRecordsBytes(size_t n, int length) {

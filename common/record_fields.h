@@ -61,6 +61,10 @@ size_t FormatTimeRecord(char* out, int length, uint32_t tick, const SYSTEMTIME& 
 size_t FormatEventRecord(char* out, int length, char kind, const char* text, uint32_t tick);
 // O1 to O6: the offsets in force and the ones they replaced.
 size_t FormatCalibrationRecords(char* out, int length, const float inForce[6], const float replaced[6]);
+// Read back from a calibration record (NUL-terminated, 'O' and '1' to '6'): the offset it replaced,
+// from character 13, into offsets[i] for O(i + 1). A value beyond float range reads 0; any other
+// second character changes nothing.
+void TakeReplacedOffset(const unsigned char* record, float offsets[6]);
 
 // Bytes the GPS records of a sentence of n characters take: its pieces of L - 2 characters and the
 // tick record.

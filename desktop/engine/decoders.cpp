@@ -115,12 +115,14 @@ const ChannelGroups& GroupsOf(int32_t model) {
 
 }  // namespace
 
-void TracesToRows(int32_t rows[8]) {
+void ValuesToRows(const float values[8], int32_t rows[8]) {
   const ChannelGroups& groups = GroupsOf(BuildConfig.modelIndex);
   for (int c = 0; c < TraceSetData::kChannels; ++c) {
-    if (groups[c] == 1) rows[c] = ValueToRow(SurveySettings.scale1Max, TraceSet.traceValue[c], PlotState.pxPerUnit0);
-    if (groups[c] == 2) rows[c] = ValueToRow(SurveySettings.scale2Max, TraceSet.traceValue[c], PlotState.pxPerUnit1);
+    if (groups[c] == 1) rows[c] = ValueToRow(SurveySettings.scale1Max, values[c], PlotState.pxPerUnit0);
+    if (groups[c] == 2) rows[c] = ValueToRow(SurveySettings.scale2Max, values[c], PlotState.pxPerUnit1);
   }
 }
+
+void TracesToRows(int32_t rows[8]) { ValuesToRows(TraceSet.traceValue, rows); }
 
 }  // namespace desktop

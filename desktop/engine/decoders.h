@@ -47,5 +47,7 @@ void DecodeRz27Mk2Record(const unsigned char* record, int32_t* valid, float* val
 // model 7: rows 0, 1, 4, 5 on group 1, rows 2, 3, 6, 7 on group 2; any other model (4, 5 and the
 // RZ56 builds): rows 0 to 5 on group 1. The other entries of rows are left as they were.
 void TracesToRows(int32_t rows[8]);
+// The same rows from the caller's values (a reading record decoded again by the redraw).
+void ValuesToRows(const float values[8], int32_t rows[8]);
 
 }  // namespace desktop

@@ -248,8 +248,10 @@ struct PlotStateData {
   // [2..9] the other rows.
   int32_t grid[10] = {};
   int32_t gridSign = 0;     // 1 range at or above zero, -1 at or below, 0 it contains zero
+  int32_t traceShown[8] = {};  // 1: the channel is plotted (SelectTraces)
+  int32_t groupsPerStation = 1;  // readings recorded at one station before it advances: 1 to 6
+  int32_t prevRow[8] = {};  // row of the channel's previous plotted point
   int32_t havePrev[8] = {}; // 1: the channel's next segment joins its previous point
-  int32_t groupsPerStation = 1;  // recorded readings per station (SelectTraces)
   HPEN tracePen[8] = {};    // one pen per channel, from the trace widths and colours
   HBRUSH traceBrush[8] = {};
   int32_t rz56PrevRow[4] = {};  // the RZ56 strip chart's previous rows of channels 0 to 3

@@ -88,9 +88,13 @@ int StopLogging();
 // Tells a data-file write that failed (latched by the data file) once; the run goes on.
 void ReportWriteFailure(HWND owner);
 
-// Stand-ins until the profile plot comes: no channel is selected and the redraws draw nothing.
+// The channels the profile plots (PlotState.traceShown), the readings per station and the grid
+// group, by model and settings (PlanTraces).
 void SelectTraces();
+// The current line's curves drawn again from the data file onto CurveWnd, newest at the newest
+// column; the caller has repainted the window. The file and its append position are unchanged.
 void RedrawProfile(HWND curveWnd);
+// The RZ56 strip chart's redraw: a stand-in that draws nothing until the strip chart comes.
 void RedrawRz56Profile(HWND curveWnd);
 // The RZ56 strip chart's live point: a 2-pixel scroll, the new column cleared with its grid
 // marks, and a segment per visible channel 0 to 3 to its row.

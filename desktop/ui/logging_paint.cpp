@@ -261,9 +261,7 @@ LRESULT LoggingOnPaint(HWND logging, UINT, WPARAM, LPARAM) {
 LRESULT CurveOnPaint(HWND, UINT, WPARAM, LPARAM) {
   PAINTSTRUCT ps{};
   HDC dc = BeginPaint(AppWindows.curveWnd, &ps);
-  const bool scale2 = !ThisModel().rz56 && SurveySettings.gridScale != 0;
-  DrawPlotGrid(dc, scale2 ? SurveySettings.scale2Min : SurveySettings.scale1Min,
-               scale2 ? SurveySettings.scale2Max : SurveySettings.scale1Max);
+  DrawGridInForce(dc);
   EndPaint(AppWindows.curveWnd, &ps);
   dc = BeginPaint(AppWindows.numbersWnd, &ps);
   DrawNumberCaptions(dc);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/models.h"
 #include "engine/state.h"
 
 namespace desktop {
@@ -47,6 +48,12 @@ void DrawPlotGrid(HDC dc, float min, float max) {
   const int last = std::clamp(PlotState.grid[0], 0, 9);
   for (int i = 2; i <= last; ++i) Row(dc, PlotState.grid[i], width);
   SelectObject(dc, previous);
+}
+
+void DrawGridInForce(HDC dc) {
+  const SurveySettingsData& s = SurveySettings;
+  const bool scale2 = !ThisModel().rz56 && s.gridScale != 0;
+  DrawPlotGrid(dc, scale2 ? s.scale2Min : s.scale1Min, scale2 ? s.scale2Max : s.scale1Max);
 }
 
 }  // namespace desktop

@@ -21,6 +21,7 @@ namespace handheld {
 
 // Longest record of any build; the largest fixed group is a line block (4 records) followed by the
 // calibration records (6).
+using survey::IsReadingTag;
 using survey::kCalibrationRecords;
 using survey::kLineBlockRecords;
 using survey::kRecordMax;
@@ -28,7 +29,6 @@ using survey::kRz27Mk2FrameBytes;
 
 // The record length in force: 26 when BuildConfig.recordLength says so, else 24.
 int RecordLength();
-using survey::IsReadingTag;
 
 // Typed stations and station increments, clamped to what their record fields hold.
 using survey::TypedIncrement;

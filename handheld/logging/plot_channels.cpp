@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
+#include "common/trace_choice.h"
+#include "engine/ice.h"
 #include "engine/scale.h"
 #include "engine/state.h"
 #include "logging/logging.h"
@@ -15,42 +18,15 @@ namespace handheld {
 namespace {
 
 constexpr int kChannels = TraceSetData::kChannels;
-constexpr int32_t kModeManual = 2;
 constexpr int32_t kDipoleV = 0;
-constexpr int32_t kDipoleH = 1;
 constexpr int32_t kDipoleBoth = 2;
 constexpr int32_t kComponentBoth = 0;
-constexpr int32_t kComponentInphase = 1;
 constexpr int32_t kComponentConductivity = 2;
 
 // A row from a product computed in any precision: clamped into the 16-bit range, then truncated.
 int32_t ToRow(double v) {
   if (std::isnan(v)) return 32767;
   return static_cast<int32_t>(std::clamp(v, -32768.0, 32767.0));
-}
-
-// The dipole pairs of the RZ12, RZ27B, RZ27 and RZ27-MK2: even channels are vertical, odd ones
-// horizontal. Manual plots a channel unless the other dipole alone is set; Auto and Wheel only
-// for its own dipole.
-bool DipoleFits(int channel, bool manual, int32_t dipole) {
-  const bool vertical = channel % 2 == 0;
-  if (manual) return dipole != (vertical ? kDipoleH : kDipoleV);
-  return dipole == (vertical ? kDipoleV : kDipoleH);
-}
-
-// The component split of the RZ27-DD and RZ27: channels 0 and 1 conductivity, 2 and 3 inphase.
-// Manual plots a quantity unless the other one alone is set; Auto and Wheel store 1 (inphase) or
-// 2 (conductivity) and plot that one only.
-bool ComponentFits(int channel, bool manual, int32_t component) {
-  const bool conductivity = channel < 2;
-  if (manual) return component != (conductivity ? kComponentInphase : kComponentConductivity);
-  return component == (conductivity ? kComponentConductivity : kComponentInphase);
-}
-
-// Auto and Wheel on the RZ27 family: the grid follows the one quantity plotted.
-void GridFollowsComponent(int32_t component) {
-  if (component == kComponentConductivity) SurveySettings.gridScale = kGroupScale1;
-  if (component == kComponentInphase) SurveySettings.gridScale = kGroupScale2;
 }
 
 }  // namespace
@@ -211,55 +187,16 @@ void SetDefaultSettings() {
 
 void SelectTraces() {
   const SurveySettingsData& s = SurveySettings;
-  const bool manual = s.surveyMode == kModeManual;
-  const bool both = s.dipole == kDipoleBoth;
-  const int32_t component = s.component;
   bool plot[kChannels] = {};
   int32_t perStation = 1;
-
-  // By model: each chooses its traces, readings per station and grid by rules of its own.
-  switch (BuildConfig.modelIndex) {
-    case kModelRz12:
-      if (s.zolEnabled == 1 && s.showIceProfile == 1) {
-        plot[4] = true;  // the ice thickness only, on its own grid
-        SurveySettings.gridScale = kGroupIce;
-        break;
-      }
-      for (int c = 0; c < 4; ++c) plot[c] = DipoleFits(c, manual, s.dipole) && (c >= 2 || component == kComponentBoth);
-      if (manual && both) perStation = 2;
-      if (!manual && component == kComponentInphase) SurveySettings.gridScale = kGroupScale2;
-      break;
-    case kModelRz27B:
-      for (int c = 0; c < 4; ++c) plot[c] = DipoleFits(c, manual, s.dipole);
-      if (manual && both) perStation = 2;
-      if (!manual) GridFollowsComponent(component);
-      break;
-    case kModelRz27Dd:
-      for (int c = 0; c < 4; ++c) plot[c] = ComponentFits(c, manual, component);
-      if (manual && component == kComponentBoth) perStation = 2;
-      if (!manual) GridFollowsComponent(component);
-      break;
-    case kModelRz27:
-      for (int c = 0; c < 4; ++c) plot[c] = ComponentFits(c, manual, component) && DipoleFits(c, manual, s.dipole);
-      if (manual) perStation = (component == kComponentBoth ? 2 : 1) * (both ? 2 : 1);
-      if (!manual) GridFollowsComponent(component);
-      break;
-    case kModelRz45:
-      // Manual: every channel, and the dipole setting is the readings per station ("1 reading" to
-      // "6 readings"); otherwise the one channel of the dipole setting.
-      for (int c = 0; c < 6; ++c) plot[c] = manual || s.dipole == c;
-      if (manual) perStation = std::clamp(s.dipole + 1, 1, 6);
-      break;
-    case kModelRz89:
-    case kModelZol12:
-      plot[0] = plot[2] = true;
-      break;
-    case kModelRz27Mk2:
-      for (int c = 0; c < kChannels; ++c) plot[c] = DipoleFits(c, manual, s.dipole);
-      if (manual && both) perStation = 2;
-      break;
-    default:
-      break;
+  if (BuildConfig.modelIndex == kModelRz12 && s.zolEnabled == 1 && s.showIceProfile == 1) {
+    plot[kIceChannel] = true;  // the ice thickness only, on its own grid
+    SurveySettings.gridScale = kGroupIce;
+  } else {
+    const survey::TraceChoice choice = survey::ChooseTraces(BuildConfig.modelIndex, s.surveyMode, s.dipole, s.component);
+    std::copy(std::begin(choice.plot), std::end(choice.plot), plot);
+    if (choice.perStation > 0) perStation = choice.perStation;
+    if (choice.gridScale >= 0) SurveySettings.gridScale = choice.gridScale;
   }
   for (int c = 0; c < kChannels; ++c) PlotState.traceShown[c] = plot[c] && s.traceVisible[c] == 1 ? 1 : 0;
   PlotState.groupsPerStation = perStation;

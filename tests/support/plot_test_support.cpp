@@ -61,35 +61,4 @@ void RepaintPlot(HWND curve) {
   UpdateWindow(curve);
 }
 
-std::vector<int> RowsOfColour(HWND window, int x, COLORREF colour) {
-  RECT rc{};
-  GetClientRect(window, &rc);
-  std::vector<int> rows;
-  for (int y = 0; y < rc.bottom; ++y) {
-    if (plat::test::WindowPixel(window, x, y) == colour) rows.push_back(y);
-  }
-  return rows;
-}
-
-testing::AssertionResult Close(const PixelSet& live, const PixelSet& redrawn) {
-  const auto within = [](const PixelSet& s, std::pair<int, int> p) {
-    for (int dx = -1; dx <= 1; ++dx) {
-      for (int dy = -1; dy <= 1; ++dy) {
-        if (s.count({p.first + dx, p.second + dy})) return true;
-      }
-    }
-    return false;
-  };
-  if (live.empty() || redrawn.empty()) {
-    return testing::AssertionFailure() << "live " << live.size() << " pixels, redrawn " << redrawn.size();
-  }
-  for (const auto& p : live) {
-    if (!within(redrawn, p)) return testing::AssertionFailure() << "live pixel (" << p.first << "," << p.second << ") not redrawn";
-  }
-  for (const auto& p : redrawn) {
-    if (!within(live, p)) return testing::AssertionFailure() << "redrawn pixel (" << p.first << "," << p.second << ") not live";
-  }
-  return testing::AssertionSuccess();
-}
-
 }  // namespace handheld::test

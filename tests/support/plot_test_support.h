@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "pixel_sets.h"
+
 #include <set>
 #include <utility>
 #include <vector>
@@ -26,14 +28,8 @@ PlotScreen OpenPlotScreen(bool portrait, int plotHeight);
 // Repaints the plot at once (erase, grid and labels), as the logging commands do before a redraw.
 void RepaintPlot(HWND curve);
 
-// The rows of `colour` in column x of the window's own surface, top to bottom.
-std::vector<int> RowsOfColour(HWND window, int x, COLORREF colour);
-
-// Pixels (x, y) of one colour.
-using PixelSet = std::set<std::pair<int, int>>;
-
-// Every pixel of one set has a pixel of the other within one pixel (the platform's line rule:
-// a line's direction and its end pixels); neither set is empty.
-testing::AssertionResult Close(const PixelSet& live, const PixelSet& redrawn);
+using survey::test::Close;
+using survey::test::PixelSet;
+using survey::test::RowsOfColour;
 
 }  // namespace handheld::test

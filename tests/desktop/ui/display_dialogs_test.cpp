@@ -166,6 +166,45 @@ TEST_F(DisplayOptions, OkRewritesExactlyItsSettingsLines) {
   ExpectOkChanges(cases, [] { return ThisModel().displayDialog; }, DisplayOptionsDlgProc);
 }
 
+// OK on the RZ27-MK2-1 selects the channels again without the absent 0.5 m pair, whatever the
+// check boxes say, and remakes the pens: the next segment of channel 0 has its new colour.
+TEST_F(DisplayOptions, OkOnTheRz27Mk2OnePlotsNoChannel4To7AndTheNextSegmentHasTheNewColour) {
+  SetUpBuild(kModelRz27Mk2);
+  SurveySettings.mk2Type = 1;
+  SurveySettings.surveyMode = kModeManual;
+  SurveySettings.dipole = 2;  // both dipoles: every channel the build has
+  ScreenLayout.drawWidth = 760;
+  CreatePensAndBrushes();
+  CreateTracePens(0);
+  plat::test::ExpectColour(RGB(10, 20, 30));
+  OpenDisplay([&](ModalContext& ctx) {
+    for (int id : kCheckIds) ctx.Check(id, true);
+    ctx.Click(1170);
+    ctx.Click(IDOK);
+  });
+  for (int c = 0; c < 8; ++c) EXPECT_EQ(PlotState.traceShown[c], c < 4 ? 1 : 0) << c;
+
+  // A reading with every channel: segments of channels 0 to 3 only, channel 0 in the new colour.
+  int32_t rows[8] = {};
+  for (int c = 0; c < 8; ++c) {
+    TraceSet.traceValid[c] = 1;
+    rows[c] = 10 + 20 * c;
+  }
+  plat::test::EnableDrawLog(true);
+  HDC dc = GetDC(owner_);
+  PlotReadingPoint(dc, rows);
+  ReleaseDC(owner_, dc);
+  plat::test::EnableDrawLog(false);
+  std::vector<COLORREF> pens;
+  for (const plat::test::DrawEntry& e : plat::test::DrawLog()) {
+    if (e.op == plat::test::DrawOp::Line) pens.push_back(e.penColor);
+  }
+  const SurveySettingsData& s = SurveySettings;
+  EXPECT_EQ(pens, (std::vector<COLORREF>{RGB(10, 20, 30), static_cast<COLORREF>(s.traceColour[1]),
+                                         static_cast<COLORREF>(s.traceColour[2]),
+                                         static_cast<COLORREF>(s.traceColour[3])}));
+}
+
 TEST(ColourSample, PixelsOfTheSampleLine) {
   const RECT r{10, 5, 70, 29};
   const survey::ColourButtonShapes up = survey::ColourButtonShapesFor(r, false, false);

@@ -21,27 +21,18 @@
 #include "engine_test_support.h"
 #include "logging/logging.h"
 #include "plot_test_support.h"
+#include "profile_frames.h"
 
 namespace handheld {
 namespace {
 
+using survey::test::MeterFrame;
+using survey::test::Mk2Count;
+using survey::test::Tri;
+constexpr const COLORREF* kColours = survey::test::kTraceColours;
+
 constexpr int kPlotHeight = 180;
 constexpr uint32_t kStartTick = 1000000;
-// Eight colours apart from each other, the grid, white and black.
-constexpr COLORREF kColours[8] = {RGB(255, 0, 0),   RGB(0, 160, 0),   RGB(0, 0, 255),  RGB(200, 0, 200),
-                                  RGB(0, 200, 200), RGB(255, 140, 0), RGB(120, 60, 0), RGB(90, 90, 255)};
-
-// A triangle wave 0..10..0 over 20 readings, so that the curves slope and a column shift shows.
-double Tri(int i) {
-  const int phase = i % 20;
-  return phase < 10 ? phase : 20 - phase;
-}
-
-std::string MeterFrame(char tag, unsigned char status, int field1, int field2) {
-  char f[16];
-  snprintf(f, sizeof f, "%c%c%+05d%+05d", tag, status, field1, field2);
-  return std::string(f, 12);
-}
 
 // RZ12, vertical dipole, range code 0: conductivity 300 to 450 mS/m (rows 18 to 72), inphase -5 to
 // -20 ppt (rows 108 to 162).
@@ -63,9 +54,6 @@ std::string Rz89Frame(int i) {
   const double tri = Tri(i);
   return MeterFrame('T', 32 + 8 + 4, static_cast<int>(-(120 + 6 * tri)), static_cast<int>(-(200 + 40 * tri)));
 }
-
-// An RZ27-MK2 count for a base value.
-int Mk2Count(double base) { return static_cast<int>(std::lround((base / 8.0 + 160.0) * 1024.0 / 5.0)); }
 
 // RZ27-MK2, vertical dipole, marker off: four bands of rows, the values as the offsets in force
 // make them (so the calibration below moves the counts, not the curves' bands).
