@@ -18,7 +18,6 @@ namespace handheld {
 namespace {
 
 constexpr int kFrameBytes = 14;
-constexpr int kScreenBeeps = 3;  // beeps of a calibration's screens
 
 void Beep(UINT type, int times) {
   for (int i = 0; i < times; ++i) MessageBeep(type);
