@@ -34,6 +34,8 @@ poll() {
     sleep 0.05
   done
 }
+# The server answers before the program starts, so a server that failed shows as such.
+poll xdotool getdisplaygeometry >/dev/null 2>&1 || fail "the X server on $DISPLAY does not answer"
 expect_end_with_zero() {
   ended() { ! kill -0 "$pid" 2>/dev/null; }
   poll ended || fail "$1"
