@@ -94,8 +94,12 @@ void SelectTraces();
 // The current line's curves drawn again from the data file onto CurveWnd, newest at the newest
 // column; the caller has repainted the window. The file and its append position are unchanged.
 void RedrawProfile(HWND curveWnd);
-// The RZ56 strip chart's redraw: a stand-in that draws nothing until the strip chart comes.
+// The RZ56 strip chart's redraw: the current line's readings from the data file, newest at the
+// newest column, each converted with the null offsets in force when it was read (a group of null
+// records gives the offsets it replaced to the readings before it); the file is unchanged.
 void RedrawRz56Profile(HWND curveWnd);
+// One polyline of count points per visible channel 0 to 3, each with its trace pen.
+void DrawRz56Polylines(HWND curveWnd, const POINT* const lists[4], int count);
 // The RZ56 strip chart's live point: a 2-pixel scroll, the new column cleared with its grid
 // marks, and a segment per visible channel 0 to 3 to its row.
 void PlotRz56Point(HDC curveDc, const int32_t rows[4]);

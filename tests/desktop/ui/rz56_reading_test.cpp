@@ -13,6 +13,7 @@
 
 #include "app_fixture.h"
 #include "desktop_test_support.h"
+#include "engine/plot_scale.h"
 #include "engine/state.h"
 #include "ui/logging.h"
 
@@ -275,6 +276,55 @@ TEST_F(Rz56ReadingTest, WheelLoggingRecordsEveryTriggeredFrameAndAsksForNone) {
   EXPECT_EQ(Records('T').size(), 3u);
   const auto received = rz56_->Received();
   for (size_t i = before; i < received.size(); ++i) EXPECT_NE(received[i].byte, 'A') << i;
+}
+
+// PAUSE redraws the strip chart from the file: the readings after the nulling with its offsets,
+// the older ones with the offsets it replaced, each visible channel as one polyline, the hidden one
+// not at all.
+TEST_F(Rz56ReadingTest, TheRedrawAcrossANullingUsesTheOffsetsItReplaced) {
+  StartNormalised();
+  EnterStandBy();
+  OnUi([] { SurveySettings.traceVisible[2] = 0; });
+  Key('G');
+  Frames(3);
+  Key(' ');
+  Null();
+  Key('G');
+  Frames(2);
+  pt::EnableDrawLog(true);
+  pt::ClearDrawLog();
+  Key(' ');
+  pt::EnableDrawLog(false);
+  // The readings on each side of the nulling's records.
+  const std::string file = test::RootFileBytes("C/RUN1.R56");
+  size_t older = 0;
+  size_t newer = 0;
+  for (size_t at = 0; at + kRecord <= file.size(); at += kRecord) {
+    if (file[at] == 'O') {
+      older += newer;
+      newer = 0;
+    }
+    newer += file[at] == 'T';
+  }
+  ASSERT_GE(older, 3u);
+  ASSERT_GE(newer, 2u);
+  std::vector<const pt::DrawEntry*> lines;
+  const auto log = pt::DrawLog();
+  for (const pt::DrawEntry& e : log) {
+    if (e.window == AppWindows.curveWnd && e.op == pt::DrawOp::Polyline) lines.push_back(&e);
+  }
+  ASSERT_EQ(lines.size(), 3u);  // channels 0, 1 and 3
+  const int32_t nulled = ValueToRow(SurveySettings.scale1Max, 0.0f, PlotState.pxPerUnit0);
+  const int32_t raw = ValueToRow(SurveySettings.scale1Max, 966.66f, PlotState.pxPerUnit0);
+  ASSERT_NE(nulled, raw);
+  for (const pt::DrawEntry* line : lines) {
+    EXPECT_NE(line->penColor, static_cast<COLORREF>(SurveySettings.traceColour[2]));
+    ASSERT_EQ(line->points.size(), older + newer);
+    for (size_t i = 0; i < line->points.size(); ++i) {
+      EXPECT_EQ(line->points[i].x, 750 - 2 * static_cast<LONG>(i)) << i;
+      EXPECT_NEAR(line->points[i].y, i < newer ? nulled : raw, 1) << i;
+    }
+  }
 }
 
 // ---- The QC panel ---------------------------------------------------------------------------
