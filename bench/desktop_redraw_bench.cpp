@@ -35,33 +35,44 @@ bool WriteLine(int readings) {
   return true;
 }
 
-void BM_DesktopRedrawProfile(benchmark::State& state) {
+// Sets up the build's plot in the standard layout, writes its line, checks one redraw's points,
+// then times the redraw.
+template <typename WriteLine, typename Redraw>
+void TimeRedraw(benchmark::State& state, int32_t model, WriteLine&& writeLine, Redraw&& redraw, size_t points,
+                const char* wrongPoints) {
   plat::test::Reset(plat::Profile::Desktop, {800, 574});
   plat::test::UseTempRoot();
   ResetEngineState();
-  FillBuildConfig(BuildSwitches{});
+  BuildSwitches b;
+  b.modelIndex = model;
+  FillBuildConfig(b);
   SetDefaultSettings();
   HWND curve = test::OpenProfileScreen(384);
   PlotState.groupsPerStation = 1;
   SelectTraces();
-  if (curve == nullptr || !WriteLine(10000)) {
+  if (curve == nullptr || !writeLine(10000)) {
     state.SkipWithError("cannot set up the plot and its data file");
     return;
   }
-  // One checked redraw first: the newest 376 readings as one curve per plotted channel.
   plat::test::EnableDrawLog(true);
-  RedrawProfile(curve);
+  redraw(curve);
   plat::test::EnableDrawLog(false);
-  size_t points = 0;
-  for (const plat::test::DrawEntry& e : plat::test::DrawLog()) points += e.points.size();
+  size_t drawn = 0;
+  for (const plat::test::DrawEntry& e : plat::test::DrawLog()) drawn += e.points.size();
   plat::test::ClearDrawLog();
-  if (points != 2 * 376) {
-    state.SkipWithError("the redraw did not draw the newest 376 readings of both channels");
+  if (drawn != points) {
+    state.SkipWithError(wrongPoints);
     return;
   }
-  for (auto _ : state) RedrawProfile(curve);
+  for (auto _ : state) redraw(curve);
   ResetEngineState();
   plat::test::Reset();
+}
+
+// One checked redraw first: the newest 376 readings as one curve per plotted channel.
+void BM_DesktopRedrawProfile(benchmark::State& state) {
+  TimeRedraw(state, kModelRz12, WriteLine, RedrawProfile, 2 * 376,
+             "the redraw did not draw the newest 376 readings of both channels");
 }
 BENCHMARK(BM_DesktopRedrawProfile)->Unit(benchmark::kMillisecond);
 
@@ -84,31 +95,8 @@ bool WriteRz56Line(int readings) {
 }
 
 void BM_DesktopRedrawRz56Profile(benchmark::State& state) {
-  plat::test::Reset(plat::Profile::Desktop, {800, 574});
-  plat::test::UseTempRoot();
-  ResetEngineState();
-  BuildSwitches b;
-  b.modelIndex = kModelRz56Mk2;
-  FillBuildConfig(b);
-  SetDefaultSettings();
-  HWND curve = test::OpenProfileScreen(384);
-  if (curve == nullptr || !WriteRz56Line(10000)) {
-    state.SkipWithError("cannot set up the plot and its data file");
-    return;
-  }
-  plat::test::EnableDrawLog(true);
-  RedrawRz56Profile(curve);
-  plat::test::EnableDrawLog(false);
-  size_t points = 0;
-  for (const plat::test::DrawEntry& e : plat::test::DrawLog()) points += e.points.size();
-  plat::test::ClearDrawLog();
-  if (points != 4 * 376) {
-    state.SkipWithError("the redraw did not draw the newest 376 readings of the four channels");
-    return;
-  }
-  for (auto _ : state) RedrawRz56Profile(curve);
-  ResetEngineState();
-  plat::test::Reset();
+  TimeRedraw(state, kModelRz56Mk2, WriteRz56Line, RedrawRz56Profile, 4 * 376,
+             "the redraw did not draw the newest 376 readings of the four channels");
 }
 BENCHMARK(BM_DesktopRedrawRz56Profile)->Unit(benchmark::kMillisecond);
 

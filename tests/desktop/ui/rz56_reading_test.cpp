@@ -278,36 +278,37 @@ TEST_F(Rz56ReadingTest, WheelLoggingRecordsEveryTriggeredFrameAndAsksForNone) {
   for (size_t i = before; i < received.size(); ++i) EXPECT_NE(received[i].byte, 'A') << i;
 }
 
-// PAUSE redraws the strip chart from the file: the readings after the nulling with its offsets,
-// the older ones with the offsets it replaced, each visible channel as one polyline, the hidden one
-// not at all.
-TEST_F(Rz56ReadingTest, TheRedrawAcrossANullingUsesTheOffsetsItReplaced) {
+// PAUSE redraws the strip chart from the file, across two nullings: the readings after each one
+// with its offsets, the ones before it with the offsets it replaced (the second nulling replaced
+// the first's, so only the readings before the first are drawn unnulled), each visible channel as
+// one polyline, the hidden one not at all.
+TEST_F(Rz56ReadingTest, TheRedrawAcrossTheNullingsUsesTheOffsetsTheyReplaced) {
   StartNormalised();
   EnterStandBy();
   OnUi([] { SurveySettings.traceVisible[2] = 0; });
-  Key('G');
-  Frames(3);
-  Key(' ');
-  Null();
+  for (int nulling = 0; nulling < 2; ++nulling) {
+    Key('G');
+    Frames(3);
+    Key(' ');
+    Null();
+  }
   Key('G');
   Frames(2);
   pt::EnableDrawLog(true);
   pt::ClearDrawLog();
   Key(' ');
   pt::EnableDrawLog(false);
-  // The readings on each side of the nulling's records.
+  // The readings between the null groups, oldest stretch first (the headers' null records come
+  // before any reading).
   const std::string file = test::RootFileBytes("C/RUN1.R56");
-  size_t older = 0;
-  size_t newer = 0;
+  std::vector<size_t> stretches{0};
   for (size_t at = 0; at + kRecord <= file.size(); at += kRecord) {
-    if (file[at] == 'O') {
-      older += newer;
-      newer = 0;
-    }
-    newer += file[at] == 'T';
+    if (file[at] == 'O' && stretches.back() != 0) stretches.push_back(0);
+    stretches.back() += file[at] == 'T';
   }
-  ASSERT_GE(older, 3u);
-  ASSERT_GE(newer, 2u);
+  ASSERT_EQ(stretches.size(), 3u);
+  for (size_t n : stretches) ASSERT_GE(n, 2u);
+  const size_t nulledPoints = stretches[1] + stretches[2];
   std::vector<const pt::DrawEntry*> lines;
   const auto log = pt::DrawLog();
   for (const pt::DrawEntry& e : log) {
@@ -319,10 +320,10 @@ TEST_F(Rz56ReadingTest, TheRedrawAcrossANullingUsesTheOffsetsItReplaced) {
   ASSERT_NE(nulled, raw);
   for (const pt::DrawEntry* line : lines) {
     EXPECT_NE(line->penColor, static_cast<COLORREF>(SurveySettings.traceColour[2]));
-    ASSERT_EQ(line->points.size(), older + newer);
+    ASSERT_EQ(line->points.size(), nulledPoints + stretches[0]);
     for (size_t i = 0; i < line->points.size(); ++i) {
       EXPECT_EQ(line->points[i].x, 750 - 2 * static_cast<LONG>(i)) << i;
-      EXPECT_NEAR(line->points[i].y, i < newer ? nulled : raw, 1) << i;
+      EXPECT_NEAR(line->points[i].y, i < nulledPoints ? nulled : raw, 1) << i;
     }
   }
 }
