@@ -58,6 +58,24 @@ LRESULT LoggingOnCommand(HWND, UINT, WPARAM, LPARAM);
 LRESULT LoggingOnKeyUp(HWND, UINT, WPARAM, LPARAM);
 LRESULT LoggingOnTimer(HWND, UINT, WPARAM, LPARAM);
 
+// The two DCs a reading handler draws with, of the logging window and of the numbers panel:
+// transparent, in fontNormal, the numbers panel's text black; at the end fontNormal is selected
+// back and both are released.
+class ReadingDcs {
+ public:
+  explicit ReadingDcs(HWND logging);
+  ~ReadingDcs();
+  ReadingDcs(const ReadingDcs&) = delete;
+  ReadingDcs& operator=(const ReadingDcs&) = delete;
+
+ private:
+  HWND logging_;
+
+ public:
+  HDC window;
+  HDC numbers;
+};
+
 // The meter reading handler (WM_READING): decodes LinkState.frame, decides whether the reading is
 // recorded, averages Manual-mode samples, records it and counts the station and the times while
 // Logging, and shows the values, the counters and the marker.

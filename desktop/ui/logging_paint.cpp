@@ -225,6 +225,22 @@ void DrawClippedField(HDC dc, const RECT& field, HBRUSH brush, const char* text,
   if (font != nullptr) SelectObject(dc, previous);
 }
 
+ReadingDcs::ReadingDcs(HWND logging)
+    : logging_(logging), window(GetDC(logging)), numbers(GetDC(AppWindows.numbersWnd)) {
+  for (HDC dc : {window, numbers}) {
+    SetBkMode(dc, TRANSPARENT);
+    SelectObject(dc, AppWindows.fontNormal);
+  }
+  SetTextColor(numbers, RGB(0, 0, 0));
+}
+
+ReadingDcs::~ReadingDcs() {
+  SelectObject(window, AppWindows.fontNormal);
+  SelectObject(numbers, AppWindows.fontNormal);
+  ReleaseDC(logging_, window);
+  ReleaseDC(AppWindows.numbersWnd, numbers);
+}
+
 LRESULT LoggingOnPaint(HWND logging, UINT, WPARAM, LPARAM) {
   const int w = ScreenLayout.windowWidth;
   const int h = ScreenLayout.windowHeight;

@@ -26,35 +26,6 @@ void TextAt(HDC dc, int x, int y, const std::string& text) {
   ExtTextOutA(dc, x, y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
 }
 
-// The two DCs of a reading, of the logging window and of the numbers panel: transparent, with
-// fontNormal; at the end fontNormal is selected back and both are released.
-class ReadingDcs {
- public:
-  explicit ReadingDcs(HWND logging)
-      : logging_(logging), window(GetDC(logging)), numbers(GetDC(AppWindows.numbersWnd)) {
-    for (HDC dc : {window, numbers}) {
-      SetBkMode(dc, TRANSPARENT);
-      SelectObject(dc, AppWindows.fontNormal);
-    }
-    SetTextColor(numbers, RGB(0, 0, 0));
-  }
-  ~ReadingDcs() {
-    SelectObject(window, AppWindows.fontNormal);
-    SelectObject(numbers, AppWindows.fontNormal);
-    ReleaseDC(logging_, window);
-    ReleaseDC(AppWindows.numbersWnd, numbers);
-  }
-  ReadingDcs(const ReadingDcs&) = delete;
-  ReadingDcs& operator=(const ReadingDcs&) = delete;
-
- private:
-  HWND logging_;
-
- public:
-  HDC window;
-  HDC numbers;
-};
-
 // 3: a Manual-mode sample: summed, with its counter in the third value cell; the last of a series
 // leaves the means in m and in the run's field means. True when the sample is the reading.
 bool TakeManualSample(HDC numbers, const unsigned char padded[kRecordFrameBytes], bool secondField, MeterReading& m) {

@@ -54,33 +54,6 @@ void ShowValues(HDC numbers, const Mk2Reading& r) {
                      r.values[survey::kInph05m], r.dipole);
 }
 
-// The two DCs of a reading, of the logging window and of the numbers panel: transparent, with
-// fontNormal; at the end fontNormal is selected back and both are released.
-class ReadingDcs {
- public:
-  explicit ReadingDcs(HWND logging) : logging_(logging), window(GetDC(logging)), numbers(GetDC(AppWindows.numbersWnd)) {
-    for (HDC dc : {window, numbers}) {
-      SetBkMode(dc, TRANSPARENT);
-      SelectObject(dc, AppWindows.fontNormal);
-    }
-  }
-  ~ReadingDcs() {
-    SelectObject(window, AppWindows.fontNormal);
-    SelectObject(numbers, AppWindows.fontNormal);
-    ReleaseDC(logging_, window);
-    ReleaseDC(AppWindows.numbersWnd, numbers);
-  }
-  ReadingDcs(const ReadingDcs&) = delete;
-  ReadingDcs& operator=(const ReadingDcs&) = delete;
-
- private:
-  HWND logging_;
-
- public:
-  HDC window;
-  HDC numbers;
-};
-
 void DrawModeText(HDC dc) {
   static const char* const kDipoles[] = {"Vertical", "Horizontal", "Both"};
   const int32_t dipole = SurveySettings.dipole;
