@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "common/meter_reading.h"
+#include "common/rz27mk2_reading.h"
 #include "engine/state.h"
 
 namespace desktop {
@@ -128,9 +129,10 @@ int32_t LoggedMs(int32_t beforeGo, uint32_t goTick, uint32_t now) {
 }
 
 void DropSampleSeries() {
-  if (SurveyRun.sampleCount == 0) return;
+  if (SurveyRun.sampleCount == 0 && SurveyRun.mk2SampleCount == 0) return;
   SurveySettings.surveyMode = kModeManual;
   survey::ClearSampleSums(SurveyRun);
+  survey::ClearMk2Series(SurveyRun);
 }
 
 }  // namespace desktop

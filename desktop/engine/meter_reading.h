@@ -63,8 +63,9 @@ bool CountRecordedReading(StationCount& s, int32_t groupsPerStation, float incre
 // difference, unsigned), held at the largest int.
 int32_t LoggedMs(int32_t beforeGo, uint32_t goTick, uint32_t now);
 
-// Drops a Manual-mode average in progress: survey mode 2 again (the average runs in mode 0) and
-// the partial sums gone. Nothing when no average is in progress. For PAUSE and every end of a run.
+// Drops a Manual-mode series in progress, a meter model's average or an RZ27-MK2 series: survey
+// mode 2 again (a series runs in mode 0) and the partial sums gone. Nothing when no series is in
+// progress. For PAUSE and every end of a run.
 void DropSampleSeries();
 
 }  // namespace desktop

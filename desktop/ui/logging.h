@@ -139,8 +139,4 @@ void ShowRz27Mk2Numbers(HDC numbersDc, float cond1m, float inph1m, float cond05m
 // (OnRz27Mk2Reading, WM_RZ27MK2_READING, runs the field calibration while one is active, else
 // records, averages, plots and shows the reading; the monitoring build only shows it.)
 
-// Drops an RZ27-MK2 Manual-mode series in progress: survey mode 2 again and the partial sums gone
-// (PAUSE and every end of a run).
-void DropMk2Series();
-
 }  // namespace desktop

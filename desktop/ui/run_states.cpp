@@ -144,7 +144,7 @@ void Go(HWND logging) {
 
 void Pause(HWND logging) {
   WriteEventRecord("$PAUSED", 'X');
-  DropSampleSeries();  // an average cut short: the operator's Manual mode back, the samples dropped
+  DropSampleSeries();  // a series cut short: the operator's Manual mode back, the samples dropped
   StateWordNow(logging, "Stand By", AppWindows.fontNormal);
   ShowWindow(LoggingButtons.pause, SW_HIDE);
   ShowSet(LoggingButtons.standBy, StandByCount(), SW_SHOW);
@@ -162,7 +162,6 @@ void Pause(HWND logging) {
     SwitchRz56ToRequests(logging);
   }
   SurveyRun.state = kRunStandBy;
-  DropMk2Series();  // an RZ27-MK2 series cut short: Manual again, its samples dropped
   survey::DelayMs(50);
   SurveyRun.lineTimeMs = SurveyRun.lineTimeNowMs;
   SurveyRun.totalTimeMs = SurveyRun.totalTimeNowMs;
@@ -395,7 +394,6 @@ int StopLogging() {
   StopOtherLinks();
   DropSampleSeries();
   AbortCalibration();
-  DropMk2Series();
   Rz56Calibration.currentIndex = 0;  // the next run's normalisation fills the ring anew
   SurveyRun.acquisitionState = 0;
   for (int i = 0; i < 4; ++i) {

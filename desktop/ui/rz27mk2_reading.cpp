@@ -197,12 +197,6 @@ void ReadingPath(const ReadingDcs& dcs, Mk2Reading r) {
 
 }  // namespace
 
-void DropMk2Series() {
-  if (SurveyRun.mk2SampleCount == 0) return;
-  SurveySettings.surveyMode = kModeManual;
-  survey::ClearMk2Series(SurveyRun);
-}
-
 LRESULT OnRz27Mk2Reading(HWND logging, UINT, WPARAM, LPARAM) {
   if (BuildConfig.monitorVariant == 1) {
     const Mk2Reading r = Decode();

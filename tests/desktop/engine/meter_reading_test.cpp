@@ -171,28 +171,50 @@ TEST(LoggedTime, SinceGoAndBefore) {
   for (const Case& c : cases) EXPECT_EQ(LoggedMs(c.before, c.go, c.now), c.ms) << c.before << " " << c.go << " " << c.now;
 }
 
-// An average cut short gives the operator's Manual mode back and drops its sums; with none in
-// progress the mode and the last series' means stay as they are.
-TEST(SampleSeriesDrop, OnlyAnAverageInProgress) {
+// A series cut short, a meter average or an RZ27-MK2 series, gives the operator's Manual mode back
+// and drops its sums; with none in progress the mode and the last series' means stay as they are.
+TEST(SampleSeriesDrop, OnlyASeriesInProgress) {
   ResetEngineState();
   SurveySettings.surveyMode = kModeAuto;
   SurveyRun.fieldMean[0] = 12.0f;
   DropSampleSeries();
   EXPECT_EQ(SurveySettings.surveyMode, kModeAuto);
 
-  SurveyRun.sampleCount = 3;
-  SurveyRun.fieldSum[0] = 900;
-  SurveyRun.fieldSum[1] = -30;
-  SurveyRun.valueSum[0] = 4.5f;
-  SurveyRun.valueSum[1] = 1.5f;
-  DropSampleSeries();
-  EXPECT_EQ(SurveySettings.surveyMode, kModeManual);
-  EXPECT_EQ(SurveyRun.sampleCount, 0);
-  EXPECT_EQ(SurveyRun.fieldSum[0], 0);
-  EXPECT_EQ(SurveyRun.fieldSum[1], 0);
-  EXPECT_EQ(SurveyRun.valueSum[0], 0.0f);
-  EXPECT_EQ(SurveyRun.valueSum[1], 0.0f);
-  EXPECT_EQ(SurveyRun.fieldMean[0], 12.0f);
+  const struct {
+    const char* name;
+    void (*start)();
+  } series[] = {
+      {"meter average",
+       [] {
+         SurveyRun.sampleCount = 3;
+         SurveyRun.fieldSum[0] = 900;
+         SurveyRun.fieldSum[1] = -30;
+         SurveyRun.valueSum[0] = 4.5f;
+         SurveyRun.valueSum[1] = 1.5f;
+       }},
+      {"RZ27-MK2 series",
+       [] {
+         SurveyRun.mk2SampleCount = 2;
+         SurveyRun.mk2ValueSum[3] = 7.5f;
+         SurveyRun.mk2CountSum[5] = 4000;
+       }},
+  };
+  for (const auto& c : series) {
+    SCOPED_TRACE(c.name);
+    SurveySettings.surveyMode = kModeAuto;
+    c.start();
+    DropSampleSeries();
+    EXPECT_EQ(SurveySettings.surveyMode, kModeManual);
+    EXPECT_EQ(SurveyRun.sampleCount, 0);
+    EXPECT_EQ(SurveyRun.fieldSum[0], 0);
+    EXPECT_EQ(SurveyRun.fieldSum[1], 0);
+    EXPECT_EQ(SurveyRun.valueSum[0], 0.0f);
+    EXPECT_EQ(SurveyRun.valueSum[1], 0.0f);
+    EXPECT_EQ(SurveyRun.mk2SampleCount, 0);
+    EXPECT_EQ(SurveyRun.mk2ValueSum[3], 0.0f);
+    EXPECT_EQ(SurveyRun.mk2CountSum[5], 0u);
+    EXPECT_EQ(SurveyRun.fieldMean[0], 12.0f);
+  }
   ResetEngineState();
 }
 
