@@ -1,6 +1,5 @@
 #include "ui/logging_commands.h"
 
-#include "engine/rz56_handshake.h"
 #include "engine/state.h"
 #include "ui/logging_layout.h"
 
@@ -191,18 +190,5 @@ bool ReleasesSoftMarker(int32_t mainMode, int32_t softMarker, int32_t softMarker
 }
 
 bool MeterLinkLate(uint32_t now, uint32_t lastFrameTick) { return now - lastFrameTick > kWatchdogPeriodMs; }
-
-Rz56TimerStep DecideRz56Timer(int32_t surveyModeChoice, int32_t rz56Ready, uint32_t now, uint32_t lastRz56Tick) {
-  if (surveyModeChoice != 0) return Rz56TimerStep::kNothing;
-  switch (DecideRz56Request(rz56Ready, lastRz56Tick, now)) {
-    case Rz56Request::kSend:
-      return Rz56TimerStep::kRequest;
-    case Rz56Request::kOverdue:
-      return Rz56TimerStep::kLinkLost;
-    case Rz56Request::kWait:
-      break;
-  }
-  return Rz56TimerStep::kNothing;
-}
 
 }  // namespace desktop

@@ -1,5 +1,5 @@
 // What a button, key or key release means in the logging window: a pure decoder from the build,
-// the run state and the message to the effect, plus the two watchdog decisions of timer 1.
+// the run state and the message to the effect, plus the meter watchdog's decision on timer 1.
 #pragma once
 
 #include <windows.h>
@@ -76,9 +76,5 @@ constexpr uint32_t kRz56PollMs = 100;         // RZ56-MK2 timer period outside A
 
 // Meter builds: no frame for longer than the period (unsigned tick difference).
 bool MeterLinkLate(uint32_t now, uint32_t lastFrameTick);
-
-enum class Rz56TimerStep : uint8_t { kNothing, kRequest, kLinkLost };
-// RZ56-MK2: the requester's decision (DecideRz56Request), and nothing while logging in Wheel mode.
-Rz56TimerStep DecideRz56Timer(int32_t surveyModeChoice, int32_t rz56Ready, uint32_t now, uint32_t lastRz56Tick);
 
 }  // namespace desktop

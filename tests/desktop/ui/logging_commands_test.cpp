@@ -1,5 +1,5 @@
 // The logging window's decoder: what every button of every set does after the remap, the keys by
-// state and pause key, the phases that refuse commands, and the two watchdog decisions.
+// state and pause key, the phases that refuse commands, and the meter watchdog's decision.
 #include "ui/logging_commands.h"
 
 #include <gtest/gtest.h>
@@ -302,21 +302,6 @@ TEST(Watchdog, AGapLongerThanThePeriodIsAMissAcrossTheTickWrap) {
       {1300, 1000, false}, {1301, 1000, true}, {1000, 1000, false}, {5, 0xFFFFFFF0u, false}, {300, 0xFFFFFFF0u, true},
   };
   for (const auto& c : cases) EXPECT_EQ(MeterLinkLate(c.now, c.last), c.late) << c.now << " " << c.last;
-}
-
-TEST(Watchdog, Rz56TimerRequestsWhenReadyAndLosesTheLinkAfterItsTimeOut) {
-  using S = Rz56TimerStep;
-  const struct {
-    int32_t choice, ready;
-    uint32_t now, last;
-    S step;
-  } cases[] = {
-      {0, 1, 5000, 1000, S::kRequest}, {0, 0, 1200, 1000, S::kNothing}, {0, 0, 1201, 1000, S::kLinkLost},
-      {1, 1, 5000, 1000, S::kNothing},  // no requests while logging in Wheel mode
-      {1, 0, 5000, 1000, S::kNothing},  {0, 0, 1000, 1201, S::kNothing},  // a request stamped after now
-      {0, 0, 100, 0xFFFFFFF0u, S::kNothing}, {0, 0, 200, 0xFFFFFFF0u, S::kLinkLost},
-  };
-  for (const auto& c : cases) EXPECT_EQ(DecideRz56Timer(c.choice, c.ready, c.now, c.last), c.step) << c.now;
 }
 
 }  // namespace
