@@ -37,12 +37,6 @@ TEST(DesktopTemplates, EveryBuildHoldsWhatItOpensAndEachKeepsTheLayoutRules) {
   }
 }
 
-// The GPS message template's stand-in procedure until the monitor's own comes: Cancel ends it.
-INT_PTR CALLBACK CancelOnly(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 0);
-  return message == WM_INITDIALOG ? TRUE : FALSE;
-}
-
 struct Use {
   const char* prefix;
   DLGPROC proc;
@@ -53,7 +47,7 @@ constexpr Use kUses[] = {
     {"SURVEYSETUP", SurveySetupDlgProc, L"Survey Setup"},      {"SYSTEM", LoggerSetupDlgProc, L"System Setup"},
     {"DISPLAYSETUP", DisplayOptionsDlgProc, L"Setup Display Options"},
     {"READINGSCALE", ProfileScaleDlgProc, L"Readings Scale"}, {"GPSINPUT", GpsPortSetupDlgProc, L"GPS Port Setup"},
-    {"GETGPSMESSAGE", CancelOnly, L"Send Message to GPS Receiver"},
+    {"GETGPSMESSAGE", GpsMessageDlgProc, L"Send Message to GPS Receiver"},
     {"COMMENT", CommentDlgProc, L"Enter Comment"},            {"GETNEWLINE", NewLineDlgProc, L"New Survey Line"},
     {"NEWSTATION", NewStationDlgProc, L"New Station", 1},
 };
