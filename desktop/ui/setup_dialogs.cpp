@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/record_fields.h"
 #include "engine/models.h"
 #include "engine/plot_scale.h"
 #include "engine/settings.h"
@@ -147,7 +148,7 @@ void SurveyOnOk(HWND dialog) {
   s.lineIncrement = FloatValue(ReadNumber(dialog, kLineIncrementBox, kNumberChars));
   StoreSelection(dialog, kSequenceList, &s.lineSequence);
   StoreSelection(dialog, kDirectionList, &s.lineDirection);
-  s.startStation = ReadNumber(dialog, kStartStationBox, kNumberChars);
+  s.startStation = survey::TypedStation(ReadNumber(dialog, kStartStationBox, kNumberChars));
   SurveyRun.station = s.startStation;
   s.stationIncrement = FloatValue(ReadNumber(dialog, kIncrementBox, kNumberChars));
   float* kept[] = {&s.stationIncrementAuto, &s.stationIncrementWheel, &s.stationIncrementManual};

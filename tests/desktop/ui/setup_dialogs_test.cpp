@@ -195,6 +195,34 @@ TEST_F(SurveySetup, OkStoresAndSavesAndTheSummaryShowsIt) {
   EXPECT_NE(std::string(record, 24 * survey::kLineBlockRecords).find('E'), std::string::npos);
 }
 
+// A typed start station is held within what the line block's 'B' record writes in full; not a
+// number reads 0.
+TEST_F(SurveySetup, OkHoldsTheTypedStartStationWithinItsRecord) {
+  const struct {
+    const wchar_t* typed;
+    double station;
+    const char* record;  // the 'B' record's first 12 characters
+  } cases[] = {
+      {L"120.5", 120.5, "B     120.50"},          {L"1e15", 99999999.99, "B99999999.99"},
+      {L"-1e15", -9999999.99, "B-9999999.99"},    {L"nan", 0.0, "B       0.00"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::string(c.typed, c.typed + wcslen(c.typed)));
+    SetUpBuild(kModelRz12);
+    OpenSurvey([&](ModalContext& ctx) {
+      ctx.SetText(kStartBox, c.typed);
+      ctx.Click(IDOK);
+    });
+    EXPECT_EQ(SurveySettings.startStation, c.station);
+    EXPECT_EQ(SurveyRun.station, c.station);
+    char record[24 * survey::kLineBlockRecords + 1] = {};
+    survey::FormatLineBlock(record, 24, SurveySettings.surveyLine, SurveySettings.startStation,
+                            SurveySettings.lineDirection, SurveySettings.stationIncrement, SYSTEMTIME{});
+    EXPECT_EQ(std::string(record + 24, 12), c.record);
+    TearDown();
+  }
+}
+
 // The RZ56-MK2 has neither component nor dipole list: OK stores 0 for both, keeps the samples and
 // leaves the frame timing alone.
 TEST_F(SurveySetup, Rz56Mk2OkStoresNoComponentOrDipoleAndKeepsTheSamples) {
