@@ -15,6 +15,7 @@
 #include "engine/rz56_frames.h"
 #include "engine/state.h"
 #include "ui/logging.h"
+#include "ui/plot.h"
 
 namespace desktop {
 namespace {
@@ -29,13 +30,11 @@ bool Visible(int channel) { return SurveySettings.traceVisible[channel] == 1; }
 }  // namespace
 
 void PlotRz56Point(HDC dc, const int32_t rows[kRz56Channels]) {
-  const int x = ScreenLayout.drawWidth - 10;
-  const int h = ScreenLayout.plotHeight;
-  BitBlt(dc, 0, 0, x, h, dc, 2, 0, SRCCOPY);
-  const HGDIOBJ previous = SelectObject(dc, AppWindows.penWhite);
-  for (int column = x - 1; column <= x + 1; ++column) Segment(dc, column, 0, column, h);
+  ScrollPlot(dc);
+  const int x = NewestColumn();
+  // The grid marks of the cleared columns.
   const bool zeroInside = SurveySettings.scale1Min < 0 && SurveySettings.scale1Max > 0;
-  SelectObject(dc, zeroInside ? AppWindows.penGridZero : AppWindows.penGrid);
+  const HGDIOBJ previous = SelectObject(dc, zeroInside ? AppWindows.penGridZero : AppWindows.penGrid);
   Segment(dc, x - 1, PlotState.grid[1], x + 1, PlotState.grid[1]);
   SelectObject(dc, AppWindows.penGrid);
   const int last = std::clamp(PlotState.grid[0], 0, 9);
@@ -127,7 +126,7 @@ void DrawRz56Polylines(HWND window, const POINT* const lists[kRz56Channels], int
 void RedrawRz56Profile(HWND window) {
   if (!SurveyRun.dataFile.IsOpen()) return;
   Rz56Redraw r;
-  r.x = ScreenLayout.drawWidth - 10;
+  r.x = NewestColumn();
   std::memcpy(r.offsets, Rz56Calibration.nullOffset, sizeof r.offsets);
   const int groupSize = std::clamp(ThisModel().nullChannels, 1, kRz56Channels);
   WalkCurrentLine([&](const unsigned char* record) {

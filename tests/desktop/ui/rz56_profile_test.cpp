@@ -1,5 +1,6 @@
-// The RZ56 strip chart's redraw from the data file: readings before a group of null records are
-// drawn with the offsets the group replaced (a damaged group ends at its foreign record), a station
+// The RZ56 strip chart: its live point (scroll, cleared columns, grid marks, a segment per visible
+// channel), and its redraw from the data file: readings before a group of null records are drawn
+// with the offsets the group replaced (a damaged group ends at its foreign record), a station
 // record leaves a gap, the walk stops at the left edge or the start of the file, and the file is
 // never changed.
 #include <gtest/gtest.h>
@@ -99,6 +100,68 @@ class Rz56ProfileTest : public ::testing::Test {
   }
   HWND curve_ = nullptr;
 };
+
+// The live point, twice, on a range that holds zero and on one that does not: every call scrolls
+// and clears the newest columns in white, marks the grid rows there (the zero row in the wider pen
+// only when the range holds zero), then draws each visible channel: a dot first, then a segment
+// from its previous row; the hidden channel draws nothing.
+TEST_F(Rz56ProfileTest, ALivePointScrollsClearsMarksTheGridAndDrawsTheVisibleChannels) {
+  const int x = 750;
+  const int32_t first[4] = {10, 20, 30, 40};
+  const int32_t second[4] = {15, 25, 35, 45};
+  for (const float minimum : {-100.0f, 0.0f}) {
+    SCOPED_TRACE(minimum);
+    SurveySettings.scale1Min = minimum;
+    SurveySettings.scale1Max = 100.0f;
+    PlotState.pxPerUnit0 = PixelsPerUnit(kPlotHeight, minimum, 100.0f);
+    ComputeGridInForce();
+    for (int ch = 0; ch < 4; ++ch) PlotState.havePrev[ch] = 0;
+    SurveySettings.traceVisible[2] = 0;
+    const auto line = [](COLORREF colour, int width, int x0, int y0, int x1, int y1) {
+      char text[64];
+      std::snprintf(text, sizeof text, "line %06lx/%d %d,%d-%d,%d", static_cast<unsigned long>(colour), width, x0, y0,
+                    x1, y1);
+      return std::string(text);
+    };
+    std::vector<std::string> expected;
+    for (const int32_t* rows : {first, second}) {
+      expected.push_back("blit 0,0-750,382");
+      for (int c = x - 1; c <= x + 1; ++c) expected.push_back(line(RGB(255, 255, 255), 1, c, 0, c, kPlotHeight));
+      const COLORREF grey = RGB(192, 192, 192);
+      expected.push_back(line(grey, minimum < 0 ? 2 : 1, x - 1, PlotState.grid[1], x + 1, PlotState.grid[1]));
+      for (int i = 2; i <= PlotState.grid[0]; ++i) {
+        expected.push_back(line(grey, 1, x - 1, PlotState.grid[i], x + 1, PlotState.grid[i]));
+      }
+      for (int ch : {0, 1, 3}) {
+        const auto colour = static_cast<COLORREF>(SurveySettings.traceColour[ch]);
+        const int width = SurveySettings.traceThickness[ch];
+        expected.push_back(rows == first ? line(colour, width, x, rows[ch], x, rows[ch])
+                                         : line(colour, width, x - 2, first[ch], x, rows[ch]));
+      }
+    }
+    plat::test::EnableDrawLog(true);
+    plat::test::ClearDrawLog();
+    HDC dc = GetDC(curve_);
+    PlotRz56Point(dc, first);
+    PlotRz56Point(dc, second);
+    ReleaseDC(curve_, dc);
+    plat::test::EnableDrawLog(false);
+    std::vector<std::string> drawn;
+    for (const plat::test::DrawEntry& e : plat::test::DrawLog()) {
+      char text[64];
+      if (e.op == plat::test::DrawOp::BitBlt) {
+        std::snprintf(text, sizeof text, "blit %ld,%ld-%ld,%ld", static_cast<long>(e.rect.left),
+                      static_cast<long>(e.rect.top), static_cast<long>(e.rect.right), static_cast<long>(e.rect.bottom));
+        drawn.emplace_back(text);
+      } else if (e.op == plat::test::DrawOp::Line && e.points.size() == 2) {
+        drawn.push_back(line(e.penColor, e.penWidth, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y));
+      } else {
+        drawn.emplace_back("other");
+      }
+    }
+    EXPECT_EQ(drawn, expected);
+  }
+}
 
 // No date record: the walk ends at the start of the file. The group cut by a foreign record ends
 // there; each part gives its offsets to channel 0 up, the older part's last.
