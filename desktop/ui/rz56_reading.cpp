@@ -17,18 +17,6 @@ namespace {
 
 HBRUSH White() { return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)); }
 
-void TextIn(HDC dc, const RECT& field, const char* text) {
-  ExtTextOutA(dc, field.left, field.top, ETO_CLIPPED, &field, text, static_cast<UINT>(std::strlen(text)), nullptr);
-}
-
-// Fills a field of the logging window and draws the text at its left and top in the font.
-void LoggingField(HDC dc, const RECT& field, HBRUSH brush, HFONT font, const char* text) {
-  FillRect(dc, &field, brush);
-  const HGDIOBJ previous = SelectObject(dc, font);
-  TextIn(dc, field, text);
-  SelectObject(dc, previous);
-}
-
 // The numbers panel's value row cleared white, the text in bold from the second cell.
 void ValueRowText(const char* text) {
   HDC dc = GetDC(AppWindows.numbersWnd);
@@ -48,7 +36,7 @@ void ShowModeAndValues(int32_t tag, const float ch[kRz56Channels]) {
   std::snprintf(text, sizeof text, "Mode: %c", mode);
   HDC dc = GetDC(AppWindows.loggingWnd);
   SetBkMode(dc, TRANSPARENT);
-  LoggingField(dc, LoggingLayout.modeRect, AppWindows.brushValue, AppWindows.fontBold, text);
+  DrawClippedField(dc, LoggingLayout.modeRect, AppWindows.brushValue, text, AppWindows.fontBold);
   ReleaseDC(AppWindows.loggingWnd, dc);
   HDC numbers = GetDC(AppWindows.numbersWnd);
   DrawRz56ModeCaption(numbers, mode);
@@ -57,7 +45,7 @@ void ShowModeAndValues(int32_t tag, const float ch[kRz56Channels]) {
 }
 
 void ShowHms(HDC dc, const RECT& field, int32_t ms, int32_t hms[3]) {
-  LoggingField(dc, field, AppWindows.brushValue, AppWindows.fontNormal, HmsText(ms, hms).c_str());
+  DrawClippedField(dc, field, AppWindows.brushValue, HmsText(ms, hms).c_str(), AppWindows.fontNormal);
 }
 
 // A recorded reading: the record, the station, the counts, the point and the times.
@@ -74,13 +62,12 @@ void RecordReading(const int32_t rows[kRz56Channels]) {
   const LoggingLayoutData& l = LoggingLayout;
   HDC dc = GetDC(AppWindows.loggingWnd);
   SetBkMode(dc, TRANSPARENT);
-  char text[48];
-  std::snprintf(text, sizeof text, "%-11.2f", SurveyRun.station);
-  LoggingField(dc, l.stationRect, AppWindows.brushValue, AppWindows.fontBold, text);
-  std::snprintf(text, sizeof text, "%-6d", SurveyRun.stationsInLine);
-  LoggingField(dc, l.lineStationsRect, AppWindows.brushValue, AppWindows.fontNormal, text);
-  std::snprintf(text, sizeof text, "%-7d", SurveyRun.stationsTotal);
-  LoggingField(dc, l.totalStationsRect, AppWindows.brushValue, AppWindows.fontNormal, text);
+  const HBRUSH face = AppWindows.brushValue;
+  DrawClippedField(dc, l.stationRect, face, StationText(SurveyRun.station).c_str(), AppWindows.fontBold);
+  DrawClippedField(dc, l.lineStationsRect, face, LineStationsText(SurveyRun.stationsInLine).c_str(),
+                   AppWindows.fontNormal);
+  DrawClippedField(dc, l.totalStationsRect, face, TotalStationsText(SurveyRun.stationsTotal).c_str(),
+                   AppWindows.fontNormal);
   const auto elapsed = static_cast<int32_t>(GetTickCount() - SurveyRun.goTick);
   SurveyRun.lineTimeNowMs = SurveyRun.lineTimeMs + elapsed;
   SurveyRun.totalTimeNowMs = SurveyRun.totalTimeMs + elapsed;
@@ -94,17 +81,16 @@ void ShowReadingStatus(int32_t tag, int32_t battery, const float ch[kRz56Channel
   const LoggingLayoutData& l = LoggingLayout;
   HDC dc = GetDC(AppWindows.loggingWnd);
   SetBkMode(dc, TRANSPARENT);
-  FillRect(dc, &l.markerRect, AppWindows.brushValue);
   if (IsRz56MarkedTag(tag)) {
-    const HGDIOBJ previous = SelectObject(dc, AppWindows.fontLarge);
-    TextIn(dc, l.markerRect, "MARKER");
-    SelectObject(dc, previous);
+    DrawClippedField(dc, l.markerRect, AppWindows.brushValue, "MARKER", AppWindows.fontLarge);
+  } else {
+    FillRect(dc, &l.markerRect, AppWindows.brushValue);
   }
   const float volts = Rz56BatteryVolts(battery);
   char text[48];
   std::snprintf(text, sizeof text, " Battery: %4.1f V", static_cast<double>(volts));
   const HBRUSH brush = volts <= SurveySettings.batteryWarning ? AppWindows.brushPanel : AppWindows.brushValue;
-  LoggingField(dc, l.batteryRect, brush, AppWindows.fontBold, text);
+  DrawClippedField(dc, l.batteryRect, brush, text, AppWindows.fontBold);
   ReleaseDC(AppWindows.loggingWnd, dc);
   ShowModeAndValues(tag, ch);
 }
