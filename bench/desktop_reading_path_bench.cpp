@@ -8,17 +8,16 @@
 #include <plat/testing.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "engine/build_config.h"
 #include "engine/state.h"
 #include "engine/timing.h"
+#include "frame_latency.h"
 #include "resources/resources.h"
 #include "sim/instrument.h"
 #include "ui/main_window.h"
@@ -88,34 +87,19 @@ void BM_Rz12xpFrameToRecord(benchmark::State& state) {
   sim::InstrumentOptions o;
   o.ramp = true;
   const sim::InstrumentStream frames(o);
-  std::vector<double> us;
+  bench::FrameLatencies latencies;
   long i = 0;
   for (auto _ : state) {
     const std::string frame = frames.Frame(i++ % 5000);
-    // Wait out the frame gap a real instrument leaves, so the reader is blocked in its read again.
-    const auto gap = Clock::now() + std::chrono::microseconds(300);
-    while (Clock::now() < gap) {
-    }
-    const uint64_t before = SurveyRun.dataFile.Size();
-    g_port->Feed(frame.substr(0, frame.size() - 1));
-    const auto t0 = Clock::now();
-    g_port->Feed(frame.substr(frame.size() - 1));  // the last byte ends the frame
-    const auto limit = t0 + std::chrono::seconds(2);
-    while (SurveyRun.dataFile.Size() < before + 24 && Clock::now() < limit) {
-    }
-    const double elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
-    if (SurveyRun.dataFile.Size() < before + 24) {
-      state.SkipWithError("a frame made no record within 2 s");
-      break;
-    }
-    state.SetIterationTime(elapsed);
-    us.push_back(elapsed * 1e6);
+    const bool recorded = latencies.Measure(state, [] { return SurveyRun.dataFile.Size(); }, [&] {
+      g_port->Feed(frame.substr(0, frame.size() - 1));
+      const auto t0 = Clock::now();
+      g_port->Feed(frame.substr(frame.size() - 1));  // the last byte ends the frame
+      return t0;
+    });
+    if (!recorded) break;
   }
-  if (us.empty()) return;
-  std::sort(us.begin(), us.end());
-  state.counters["p50_us"] = us[us.size() / 2];
-  state.counters["p99_us"] = us[std::min(us.size() - 1, us.size() * 99 / 100)];
-  state.counters["max_us"] = us.back();
+  latencies.Report(state);
 }
 BENCHMARK(BM_Rz12xpFrameToRecord)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(2000);
 

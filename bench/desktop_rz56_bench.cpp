@@ -8,16 +8,15 @@
 #include <plat/testing.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "engine/build_config.h"
 #include "engine/state.h"
+#include "frame_latency.h"
 #include "resources/resources.h"
 #include "sim/rz56.h"
 #include "ui/main_window.h"
@@ -95,7 +94,7 @@ void BM_Rz56FrameToRecord(benchmark::State& state) {
     state.SkipWithError("the program did not reach Logging");
     return;
   }
-  std::vector<double> us;
+  bench::FrameLatencies latencies;
   long i = 0;
   for (auto _ : state) {
     // The next request: the reader then waits in its read for the answer.
@@ -107,28 +106,14 @@ void BM_Rz56FrameToRecord(benchmark::State& state) {
       state.SkipWithError("no request within 2 s");
       break;
     }
-    const auto gap = Clock::now() + std::chrono::microseconds(300);
-    while (Clock::now() < gap) {
-    }
-    const uint64_t before = SurveyRun.dataFile.Size();
-    const auto t0 = Clock::now();
-    g_port->Feed(Frame(++i));
-    const auto recordLimit = t0 + std::chrono::seconds(2);
-    while (SurveyRun.dataFile.Size() < before + 24 && Clock::now() < recordLimit) {
-    }
-    const double elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
-    if (SurveyRun.dataFile.Size() < before + 24) {
-      state.SkipWithError("a frame made no record within 2 s");
-      break;
-    }
-    state.SetIterationTime(elapsed);
-    us.push_back(elapsed * 1e6);
+    const bool recorded = latencies.Measure(state, [] { return SurveyRun.dataFile.Size(); }, [&] {
+      const auto t0 = Clock::now();
+      g_port->Feed(Frame(++i));
+      return t0;
+    });
+    if (!recorded) break;
   }
-  if (us.empty()) return;
-  std::sort(us.begin(), us.end());
-  state.counters["p50_us"] = us[us.size() / 2];
-  state.counters["p99_us"] = us[std::min(us.size() - 1, us.size() * 99 / 100)];
-  state.counters["max_us"] = us.back();
+  latencies.Report(state);
 }
 // One answer per 200 ms request: 300 iterations take a minute.
 BENCHMARK(BM_Rz56FrameToRecord)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(300);
