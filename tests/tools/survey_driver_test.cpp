@@ -1,6 +1,7 @@
-// The demo's driver as a program: with both simulators streaming on COM1 and COM2 of a drive
-// root, it scripts a short survey with GPS input and ends by naming a data file that holds the
-// readings and the GPS sentences, and a screenshot.
+// The demo's driver as a program: with both simulators streaming on COM1 and COM2 (COM4 for the
+// desktop) of a drive root, it scripts a short survey with GPS input and ends by naming a data
+// file that holds the readings and the GPS sentences, and a screenshot. The desktop RZ56-MK2 is
+// nulled and QC-checked first, the RZ27-MK2 calibrated, and their records are in the file.
 // test-labels: e2e
 #include <gtest/gtest.h>
 #include <plat/testing.h>
@@ -15,6 +16,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "child_process.h"
 
@@ -35,12 +37,34 @@ std::string After(const std::string& out, const std::string& prefix) {
   return out.substr(start, out.find('\n', start) - start);
 }
 
-// Each program with its GPS receiver on its own port: the handheld's COM2, the desktop's COM4.
+std::string Repeat(const std::string& record, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += record;
+  return out;
+}
+
+// Each program with its GPS receiver on its own port (the handheld's COM2, the desktop's COM4)
+// and its instrument as the demo plays it; `before` is the run of records the driver's steps
+// before the survey leave in the file (none for the meters).
 struct DriverCase {
   const char* app;
   const char* gpsCom;
+  std::vector<std::string> instrument;
+  std::string before;
+  bool qcCoil = false;  // the driver presses the simulator's QC coil
 };
 void PrintTo(const DriverCase& c, std::ostream* os) { *os << c.app; }
+
+const DriverCase kDriverCases[] = {
+    {"rz12wm", "2", {"--model", "RZ12", "--ramp"}, ""},
+    {"rz12xp", "4", {"--model", "RZ12", "--ramp"}, ""},
+    // The nulling replaces 0.00 by 966.66 mV; the QC check reads the coil's 10 counts over it.
+    {"rz56mk2xp", "4", {"--model", "RZ56MK2", "--tags", "T", "--counts", "100,100,100,100", "--current", "3000"},
+     Repeat("O   966.66      0.00   \n", 4) + Repeat("II    96.67            \n", 4), true},
+    {"rz27mk2xp", "4", {"--model", "RZ27MK2", "--script", std::string("@") + RZ27MK2_DEMO_SCRIPT, "--paced"},
+     "O1    10.000      0.000  \nO2     0.000      0.000  \nO3     0.576      0.000  \n"
+     "O4     0.072      0.000  \nO5     0.144      0.000  \nO6     0.036      0.000  \n"},
+};
 
 class SurveyDriver : public ::testing::TestWithParam<DriverCase> {};
 
@@ -48,22 +72,31 @@ TEST_P(SurveyDriver, ScriptsASurveyAndNamesItsFiles) {
   const DriverCase& c = GetParam();
   const std::string root = plat::test::UseTempRoot();
   const std::string dev = plat::DeviceDir();
-  Child instrument({INSTRUMENT_SIM_PATH, "--model", "RZ12", "--com", "1", "--devdir", dev, "--ramp"});
+  std::vector<std::string> simArgs{INSTRUMENT_SIM_PATH, "--com", "1", "--devdir", dev};
+  simArgs.insert(simArgs.end(), c.instrument.begin(), c.instrument.end());
+  Child instrument(simArgs);
   EXPECT_EQ(instrument.Line().rfind("COM1 -> ", 0), 0u);
   Child gps({GPS_SIM_PATH, "--com", c.gpsCom, "--devdir", dev, "--rate", "5"});
   EXPECT_EQ(gps.Line().rfind(std::string("COM") + c.gpsCom + " -> ", 0), 0u);
 
   const std::string shot = root + "/screen.png";
-  Child driver({SURVEY_DRIVER_PATH, "--model", c.app, "--readings", "6", "--gps", "--shot", shot},
-               {"PLAT_ROOT=" + root, "PLAT_DEVDIR=" + dev, "PLAT_DISPLAY=headless"});
-  const std::string out = "\n" + driver.Output(60000);
+  std::vector<std::string> args{SURVEY_DRIVER_PATH, "--model", c.app, "--readings", "6", "--gps", "--shot", shot};
+  if (c.qcCoil) args.insert(args.end(), {"--qc-coil", std::to_string(instrument.Pid())});
+  Child driver(args, {"PLAT_ROOT=" + root, "PLAT_DEVDIR=" + dev, "PLAT_DISPLAY=headless"});
+  const std::string out = "\n" + driver.Output(120000);
   ASSERT_EQ(driver.Wait(), 0) << out;
   EXPECT_NE(out.find("readings recorded: 6, then 3 after the new station"), std::string::npos) << out;
 
   const std::string data = After(out, "data file: ");
   const std::string bytes = FileBytes(data);
   ASSERT_FALSE(bytes.empty()) << out;
-  EXPECT_NE(bytes.find("X$STARTED"), std::string::npos);
+  // The steps before the survey left their records whole, before its first GO.
+  const size_t started = bytes.find("X$STARTED");
+  EXPECT_NE(started, std::string::npos);
+  if (!c.before.empty()) {
+    const size_t at = bytes.find("\n" + c.before);
+    EXPECT_LT(at, started) << bytes.substr(0, started);
+  }
   EXPECT_NE(bytes.find("\nS     125.00 "), std::string::npos);
   EXPECT_NE(bytes.find("\n@$GP"), std::string::npos) << "no GPS sentence was recorded";
   EXPECT_EQ(After(out, "screenshot: "), shot);
@@ -74,8 +107,7 @@ TEST_P(SurveyDriver, ScriptsASurveyAndNamesItsFiles) {
   EXPECT_LT(out.rfind("\ndata file: "), last);
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, SurveyDriver,
-                         ::testing::Values(DriverCase{"rz12wm", "2"}, DriverCase{"rz12xp", "4"}),
+INSTANTIATE_TEST_SUITE_P(Programs, SurveyDriver, ::testing::ValuesIn(kDriverCases),
                          [](const ::testing::TestParamInfo<DriverCase>& info) { return std::string(info.param.app); });
 
 // An instrument that goes away in the middle of a long stretch: the driver says in one line of its

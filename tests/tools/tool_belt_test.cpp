@@ -80,7 +80,7 @@ TEST(ToolBelt, TheDemoRefusesABadCommandLineBeforeBuilding) {
   std::filesystem::create_directories(earlier + "/root/Storage");
   const std::string apps =
       "rz12wm, zolwm, rz27bwm, rz27ddwm, rz27wm, rz45wm, rz89wm, zol12wm, rz27mk2wm, rz12xp, rz27bxp, rz27ddxp, rz27xp, "
-      "rz45xp, rz89xp, rz12xp-gpssim, rz12xp-small";
+      "rz45xp, rz89xp, rz27mk2xp, rz56mk2xp, rz12xp-gpssim, rz12xp-small";
   const struct {
     std::string args;
     std::string line;
@@ -89,8 +89,10 @@ TEST(ToolBelt, TheDemoRefusesABadCommandLineBeforeBuilding) {
       {"--model --headless", "--model needs an app: " + apps},  // an option is no value
       {"--model rz99wm", "no app of the demo is called rz99wm; the apps are " + apps},
       {"--model=rz99wm", "no app of the demo is called rz99wm; the apps are " + apps},
-      // The desktop apps of the other instruments are not the demo's.
+      // The desktop apps of the other instruments, and the RZ27-MK2's monitoring build, which
+      // records nothing, are not the demo's.
       {"--model zol12xp", "no app of the demo is called zol12xp; the apps are " + apps},
+      {"--model rz27mk2xp-monitor", "no app of the demo is called rz27mk2xp-monitor; the apps are " + apps},
       {"--readings=0", "--readings takes a whole number above 0, not 0"},
       {"--readings", "--readings needs a whole number above 0"},
       {"--headless=yes", "--headless takes no value"},

@@ -6,9 +6,11 @@
 
 #include "common/model_numbers.h"
 #include "common/record_fields.h"
+#include "common/rz27mk2_reading.h"
 #include "engine/build_config.h"
 #include "engine/messages.h"
 #include "engine/records.h"
+#include "engine/rz56_frames.h"
 #include "engine/settings.h"
 #include "engine/state.h"
 #include "resources/resources.h"
@@ -22,6 +24,8 @@ namespace {
 using desktop::AppWindows;
 using desktop::LoggingButtons;
 using desktop::MainMenu;
+using desktop::Rz27Mk2Calibration;
+using desktop::Rz56Calibration;
 using desktop::SurveyRun;
 using desktop::SurveySettings;
 
@@ -55,13 +59,23 @@ void PressButton(HWND button) {
 
 HWND MainWindow() { return AppWindows.mainWnd; }
 HWND LoggingWindow() { return AppWindows.loggingWnd; }
+HWND QcPanel() { return AppWindows.calibrateWnd; }
 
 bool InState(int32_t state) { return SurveyRun.state == state; }
+bool IsRz56Mk2() { return desktop::BuildConfig.modelIndex == kModelRz56Mk2; }
+
+// An RZ56 reading record starts with its frame's tag, one of eight.
+bool IsRz56ReadingTag(unsigned char tag) { return desktop::IsRz56Tag(tag); }
 
 // Reading records in the data file from byte *from to its end (UI thread).
 int ReadingsWritten(uint64_t* from) {
-  return ReadingsWrittenSince(SurveyRun.dataFile, static_cast<uint32_t>(desktop::RecordLength()), IsReadingTag, from);
+  return ReadingsWrittenSince(SurveyRun.dataFile, static_cast<uint32_t>(desktop::RecordLength()),
+                              IsRz56Mk2() ? IsRz56ReadingTag : IsReadingTag, from);
 }
+
+// The QC panel's wait for values, and the RZ27-MK2 calibration's for the horizontal mode.
+constexpr DWORD kQcWaitMs = 60000;
+constexpr DWORD kHorizontalWaitMs = 60000;
 
 // A dialog of the logging window opened by `key`, handled by `handler`; true once it has ended.
 bool DialogBy(int key, const std::wstring& title, plat::test::ModalHandler handler, DWORD limitMs) {
@@ -120,7 +134,8 @@ bool StartRun(DWORD limitMs) {
   if (!KeyTo(MainWindow, 'L', limitMs)) return false;
   return WaitFor(
       [] {
-        return MainMenu.mode == 1 && IsWindowVisible(LoggingWindow()) != FALSE && GetFocus() == LoggingWindow();
+        return MainMenu.mode == 1 && IsWindowVisible(LoggingWindow()) != FALSE && GetFocus() == LoggingWindow() &&
+               (!IsRz56Mk2() || SurveyRun.acquisitionState == 1);
       },
       limitMs);
 }
@@ -143,6 +158,74 @@ bool CreateDataFile(const std::wstring& name, std::wstring* path, DWORD limitMs)
 int RecordedReadings() {
   uint64_t from = 0;
   return ReadingsWritten(&from);
+}
+
+bool Null(DWORD limitMs) {
+  plat::test::ExpectMessageBox({L"NULLING", L"DO YOU WANT TO PERFORM NULLING", IDYES});
+  if (!KeyTo(LoggingWindow, 'U', limitMs) || !ModalsSettled(limitMs)) return false;
+  // The nulling runs for 50 readings after the Yes, then the run is back in the running state.
+  return WaitFor([] { return SurveyRun.acquisitionState == -1; }, limitMs) &&
+         WaitFor([] { return SurveyRun.acquisitionState == 1; }, limitMs);
+}
+
+std::string InternalQcCheck(const std::function<void()>& pressCoil, DWORD limitMs) {
+  if (!KeyTo(LoggingWindow, 'I', limitMs) ||
+      !WaitFor([] { return SurveyRun.acquisitionState == -3 && GetFocus() == QcPanel(); }, limitMs)) {
+    return "the QC nulling did not end in the QC panel: " + Shown() + NothingIn(limitMs);
+  }
+  if (!KeyTo(QcPanel, VK_RETURN, limitMs) || !WaitFor([] { return Rz56Calibration.qcStep == 1; }, limitMs)) {
+    return "OK did not start the QC panel's wait: " + Shown() + NothingIn(limitMs);
+  }
+  // The panel's first reading only arms the check, so the coil is pressed before one is judged.
+  if (pressCoil) pressCoil();
+  // The verdict shows, and its records are written, at the panel's next tick.
+  const DWORD verdictLimit = limitMs + kQcWaitMs;
+  if (!WaitFor([] { return Rz56Calibration.qcStep == 2 &&
+                           (Rz56Calibration.qcResult == 2 || Rz56Calibration.qcRecordsWritten == 1); },
+               verdictLimit)) {
+    return "the QC panel showed no verdict: " + Shown() + NothingIn(verdictLimit);
+  }
+  const LRESULT verdict = plat::test::OnUiThread([] {
+    return LRESULT{Rz56Calibration.qcResult == 2 ? 2 : Rz56Calibration.qcSecondsOrOk == 1 ? 1 : 0};
+  });
+  // OK on the verdict closes the panel, whatever it says.
+  if (!KeyTo(QcPanel, VK_RETURN, limitMs) ||
+      !WaitFor([] { return SurveyRun.acquisitionState == 1 && GetFocus() == LoggingWindow(); }, limitMs)) {
+    return "OK did not close the QC panel: " + Shown() + NothingIn(limitMs);
+  }
+  if (verdict == 2) return "the QC check did not pass: CALIBRATION TIME OUT";
+  if (verdict == 0) return "the QC check did not pass: CALIBRATION FAILED";
+  return "";
+}
+
+std::string CalibrateRz27Mk2(DWORD limitMs) {
+  plat::test::ExpectMessageBox({L"Calibration", L"Place  RZ27-MK2  on  Monopod", IDYES});
+  if (!KeyTo(LoggingWindow, 'A', limitMs) || !ModalsSettled(limitMs) ||
+      !WaitFor([] { return Rz27Mk2Calibration.active == -1; }, limitMs)) {
+    return "Calibrate did not start a calibration: " + Shown() + NothingIn(limitMs);
+  }
+  // It ends on its completed screen or on a failure screen, each shown for 3 s; the horizontal
+  // mode may take its minute to come.
+  const DWORD endLimit = limitMs + kHorizontalWaitMs;
+  if (!WaitFor([] { return Rz27Mk2Calibration.stage == kStageCompleted || Rz27Mk2Calibration.active == 0; },
+               endLimit)) {
+    return "the calibration did not end: " + Shown() + NothingIn(endLimit);
+  }
+  const bool completed =
+      plat::test::OnUiThread([] { return LRESULT{Rz27Mk2Calibration.stage == kStageCompleted ? 1 : 0}; }) == 1;
+  if (!WaitFor([] { return Rz27Mk2Calibration.active == 0 && GetFocus() == LoggingWindow(); }, limitMs)) {
+    return "the calibration's last screen did not close: " + Shown() + NothingIn(limitMs);
+  }
+  return completed ? "" : "the calibration did not complete: was the instrument vertical, then horizontal?";
+}
+
+std::string PrepareInstrument(const std::function<void()>& pressCoil, DWORD limitMs) {
+  if (IsRz56Mk2()) {
+    if (!Null(limitMs)) return "the nulling did not end: " + Shown() + NothingIn(limitMs);
+    return InternalQcCheck(pressCoil, limitMs);
+  }
+  if (desktop::BuildConfig.modelIndex == kModelRz27Mk2) return CalibrateRz27Mk2(limitMs);
+  return "";
 }
 
 bool Go(DWORD limitMs) {
@@ -215,12 +298,14 @@ int ExitProgram(HANDLE program, DWORD limitMs) {
   return plat::test::Wait(program, limitMs);
 }
 
-ScriptOutcome RunScriptedSurvey(const std::string& app, const ScriptOptions& o, const std::function<void()>& before) {
+ScriptOutcome RunScriptedSurvey(const std::string& app, const ScriptOptions& o, const std::function<void()>& before,
+                                const std::function<void()>& pressCoil) {
   ProgramSteps steps;
   steps.runStart = "Logging";
   steps.start = [&app, &before](HANDLE* program, DWORD limitMs) { return StartProgram(app, program, limitMs, before); };
   steps.startRun = StartRun;
   steps.createDataFile = CreateDataFile;
+  steps.prepare = [&pressCoil](DWORD limitMs) { return PrepareInstrument(pressCoil, limitMs); };
   steps.stretch = LoggingStretch;
   steps.newStation = NewStation;
   steps.exitRun = ExitRun;

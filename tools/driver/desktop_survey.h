@@ -1,8 +1,10 @@
 // A scripted survey on a desktop program that runs in this process on the real clock, with its
 // instrument on COM1 and its GPS receiver on COM4 (the program's default ports) streaming on
-// pseudo-terminals: Logging, Data File, GO, a stretch of readings, PAUSE, New Station, GO, a
-// second stretch, PAUSE, Exit answered Yes, and the start screen's Exit. Used by the demo driver
-// and the end-to-end tests, which also use the steps one by one (with New Line and Comment).
+// pseudo-terminals: Logging, Data File, what the instrument needs before a survey (the RZ56-MK2's
+// nulling and QC check, the RZ27-MK2's calibration), GO, a stretch of readings, PAUSE, New
+// Station, GO, a second stretch, PAUSE, Exit answered Yes, and the start screen's Exit. Used by
+// the demo driver and the end-to-end tests, which also use the steps one by one (with New Line
+// and Comment).
 //
 // Each step waits on the UI thread up to a limit (driver_steps.h). This header names no piece of
 // the program, so that one driver can hold both programs' steps; the tests reach the program's
@@ -38,13 +40,28 @@ void EnableGps();
 // given, then runs on the UI thread, to adjust settings as the setup dialogs would.
 bool StartProgram(const std::string& app, HANDLE* program, DWORD limitMs,
                   const std::function<void()>& before = nullptr);
-// Logging on the start screen: the run is on (Monitoring) and the logging window has the focus.
+// Logging on the start screen: the run is on (Monitoring) and the logging window has the focus;
+// on the RZ56-MK2 also its normalisation has ended (its buttons work again).
 bool StartRun(DWORD limitMs);
 // Data File with `name` typed into the save dialog (empty: the proposed name): Stand By. The data
 // file's path as the program names it goes to *path.
 bool CreateDataFile(const std::wstring& name, std::wstring* path, DWORD limitMs);
 // Reading records in the program's open data file (call on the UI thread).
 int RecordedReadings();
+// Null in Stand By, answered Yes (RZ56-MK2): true once the nulling has ended, its four null
+// records written.
+bool Null(DWORD limitMs);
+// The internal QC check (RZ56-MK2): its nulling, OK on the panel, `pressCoil` (when given: the
+// instrument's QC coil button) once the panel waits for values, and OK on the verdict, which
+// closes the panel. Empty when the check passed, its records written; else what went wrong.
+std::string InternalQcCheck(const std::function<void()>& pressCoil, DWORD limitMs);
+// Calibrate answered Yes (RZ27-MK2), with the instrument vertical: empty once the calibration has
+// completed and its screen closed, its records written; else what went wrong.
+std::string CalibrateRz27Mk2(DWORD limitMs);
+// What the build's instrument needs in Stand By before a survey: the RZ56-MK2's nulling and
+// internal QC check, the RZ27-MK2's calibration, nothing for the others. Empty when done, else
+// "the step that did not happen: what the driver saw".
+std::string PrepareInstrument(const std::function<void()>& pressCoil, DWORD limitMs);
 // GO: Logging.
 bool Go(DWORD limitMs);
 // PAUSE: Stand By.
@@ -65,8 +82,9 @@ bool ExitRun(bool asked, DWORD limitMs);
 // Exit on the start screen; the program's exit code, or -1 when it did not end.
 int ExitProgram(HANDLE program, DWORD limitMs);
 
-// The demo's survey (RunScript of driver_steps.h).
+// The demo's survey (RunScript of driver_steps.h), with PrepareInstrument after Create File.
 ScriptOutcome RunScriptedSurvey(const std::string& app, const ScriptOptions& options,
-                                const std::function<void()>& before = nullptr);
+                                const std::function<void()>& before = nullptr,
+                                const std::function<void()>& pressCoil = nullptr);
 
 }  // namespace survey::desktop_driver

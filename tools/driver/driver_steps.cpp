@@ -99,6 +99,8 @@ std::string HostPath(const std::wstring& path) {
   return out;
 }
 
+std::string NothingIn(DWORD limitMs) { return "nothing in " + std::to_string(limitMs / 1000) + " s"; }
+
 bool ModalsSettled(DWORD limitMs) {
   return WaitFor([] { return plat::test::PendingExpectations() == 0 && plat::test::ModalStack().empty(); }, limitMs);
 }
@@ -188,13 +190,20 @@ ScriptOutcome RunScript(const ProgramSteps& steps, const ScriptOptions& o) {
     if (program != nullptr) steps.endAfterFailure(program, limit);
     return r;
   };
-  const std::string late = "nothing in " + std::to_string(limit / 1000) + " s";
+  const std::string late = NothingIn(limit);
   if (!steps.start(&program, limit)) return fail("the main menu did not come up", Shown() + late);
   if (!steps.startRun(limit)) return fail(std::string(steps.runStart) + " did not start a run", Shown() + late);
   if (!steps.createDataFile(o.fileName, &r.dataFilePath, limit)) {
     return fail("Create File did not open a data file", Shown() + late);
   }
   r.dataFileHostPath = HostPath(r.dataFilePath);
+  if (steps.prepare) {
+    r.failure = steps.prepare(limit);
+    if (!r.failure.empty()) {
+      steps.endAfterFailure(program, limit);
+      return r;
+    }
+  }
   std::string saw;
   r.recordedFirst = steps.stretch(o.firstReadings, limit, &saw);
   if (r.recordedFirst < 0) return fail("the first stretch of readings did not complete", saw);

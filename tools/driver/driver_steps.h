@@ -32,6 +32,8 @@ bool KeyTo(const std::function<HWND()>& window, int vk, DWORD limitMs);
 std::string Shown();
 // The Linux path of a path under the drive root.
 std::string HostPath(const std::wstring& path);
+// "nothing in N s", what a step that did not happen within limitMs saw.
+std::string NothingIn(DWORD limitMs);
 // Every box and dialog a step expected has been met and none is open.
 bool ModalsSettled(DWORD limitMs);
 // "COMn" of a port index 0 to 254.
@@ -86,6 +88,9 @@ struct ProgramSteps {
   std::function<bool(HANDLE* program, DWORD limitMs)> start;
   std::function<bool(DWORD limitMs)> startRun;
   std::function<bool(const std::wstring& name, std::wstring* path, DWORD limitMs)> createDataFile;
+  // What the instrument needs before the survey, with the data file open: empty when done, else
+  // "the step that did not happen: what the driver saw". None: nothing to do.
+  std::function<std::string(DWORD limitMs)> prepare;
   std::function<int(int readings, DWORD limitMs, std::string* failure)> stretch;
   std::function<bool(const std::wstring& station, DWORD limitMs)> newStation;
   std::function<bool(bool asked, DWORD limitMs)> exitRun;
@@ -95,8 +100,8 @@ struct ProgramSteps {
   std::function<void(HANDLE program, DWORD limitMs)> endAfterFailure;
 };
 
-// Start, the run, Create File, a stretch, New Station, a second stretch, the screenshot, Exit
-// answered Yes and the start screen's Exit.
+// Start, the run, Create File, the instrument's preparation, a stretch, New Station, a second
+// stretch, the screenshot, Exit answered Yes and the start screen's Exit.
 ScriptOutcome RunScript(const ProgramSteps& steps, const ScriptOptions& options);
 
 }  // namespace survey

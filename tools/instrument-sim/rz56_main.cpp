@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -15,7 +16,8 @@ namespace {
 const char kUsage[] =
     "usage: instrument-sim --model RZ56MK2 --com N [options]\n"
     "  The instrument answers 'A' with a frame, 'H' 'X' and 'H' 'W' with \"OK\" (request and\n"
-    "  wheel mode), and sends a frame every wheel period in wheel mode.\n"
+    "  wheel mode), and sends a frame every wheel period in wheel mode. SIGUSR1 presses its QC\n"
+    "  coil button: for 5 s the four counts are 10 higher.\n"
     "  --com N           link <devdir>/COMN to the pty (1 to 255)\n"
     "  --devdir DIR      device folder (default $PLAT_DEVDIR, else $PLAT_ROOT/dev)\n"
     "  --tags LETTERS    tags in turn (default TDEF)\n"
@@ -39,6 +41,12 @@ const char kUsage[] =
 int Usage(const char* problem) { return sim::cli::Usage("instrument-sim", kUsage, problem); }
 
 bool Int16(long v) { return v >= -32768 && v <= 32767; }
+
+// The server that SIGUSR1 presses the coil of.
+sim::Rz56PtyServer* g_server = nullptr;
+void OnCoilPress(int) {
+  if (g_server) g_server->PressCoil();
+}
 
 }  // namespace
 
@@ -106,7 +114,14 @@ int Rz56Main(int argc, char** argv) {
     return usage ? Usage(nullptr) : 1;
   }
   sim::Rz56PtyServer server(started.link.master, o, captureFd);
+  g_server = &server;
+  struct sigaction sa {};
+  sa.sa_handler = OnCoilPress;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGUSR1, &sa, nullptr);
   const sim::Rz56PtyResult r = server.Run(started.stop);
+  signal(SIGUSR1, SIG_IGN);
+  g_server = nullptr;
   RemovePtyLink(&started.link);
   if (captureFd >= 0) close(captureFd);
   fprintf(stderr, "instrument-sim: %ld frames sent, %ld bytes received%s\n", r.frames, r.received,

@@ -89,6 +89,7 @@ Rz56PtyResult Rz56PtyServer::Run(const std::atomic<bool>* stop) {
     {
       std::vector<Rz56Out> out;
       std::lock_guard<std::mutex> lk(mu_);
+      if (coilPresses_.exchange(0) > 0) responder_.PressCoil(now);
       for (int n = triggers_.exchange(0); n > 0; --n) responder_.Trigger(now, &out);
       responder_.WheelDue(now, &out);
       queue_.insert(queue_.end(), out.begin(), out.end());

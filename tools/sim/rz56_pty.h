@@ -32,6 +32,8 @@ class Rz56PtyServer {
   // From any thread: a wheel frame as soon as the server next looks (within a few ms), when the
   // instrument is in wheel mode then.
   void Trigger() { triggers_.fetch_add(1); }
+  // From any thread or a signal handler: the QC coil pressed as soon as the server next looks.
+  void PressCoil() { coilPresses_.fetch_add(1); }
   std::vector<Rz56Received> Received() const;
   long FramesSent() const;
   Rz56Mode Mode() const;
@@ -49,6 +51,7 @@ class Rz56PtyServer {
   Rz56Responder responder_;
   std::deque<Rz56Out> queue_;
   std::atomic<int> triggers_{0};
+  std::atomic<int> coilPresses_{0};
   std::chrono::steady_clock::time_point start_;
 };
 

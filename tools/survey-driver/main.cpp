@@ -1,8 +1,10 @@
 // The demo's driver: runs a handheld or desktop program in this process and scripts a survey
 // against the instrument (and GPS receiver) that the simulators stream on COM1 (and on COM2 for
-// the handheld, COM4 for the desktop) in PLAT_DEVDIR, under PLAT_ROOT. Prints where the data file
-// and the screenshot are.
+// the handheld, COM4 for the desktop) in PLAT_DEVDIR, under PLAT_ROOT; the desktop RZ56-MK2 is
+// nulled and QC-checked first, the RZ27-MK2 calibrated. Prints where the data file and the
+// screenshot are.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -55,7 +57,9 @@ std::string UsageText() {
          "                    GPS port setup would\n"
          "  --settings-only   start the program, save the settings (with --gps) and end it, for a\n"
          "                    program started afterwards\n"
-         "  --shot PATH       PNG of the screen at the last pause (default: none)\n";
+         "  --shot PATH       PNG of the screen at the last pause (default: none)\n"
+         "  --qc-coil PID     rz56mk2xp: the QC check presses the coil button of the simulator with\n"
+         "                    this process id (SIGUSR1); without it the check judges plain readings\n";
 }
 
 // A usage error: "survey-driver: problem", then the usage, on standard error; exit code 2.
@@ -79,7 +83,9 @@ void EnableGps() {  // on the UI thread
 struct Program {
   std::function<bool(HANDLE*, DWORD, const std::function<void()>&)> start;
   std::function<int(HANDLE, DWORD)> exit;
-  std::function<survey::ScriptOutcome(const survey::ScriptOptions&, const std::function<void()>&)> survey;
+  std::function<survey::ScriptOutcome(const survey::ScriptOptions&, const std::function<void()>&,
+                                      const std::function<void()>&)>
+      survey;
   std::function<void()> enableGps;
 };
 
@@ -90,8 +96,9 @@ bool ProgramOf(const std::string& model, Program* p) {
       return dd::StartProgram(model, h, limit, before);
     };
     p->exit = dd::ExitProgram;
-    p->survey = [model](const survey::ScriptOptions& o, const std::function<void()>& before) {
-      return dd::RunScriptedSurvey(model, o, before);
+    p->survey = [model](const survey::ScriptOptions& o, const std::function<void()>& before,
+                        const std::function<void()>& pressCoil) {
+      return dd::RunScriptedSurvey(model, o, before, pressCoil);
     };
     p->enableGps = dd::EnableGps;
     return true;
@@ -102,9 +109,8 @@ bool ProgramOf(const std::string& model, Program* p) {
     return survey::StartProgram(build, h, limit, before);
   };
   p->exit = survey::ExitProgram;
-  p->survey = [build](const survey::ScriptOptions& o, const std::function<void()>& before) {
-    return survey::RunScriptedSurvey(build, o, before);
-  };
+  p->survey = [build](const survey::ScriptOptions& o, const std::function<void()>& before,
+                      const std::function<void()>&) { return survey::RunScriptedSurvey(build, o, before); };
   p->enableGps = EnableGps;
   return true;
 }
@@ -117,6 +123,7 @@ int main(int argc, char** argv) {
   bool gps = false;
   bool settingsOnly = false;
   bool secondGiven = false;
+  long coilPid = 0;
   sim::cli::Args args(argc, argv);
   std::string name, value;
   while (args.Next(&name)) {
@@ -136,6 +143,8 @@ int main(int argc, char** argv) {
       o.newStation.assign(value.begin(), value.end());
     } else if (name == "shot") {
       o.screenshot = value;
+    } else if (name == "qc-coil" && sim::cli::ParseLong(value, &n) && n > 0 && n <= 0x7FFFFFFF) {
+      coilPid = n;
     } else {
       return Usage("bad option --" + name + " " + value);
     }
@@ -154,7 +163,9 @@ int main(int argc, char** argv) {
     _exit(saved ? 0 : 1);
   }
 
-  const survey::ScriptOutcome r = program.survey(o, before);
+  std::function<void()> pressCoil;
+  if (coilPid > 0) pressCoil = [coilPid] { kill(static_cast<pid_t>(coilPid), SIGUSR1); };
+  const survey::ScriptOutcome r = program.survey(o, before, pressCoil);
   if (!r.ok) {
     std::fprintf(stderr, "survey-driver: %s\n", r.failure.c_str());
     std::fflush(stderr);
