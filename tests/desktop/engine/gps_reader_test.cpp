@@ -22,6 +22,7 @@
 #include "engine/records.h"
 #include "engine/state.h"
 #include "gps_line_cases.h"
+#include "gps_reader_fixture.h"
 #include "link_windows.h"
 #include "sim/gps.h"
 
@@ -48,55 +49,26 @@ std::string GpsRecords(int length, const std::string& line, uint32_t tick, int v
   return out;
 }
 
-class GpsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    plat::test::UseTempRoot();
-    plat::test::UseVirtualClock(900000, plat::test::MakeSystemTime(2026, 5, 3, 10, 15, 30),
-                                plat::test::ClockMode::Auto);
-    Use(kModelRz12);
-  }
-  void TearDown() override {
-    test::ClosePortField(LinkState.gpsPort);
-    WorkerThreads.gpsRun = 0;
-    if (reader_) {
-      EXPECT_TRUE(JoinThread(reader_));
-    }
-    windows_.reset();
-    if (AppWindows.brushPanel) DeleteObject(AppWindows.brushPanel);
-    ResetEngineState();
-    plat::test::Reset();
-  }
-  // The build, COM4 on a virtual port, the test windows, the port open.
-  void Use(int32_t model) {
-    windows_.reset();
-    test::ClosePortField(LinkState.gpsPort);
+// The desktop's part of the fixture: COM4 (gpsPort 3); the end of a run also stops the simulator.
+struct DesktopGps {
+  using Windows = LinkWindows;
+  static constexpr int32_t kModel = kModelRz12;
+  static constexpr int kGpsCom = 4;
+  static constexpr WORD kClockYear = 2026;
+  static void UseBuild(int32_t model) {
     test::UseBuild(model);
     SurveySettings.gpsPort = 3;
-    port_ = plat::test::AttachVirtualPort(4);
-    windows_ = std::make_unique<LinkWindows>();
-    ASSERT_EQ(OpenGpsPort(), 1);
   }
-  void Start(LPTHREAD_START_ROUTINE proc) {
-    reader_ = StartThread(proc);
-    ASSERT_NE(reader_, nullptr);
-    ASSERT_TRUE(plat::test::WaitIdle());  // waiting for its first byte
+  static std::atomic<HANDLE>& GpsPort() { return LinkState.gpsPort; }
+  static int OpenGpsPort() { return desktop::OpenGpsPort(); }
+  static void StopReaders() { WorkerThreads.gpsRun = 0; }
+  static void Reset() {
+    if (AppWindows.brushPanel) DeleteObject(AppWindows.brushPanel);
+    ResetEngineState();
   }
-  // Ends the reader: afterwards its writes are visible here.
-  void End() {
-    test::ClosePortField(LinkState.gpsPort);
-    EXPECT_TRUE(JoinThread(reader_));
-    reader_ = nullptr;
-  }
-  static std::string FileBytes() {
-    SurveyRun.dataFile.Flush();
-    return test::RootFileBytes("GPS.R12");
-  }
-
-  std::shared_ptr<plat::test::VirtualPort> port_;
-  std::unique_ptr<LinkWindows> windows_;
-  HANDLE reader_ = nullptr;
+  static void FlushDataFile() { SurveyRun.dataFile.Flush(); }
 };
+using GpsTest = test_support::GpsReaderTest<DesktopGps>;
 
 // ---- GpsReaderThread -------------------------------------------------------------------------
 

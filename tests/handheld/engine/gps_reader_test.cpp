@@ -19,6 +19,7 @@
 #include "engine/state.h"
 #include "engine_test_support.h"
 #include "gps_line_cases.h"
+#include "gps_reader_fixture.h"
 #include "link_test_support.h"
 #include "sim/gps.h"
 
@@ -36,47 +37,23 @@ const std::string& kGga = kGgaSentence;
 
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-class GpsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    plat::test::UseTempRoot();
-    plat::test::UseVirtualClock(900000, plat::test::MakeSystemTime(2014, 5, 3, 10, 15, 30),
-                                plat::test::ClockMode::Auto);
-    test::UseBuild(kModelRz12);
+// The handheld's part of the fixture: COM2 (gpsPort 1) on the RZ12 build.
+struct HandheldGps {
+  using Windows = LinkWindows;
+  static constexpr int32_t kModel = kModelRz12;
+  static constexpr int kGpsCom = 2;
+  static constexpr WORD kClockYear = 2014;
+  static void UseBuild(int32_t model) {
+    test::UseBuild(model);
     SurveySettings.gpsPort = 1;
-    port_ = plat::test::AttachVirtualPort(2);
-    windows_ = std::make_unique<LinkWindows>();
-    ASSERT_EQ(OpenGpsPort(), 1);
   }
-  void TearDown() override {
-    ClosePort(LinkState.gpsPort);
-    if (reader_) {
-      EXPECT_TRUE(JoinThread(reader_));
-    }
-    windows_.reset();
-    ResetEngineState();
-    plat::test::Reset();
-  }
-  void Start(LPTHREAD_START_ROUTINE proc) {
-    reader_ = StartThread(proc);
-    ASSERT_NE(reader_, nullptr);
-    ASSERT_TRUE(plat::test::WaitIdle());  // waiting for its first byte
-  }
-  // Ends the reader: afterwards its writes to GpsState are visible here.
-  void End() {
-    ClosePort(LinkState.gpsPort);
-    EXPECT_TRUE(JoinThread(reader_));
-    reader_ = nullptr;
-  }
-  static std::string FileBytes() {
-    SurveyRun.dataFile.Flush();
-    return test::RootFileBytes("GPS.R12");
-  }
-
-  std::shared_ptr<plat::test::VirtualPort> port_;
-  std::unique_ptr<LinkWindows> windows_;
-  HANDLE reader_ = nullptr;
+  static std::atomic<HANDLE>& GpsPort() { return LinkState.gpsPort; }
+  static int OpenGpsPort() { return handheld::OpenGpsPort(); }
+  static void StopReaders() {}
+  static void Reset() { ResetEngineState(); }
+  static void FlushDataFile() { SurveyRun.dataFile.Flush(); }
 };
+using GpsTest = test_support::GpsReaderTest<HandheldGps>;
 
 // ---- GpsReaderThread -------------------------------------------------------------------------
 
