@@ -177,4 +177,26 @@ TEST_P(InstrumentLoss, EndsTheFileWholeAndSaysWhichStepFailed) {
 INSTANTIATE_TEST_SUITE_P(Driver, InstrumentLoss, testing::ValuesIn(kLosses),
                          [](const testing::TestParamInfo<Loss>& i) { return std::string(i.param.name); });
 
+// An RZ27-MK2 that never stands vertical: its calibration fails, and the driver says so in one
+// line of its own, ends the run without surveying (the file keeps the offsets it began with) and
+// exits non-zero.
+TEST(SurveyDriverPreparation, AFailedCalibrationEndsTheRunAndSaysSo) {
+  const std::string root = plat::test::UseTempRoot();
+  const std::string dev = plat::DeviceDir();
+  Child instrument({INSTRUMENT_SIM_PATH, "--model", "RZ27MK2", "--com", "1", "--devdir", dev, "--values",
+                    "2,0x8100,0x8080,0x8100,0x8080,0x00FA,0x0100", "--paced"});
+  ASSERT_EQ(instrument.Line().rfind("COM1 -> ", 0), 0u);
+  Child gps({GPS_SIM_PATH, "--com", "4", "--devdir", dev, "--rate", "5"});
+  ASSERT_EQ(gps.Line().rfind("COM4 -> ", 0), 0u);
+  Child driver({SURVEY_DRIVER_PATH, "--model", "rz27mk2xp", "--readings", "6", "--gps"},
+               {"PLAT_ROOT=" + root, "PLAT_DEVDIR=" + dev, "PLAT_DISPLAY=headless"}, true);
+  const std::string out = driver.Output(60000);
+  EXPECT_NE(driver.Wait(), 0) << out;
+  EXPECT_EQ(out.rfind("survey-driver: the calibration did not complete: ", 0), 0u) << out;
+  const std::string bytes = FileBytes(After("\n" + out, "data file: "));
+  ASSERT_FALSE(bytes.empty()) << out;
+  EXPECT_EQ(bytes.find("X$STARTED"), std::string::npos) << "a survey after the failure";
+  EXPECT_EQ(bytes.find("O1    10.000"), std::string::npos);
+}
+
 }  // namespace

@@ -64,13 +64,11 @@ HWND QcPanel() { return AppWindows.calibrateWnd; }
 bool InState(int32_t state) { return SurveyRun.state == state; }
 bool IsRz56Mk2() { return desktop::BuildConfig.modelIndex == kModelRz56Mk2; }
 
-// An RZ56 reading record starts with its frame's tag, one of eight.
-bool IsRz56ReadingTag(unsigned char tag) { return desktop::IsRz56Tag(tag); }
-
-// Reading records in the data file from byte *from to its end (UI thread).
+// Reading records in the data file from byte *from to its end (UI thread). An RZ56 reading record
+// starts with its frame's tag, one of eight.
 int ReadingsWritten(uint64_t* from) {
   return ReadingsWrittenSince(SurveyRun.dataFile, static_cast<uint32_t>(desktop::RecordLength()),
-                              IsRz56Mk2() ? IsRz56ReadingTag : IsReadingTag, from);
+                              IsRz56Mk2() ? desktop::IsRz56Tag : IsReadingTag, from);
 }
 
 // The QC panel's wait for values, and the RZ27-MK2 calibration's for the horizontal mode.
