@@ -150,7 +150,7 @@ void SurveyOnOk(HWND dialog) {
   StoreSelection(dialog, kDirectionList, &s.lineDirection);
   s.startStation = survey::TypedStation(ReadNumber(dialog, kStartStationBox, kNumberChars));
   SurveyRun.station = s.startStation;
-  s.stationIncrement = FloatValue(ReadNumber(dialog, kIncrementBox, kNumberChars));
+  s.stationIncrement = survey::TypedIncrement(ReadNumber(dialog, kIncrementBox, kNumberChars));
   float* kept[] = {&s.stationIncrementAuto, &s.stationIncrementWheel, &s.stationIncrementManual};
   if (mode >= kModeAuto && mode <= kModeManual) *kept[mode] = s.stationIncrement;
   LoadSaveSettings(1);

@@ -195,30 +195,40 @@ TEST_F(SurveySetup, OkStoresAndSavesAndTheSummaryShowsIt) {
   EXPECT_NE(std::string(record, 24 * survey::kLineBlockRecords).find('E'), std::string::npos);
 }
 
-// A typed start station is held within what the line block's 'B' record writes in full; not a
-// number reads 0.
-TEST_F(SurveySetup, OkHoldsTheTypedStartStationWithinItsRecord) {
+// A typed start station and station increment are held within what the line block's 'B' and 'A'
+// records and the header write in full; not a number reads 0.
+TEST_F(SurveySetup, OkHoldsTheTypedStationAndIncrementWithinTheirRecords) {
   const struct {
     const wchar_t* typed;
     double station;
     const char* record;  // the 'B' record's first 12 characters
+    const wchar_t* typedIncrement;
+    float increment;
+    const char* field;  // the 'A' record's increment field
   } cases[] = {
-      {L"120.5", 120.5, "B     120.50"},          {L"1e15", 99999999.99, "B99999999.99"},
-      {L"-1e15", -9999999.99, "B-9999999.99"},    {L"nan", 0.0, "B       0.00"},
+      {L"120.5", 120.5, "B     120.50", L"2.5", 2.5f, "      2.500"},
+      {L"1e15", 99999999.99, "B99999999.99", L"1e15", 999.999f, "    999.999"},
+      {L"-1e15", -9999999.99, "B-9999999.99", L"-1e15", -99.999f, "    -99.999"},
+      {L"nan", 0.0, "B       0.00", L"nan", 0.0f, "      0.000"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << std::string(c.typed, c.typed + wcslen(c.typed)));
     SetUpBuild(kModelRz12);
+    SurveySettings.surveyMode = kModeManual;
     OpenSurvey([&](ModalContext& ctx) {
       ctx.SetText(kStartBox, c.typed);
+      ctx.SetText(kIncrementBox, c.typedIncrement);
       ctx.Click(IDOK);
     });
     EXPECT_EQ(SurveySettings.startStation, c.station);
     EXPECT_EQ(SurveyRun.station, c.station);
+    EXPECT_EQ(SurveySettings.stationIncrement, c.increment);
+    EXPECT_EQ(SurveySettings.stationIncrementManual, c.increment);
     char record[24 * survey::kLineBlockRecords + 1] = {};
     survey::FormatLineBlock(record, 24, SurveySettings.surveyLine, SurveySettings.startStation,
                             SurveySettings.lineDirection, SurveySettings.stationIncrement, SYSTEMTIME{});
     EXPECT_EQ(std::string(record + 24, 12), c.record);
+    EXPECT_EQ(std::string(record + 48 + 8, 11), c.field);
     TearDown();
   }
 }
