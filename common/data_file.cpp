@@ -1,5 +1,7 @@
 #include "common/data_file.h"
 
+#include <cstdint>
+
 namespace survey {
 
 namespace {
@@ -59,20 +61,25 @@ bool DataFile::Append(const void* records, size_t bytes) {
     SetLastError(ERROR_INVALID_HANDLE);
     return false;
   }
-  uint64_t before = 0;
-  if (bytes > MAXDWORD || !FileSize(handle_, &before)) {
-    if (bytes > MAXDWORD) SetLastError(ERROR_INVALID_PARAMETER);
+  if (bytes > MAXDWORD) {
+    SetLastError(ERROR_INVALID_PARAMETER);
     writeFailed_ = true;
     return false;
   }
+  // The append tells where it began: the size before it, for the cut-back below.
+  constexpr uint64_t kNoEnd = UINT64_MAX;
+  uint64_t before = kNoEnd;
   DWORD put = 0;
-  if (plat::AppendAtEnd(handle_, records, static_cast<DWORD>(bytes), &put) && put == bytes) return true;
+  if (plat::AppendAtEnd(handle_, records, static_cast<DWORD>(bytes), &put, &before) && put == bytes) return true;
 
   // Cut a partial write back to the last whole record, keeping the write's error for the caller.
+  // Without the end found nothing was written.
   const DWORD error = GetLastError();
-  LARGE_INTEGER to;
-  to.QuadPart = static_cast<LONGLONG>(before);
-  if (SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN)) SetEndOfFile(handle_);
+  if (before != kNoEnd) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(before);
+    if (SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN)) SetEndOfFile(handle_);
+  }
   writeFailed_ = true;
   SetLastError(error);
   return false;

@@ -478,7 +478,7 @@ BOOL ReadAt(HANDLE h, uint64_t offset, LPVOID buf, DWORD n, LPDWORD got) {
   return ok ? TRUE : FALSE;
 }
 
-BOOL AppendAtEnd(HANDLE h, LPCVOID buf, DWORD n, LPDWORD put) {
+BOOL AppendAtEnd(HANDLE h, LPCVOID buf, DWORD n, LPDWORD put, uint64_t* at) {
   DWORD ignored = 0;
   if (!put) put = &ignored;
   *put = 0;
@@ -487,7 +487,9 @@ BOOL AppendAtEnd(HANDLE h, LPCVOID buf, DWORD n, LPDWORD put) {
   if (!f->canWrite) return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (!buf && n) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   std::lock_guard<std::mutex> lock(f->mu);
-  if (lseek(f->fd, 0, SEEK_END) < 0) return Fail(detail::ErrnoToError(errno), FALSE);
+  const off_t end = lseek(f->fd, 0, SEEK_END);
+  if (end < 0) return Fail(detail::ErrnoToError(errno), FALSE);
+  if (at) *at = static_cast<uint64_t>(end);
   size_t done = 0;
   bool ok = detail::WriteAll(f->fd, static_cast<const uint8_t*>(buf), n, &done);
   *put = static_cast<DWORD>(done);

@@ -370,8 +370,10 @@ TEST_F(FilesTest, ReadAtAndAppendAtEndKeepTheirPositions) {
   EXPECT_EQ(Position(h), 3u);
 
   DWORD put = 0;
-  EXPECT_TRUE(plat::AppendAtEnd(h, "AB", 2, &put));
+  uint64_t at = 0;
+  EXPECT_TRUE(plat::AppendAtEnd(h, "AB", 2, &put, &at));
   EXPECT_EQ(put, 2u);
+  EXPECT_EQ(at, 10u);  // where it began: the size before it
   EXPECT_EQ(Position(h), 12u);  // left at the new end
   ASSERT_EQ(SetFilePointer(h, 0, nullptr, FILE_BEGIN), 0u);
   EXPECT_EQ(ReadAll(h), "0123456789AB");
@@ -526,8 +528,10 @@ TEST_F(FilesTest, WriteFaultsFailShortUntilCleared) {
   DWORD put = 0;
   EXPECT_TRUE(WriteFile(h, "123456", 6, &put, nullptr));
   EXPECT_EQ(put, 6u);
-  EXPECT_FALSE(plat::AppendAtEnd(h, "abcdef", 6, &put));
+  uint64_t at = 0;
+  EXPECT_FALSE(plat::AppendAtEnd(h, "abcdef", 6, &put, &at));
   EXPECT_EQ(put, 4u);
+  EXPECT_EQ(at, 6u);  // known for the cut-back of the short write
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
   EXPECT_FALSE(WriteFile(h, "x", 1, &put, nullptr));
   EXPECT_EQ(put, 0u);

@@ -137,7 +137,9 @@ enum class Profile { Handheld, Desktop };
 // Positional read that leaves the handle's position alone (pread).
 BOOL ReadAt(HANDLE h, uint64_t offset, LPVOID buf, DWORD n, LPDWORD got);
 // Appends at the end of the file under the handle's lock; the position is left at the new end.
-BOOL AppendAtEnd(HANDLE h, LPCVOID buf, DWORD n, LPDWORD put);
+// at, when given, receives the offset the append started at (the size before it) once the end
+// was found, also when the write then fails; it is left alone otherwise.
+BOOL AppendAtEnd(HANDLE h, LPCVOID buf, DWORD n, LPDWORD put, uint64_t* at = nullptr);
 
 // Busy-wait helper: lets virtual time pass, harmless in real mode.
 void SpinPause();
