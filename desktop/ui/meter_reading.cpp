@@ -39,8 +39,8 @@ bool TakeManualSample(HDC numbers, const unsigned char padded[kRecordFrameBytes]
   return true;
 }
 
-// 4.5 to 4.9: the station, the counts of stations and the logging times, as they stand after a
-// recorded reading.
+// After the record (4): the station, the counts of stations and the logging times, as they
+// stand after a recorded reading.
 void CountAndShowStation(HDC dc) {
   StationCount s{SurveyRun.station, SurveyRun.readingsAtStation, SurveyRun.stationHasReading, SurveyRun.stationsInLine,
                  SurveyRun.stationsTotal};
@@ -73,7 +73,7 @@ void CountAndShowStation(HDC dc) {
   SelectObject(dc, AppWindows.fontNormal);
 }
 
-// 4.10: the reading's point on the profile.
+// Last of the record step (4): the reading's point on the profile.
 void PlotTraces() {
   if (AppWindows.curveWnd == nullptr) return;
   int32_t rows[8] = {};
