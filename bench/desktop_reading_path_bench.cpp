@@ -91,12 +91,8 @@ void BM_Rz12xpFrameToRecord(benchmark::State& state) {
   long i = 0;
   for (auto _ : state) {
     const std::string frame = frames.Frame(i++ % 5000);
-    const bool recorded = latencies.Measure(state, [] { return SurveyRun.dataFile.Size(); }, [&] {
-      g_port->Feed(frame.substr(0, frame.size() - 1));
-      const auto t0 = Clock::now();
-      g_port->Feed(frame.substr(frame.size() - 1));  // the last byte ends the frame
-      return t0;
-    });
+    const bool recorded =
+        latencies.MeasureFromLastByte(state, [] { return SurveyRun.dataFile.Size(); }, g_port, frame);
     if (!recorded) break;
   }
   latencies.Report(state);

@@ -107,12 +107,8 @@ void BM_Rz56FrameToRecord(benchmark::State& state) {
       break;
     }
     const std::string frame = Frame(++i);
-    const bool recorded = latencies.Measure(state, [] { return SurveyRun.dataFile.Size(); }, [&] {
-      g_port->Feed(frame.substr(0, frame.size() - 1));
-      const auto t0 = Clock::now();
-      g_port->Feed(frame.substr(frame.size() - 1));  // the last byte ends the frame
-      return t0;
-    });
+    const bool recorded =
+        latencies.MeasureFromLastByte(state, [] { return SurveyRun.dataFile.Size(); }, g_port, frame);
     if (!recorded) break;
   }
   latencies.Report(state);

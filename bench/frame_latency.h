@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -38,6 +39,20 @@ class FrameLatencies {
     state.SetIterationTime(elapsed);
     us_.push_back(elapsed * 1e6);
     return true;
+  }
+
+  // Measure() for a frame fed into port (a virtual port): all but its last byte first, then the
+  // time runs from the last byte, which ends the frame.
+  template <class FileSize, class Port>
+  bool MeasureFromLastByte(benchmark::State& state, FileSize fileSize, Port& port, const std::string& frame) {
+    const std::string head = frame.empty() ? std::string() : frame.substr(0, frame.size() - 1);
+    const std::string last = frame.empty() ? std::string() : frame.substr(frame.size() - 1);
+    return Measure(state, fileSize, [&] {
+      port->Feed(head);
+      const Clock::time_point t0 = Clock::now();
+      port->Feed(last);
+      return t0;
+    });
   }
 
   // The counters p50_us, p99_us and max_us, in microseconds; none when nothing was measured.
