@@ -73,16 +73,6 @@ void CountAndShowStation(HDC dc) {
   SelectObject(dc, AppWindows.fontNormal);
 }
 
-// Last of the record step (4): the reading's point on the profile.
-void PlotTraces() {
-  if (AppWindows.curveWnd == nullptr) return;
-  int32_t rows[8] = {};
-  TracesToRows(rows);
-  HDC curve = GetDC(AppWindows.curveWnd);
-  PlotReadingPoint(curve, rows);
-  ReleaseDC(AppWindows.curveWnd, curve);
-}
-
 // 4: the reading record (with the series' field means when averaged), then the station, the
 // counts and times, and the plot.
 void RecordReading(HDC dc, int32_t frameLength, bool secondField, bool averaged) {

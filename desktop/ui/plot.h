@@ -31,6 +31,9 @@ void ScrollPlot(HDC dc);
 // valid channel gets its segment at the newest column in its trace pen, from its previous row 2
 // columns left, or as a dot when it starts a new piece (havePrev 0). rows come from TracesToRows.
 void PlotReadingPoint(HDC dc, const int32_t rows[8]);
+// The reading's point on CurveWnd from the trace values (PlotReadingPoint on TracesToRows'
+// rows); nothing while there is no CurveWnd.
+void PlotTraces();
 
 // Points first to end - 1 as one polyline in the channel's trace pen, on a device context of the
 // window; a single point is drawn as two equal points (a dot).

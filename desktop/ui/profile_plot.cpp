@@ -1,6 +1,7 @@
 // The live profile: the channel selection, and each recorded reading scrolled onto CurveWnd. The
 // pixels of CurveWnd are the only record of the live curves; a repaint draws the grid only, and the
 // caller then redraws the curves from the data file (RedrawProfile).
+#include "engine/decoders.h"
 #include "engine/plot_traces.h"
 #include "engine/state.h"
 #include "ui/logging.h"
@@ -53,6 +54,15 @@ void PlotReadingPoint(HDC dc, const int32_t rows[8]) {
     PlotState.prevRow[c] = rows[c];
   }
   SelectObject(dc, previous);
+}
+
+void PlotTraces() {
+  if (AppWindows.curveWnd == nullptr) return;
+  int32_t rows[8] = {};
+  TracesToRows(rows);
+  HDC curve = GetDC(AppWindows.curveWnd);
+  PlotReadingPoint(curve, rows);
+  ReleaseDC(AppWindows.curveWnd, curve);
 }
 
 }  // namespace desktop

@@ -11,6 +11,7 @@
 
 #include "common/rz27mk2_reading.h"
 #include "engine/decoders.h"
+#include "engine/meter_reading.h"
 #include "engine/records.h"
 #include "engine/settings.h"
 #include "engine/state.h"
@@ -27,18 +28,6 @@ HBRUSH White() { return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)); }
 
 void Beep(UINT type, int times) {
   for (int i = 0; i < times; ++i) MessageBeep(type);
-}
-
-// The text at the field's left and top, clipped to it, after the field is filled with the brush.
-void Field(HDC dc, const RECT& field, HBRUSH brush, const std::string& text) {
-  FillRect(dc, &field, brush);
-  ExtTextOutA(dc, field.left, field.top, ETO_CLIPPED, &field, text.c_str(), static_cast<UINT>(text.size()), nullptr);
-}
-
-std::string Format(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
 }
 
 Mk2Reading Decode() {
@@ -152,15 +141,9 @@ void RecordReading(HDC dc, const Mk2Reading& r, bool averaged) {
     SurveyRun.readingsAtStation = 0;
   }
   SurveyRun.stationHasReading = 1;
-  SelectObject(dc, AppWindows.fontBold);
-  Field(dc, LoggingLayout.stationRect, AppWindows.brushValue, Format("%-11.2f", SurveyRun.station));
-  SelectObject(dc, AppWindows.fontNormal);
-  if (AppWindows.curveWnd == nullptr) return;
-  int32_t rows[8] = {};
-  TracesToRows(rows);
-  HDC curve = GetDC(AppWindows.curveWnd);
-  PlotReadingPoint(curve, rows);
-  ReleaseDC(AppWindows.curveWnd, curve);
+  DrawClippedField(dc, LoggingLayout.stationRect, AppWindows.brushValue, StationText(SurveyRun.station).c_str(),
+                   AppWindows.fontBold);
+  PlotTraces();
 }
 
 void ReadingPath(const ReadingDcs& dcs, Mk2Reading r) {
