@@ -6,10 +6,8 @@
 #include <benchmark/benchmark.h>
 #include <plat/test_comm.h>
 #include <plat/testing.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <thread>
@@ -101,12 +99,4 @@ BENCHMARK(BM_Rz12xpFrameToRecord)->UseManualTime()->Unit(benchmark::kMicrosecond
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  g_ready = StartLogging();
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::fflush(stdout);
-  // The program's threads are left to the exit.
-  _exit(g_ready ? 0 : 1);
-}
+int main(int argc, char** argv) { bench::RunOnProgram(argc, argv, StartLogging, g_ready); }

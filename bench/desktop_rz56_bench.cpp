@@ -6,11 +6,9 @@
 #include <benchmark/benchmark.h>
 #include <plat/test_comm.h>
 #include <plat/testing.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -118,12 +116,4 @@ BENCHMARK(BM_Rz56FrameToRecord)->UseManualTime()->Unit(benchmark::kMicrosecond)-
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  g_ready = StartLogging();
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::fflush(stdout);
-  // The program's reader and GPS threads are left to the exit.
-  _exit(g_ready ? 0 : 1);
-}
+int main(int argc, char** argv) { bench::RunOnProgram(argc, argv, StartLogging, g_ready); }

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -67,5 +69,17 @@ class FrameLatencies {
  private:
   std::vector<double> us_;
 };
+
+// The main of a reading-path benchmark: start() brings the program to logging, ready tells the
+// benchmarks whether it did, then they run. The program's threads are left to the exit.
+template <class Start>
+[[noreturn]] void RunOnProgram(int argc, char** argv, Start start, bool& ready) {
+  benchmark::Initialize(&argc, argv);
+  ready = start();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::fflush(stdout);
+  _exit(ready ? 0 : 1);
+}
 
 }  // namespace bench

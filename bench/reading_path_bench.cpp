@@ -5,10 +5,8 @@
 #include <benchmark/benchmark.h>
 #include <plat/test_comm.h>
 #include <plat/testing.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 
 #include "driver/scripted_survey.h"
 #include "engine/state.h"
@@ -67,12 +65,5 @@ BENCHMARK(BM_FrameToRecord)->UseManualTime()->Unit(benchmark::kMicrosecond)->Ite
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  g_ready = StartLogging();
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::fflush(stdout);
-  // The program's threads (the keep-alive thread sleeps for a minute) are left to the exit.
-  _exit(g_ready ? 0 : 1);
-}
+// The keep-alive thread sleeps for a minute; it is left to the exit with the others.
+int main(int argc, char** argv) { bench::RunOnProgram(argc, argv, StartLogging, g_ready); }
